@@ -1,0 +1,39 @@
+# Sourced by the other scripts: installs the Debian/Ubuntu packages a step needs,
+# only those that are missing, and says nothing when all are there.
+
+as_root() {
+    if [ "$(id -u)" -eq 0 ]; then
+        "$@"
+    elif command -v sudo >/dev/null 2>&1; then
+        sudo "$@"
+    else
+        echo "tunecrate: need root (or sudo) to install: $*" >&2
+        return 1
+    fi
+}
+
+missing_packages() {
+    local package
+    for package in "$@"; do
+        if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed'; then
+            printf '%s\n' "$package"
+        fi
+    done
+}
+
+need_packages() {
+    local missing
+    missing=$(missing_packages "$@")
+    [ -z "$missing" ] && return 0
+    echo "tunecrate: installing $(echo $missing)" >&2
+    if [ -z "${TUNECRATE_APT_UPDATED:-}" ]; then
+        as_root apt-get update -qq >/dev/null
+        export TUNECRATE_APT_UPDATED=1
+    fi
+    # shellcheck disable=SC2086
+    as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends \
+        $missing >/dev/null
+}
+
+# What every build needs.
+BUILD_PACKAGES="cmake ninja-build g++ qt6-base-dev libgl-dev libgtest-dev libgmock-dev fonts-dejavu-core"

@@ -1,0 +1,232 @@
+#include "ExportRun.h"
+
+#include "ByteSource.h"
+#include "FileOps.h"
+#include "Language.h"
+#include "LineReader.h"
+#include "Playlist.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <limits>
+#include <optional>
+#include <stdexcept>
+#include <unordered_map>
+
+namespace tunecrate {
+namespace {
+
+constexpr std::string_view crlf = "\r\n";
+constexpr char separator = static_cast<char>(std::filesystem::path::preferred_separator);
+
+std::string concat(std::initializer_list<std::string_view> pieces)
+{
+    std::size_t size = 0;
+    for (const std::string_view piece : pieces) {
+        size += piece.size();
+    }
+    std::string text;
+    text.reserve(size);
+    for (const std::string_view piece : pieces) {
+        text += piece;
+    }
+    return text;
+}
+
+std::uint64_t fingerprint(std::string_view text)
+{
+    std::uint64_t hash = 14695981039346656037ull;
+    for (const char c : text) {
+        hash = (hash ^ static_cast<unsigned char>(c)) * 1099511628211ull;
+    }
+    return hash;
+}
+
+// "song.mp3" numbered 2 is "song (2).mp3".
+std::string numbered(std::string_view bareName, int number)
+{
+    std::size_t dot = bareName.rfind('.');
+    if (dot == std::string_view::npos || dot == 0) {
+        dot = bareName.size();
+    }
+    return concat({bareName.substr(0, dot), " (", std::to_string(number), ")",
+                   bareName.substr(dot)});
+}
+
+// The destinations this run has written, each with the source it came from,
+// so that a different file of the same name does not silently replace one
+// copied moments ago. Kept as 64-bit fingerprints: a few bytes per entry.
+class WrittenDestinations {
+public:
+    [[nodiscard]] std::string resolve(const std::string& folder, std::string_view bareName,
+                                      std::string_view source) const
+    {
+        std::string candidate = concat({folder, std::string_view(&separator, 1), bareName});
+        for (int number = 2;; ++number) {
+            const auto found = sourceOf_.find(fingerprint(candidate));
+            if (found == sourceOf_.end() || found->second == fingerprint(source)) {
+                return candidate;
+            }
+            candidate = concat({folder, std::string_view(&separator, 1),
+                                numbered(bareName, number)});
+        }
+    }
+
+    void remember(std::string_view destination, std::string_view source)
+    {
+        sourceOf_[fingerprint(destination)] = fingerprint(source);
+    }
+
+private:
+    std::unordered_map<std::uint64_t, std::uint64_t> sourceOf_;
+};
+
+// The playlist read front to back, one line held at a time.
+class PlaylistLines {
+public:
+    explicit PlaylistLines(const std::string& path) : file_(openPlaylistFile(path))
+    {
+        if (file_) {
+            reader_.emplace(*file_);
+        }
+    }
+
+    // Reads the next line; the empty text past the end.
+    const std::string& advance()
+    {
+        if (!reader_ || !reader_->next(line_)) {
+            line_.clear();
+            truncated_ = false;
+        } else {
+            truncated_ = reader_->lastLineTruncated();
+        }
+        return line_;
+    }
+    [[nodiscard]] const std::string& line() const { return line_; }
+    [[nodiscard]] bool truncated() const { return truncated_; }
+
+private:
+    std::unique_ptr<ByteSource> file_;
+    std::optional<LineReader> reader_;
+    std::string line_;
+    bool truncated_ = false;
+};
+
+class Run {
+public:
+    explicit Run(ExportWindow& window) : window_(window) {}
+
+    void execute(const std::string& playlistPath)
+    {
+        bool walking = false;
+        try {
+            PlaylistLines lines(playlistPath);
+            const std::string& firstLine = lines.advance();
+            if (firstLine.empty()) {
+                throw std::runtime_error("the playlist has no first line");
+            }
+            const std::optional<PlaylistMode> mode = DecidePlaylistMode(firstLine);
+            if (!mode) {
+                window_.setLog(Language().strNoPlaylistFound);
+                endSteps();
+                return;
+            }
+            walking = true;
+            if (walk(*mode, lines) == WalkEnd::Canceled) {
+                return;
+            }
+        } catch (const std::exception&) {
+            // What the log already says about copied files stays true, so an
+            // error during the walk is added below it; before the walk there is
+            // nothing worth keeping.
+            if (walking) {
+                window_.appendLog(concat({crlf, Language().strNoPlaylistFound}));
+            } else {
+                window_.setLog(Language().strNoPlaylistFound);
+            }
+        }
+        endSteps();
+    }
+
+private:
+    enum class WalkEnd { Finished, Canceled };
+
+    // Line 1 is already read for the mode decision; the walk examines it again.
+    WalkEnd walk(PlaylistMode mode, PlaylistLines& lines)
+    {
+        for (std::int32_t lineNumber = 1;; ++lineNumber) {
+            const std::string& line = lineNumber == 1 ? lines.line() : lines.advance();
+            if (line.empty()) {
+                window_.appendLog(concat({crlf, Language().strAllFilesCopied}));
+                return WalkEnd::Finished;
+            }
+            window_.processEvents();
+            if (window_.cancelRequested()) {
+                window_.appendLog(concat({crlf, Language().strCanceled}));
+                window_.setProgressValue(0);
+                return WalkEnd::Canceled;
+            }
+            if (const std::optional<std::string_view> source = EntryPath(mode, line)) {
+                copyEntry(std::string(*source), lines.truncated());
+            }
+            if (lineNumber == std::numeric_limits<std::int32_t>::max()) {
+                throw std::overflow_error("the playlist has too many lines");
+            }
+        }
+    }
+
+    void copyEntry(const std::string& source, bool truncatedLine)
+    {
+        const std::string bareName(BareName(source));
+        window_.setPanelText(1, concat({Language().strFile, ": ", source}));
+        window_.setPanelText(2, concat({Language().strFilename, ": ", bareName}));
+        window_.setProgressValue(0);
+
+        // The target folder is read afresh for the record, the copy and the
+        // check, so a folder chosen during the copy counts from the next read.
+        const std::string recorded = written_.resolve(window_.pathTo(), bareName, source);
+        window_.appendLog(
+            concat({crlf, source, crlf, Language().strCopiedTo, crlf, recorded}));
+
+        const std::string destination = written_.resolve(window_.pathTo(), bareName, source);
+        // A line cut short names no real file; copying what is left of it could
+        // pick up an unrelated one.
+        const bool copied =
+            !truncatedLine &&
+            FileCopy(source, destination, [this](std::uint64_t total, std::uint64_t done) {
+                CopyProgress(total, done, &window_);
+            });
+        if (copied) {
+            written_.remember(destination, source);
+        }
+        const bool ok =
+            copied && FileExists(written_.resolve(window_.pathTo(), bareName, source));
+        window_.appendLog(concat({crlf, ok ? "ok" : "error", crlf, "---"}));
+    }
+
+    void endSteps()
+    {
+        if (window_.cancelRequested()) {
+            window_.appendLog(concat({crlf, Language().strCanceled}));
+        }
+        window_.setProgressValue(0);
+    }
+
+    ExportWindow& window_;
+    WrittenDestinations written_;
+};
+
+} // namespace
+
+void RunExport(ExportWindow& window)
+{
+    window.clearCancelRequest();
+    window.setLog({});
+    const std::string playlistPath = window.pathFrom();
+    if (window.pathTo().empty()) {
+        return;
+    }
+    Run(window).execute(playlistPath);
+}
+
+} // namespace tunecrate

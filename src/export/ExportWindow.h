@@ -1,0 +1,41 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace tunecrate {
+
+// What the export run reads and writes of the main window, and nothing more.
+// The Qt window implements it over its controls; the tests use a double whose
+// processEvents() plays scripted user actions.
+class ExportWindow {
+public:
+    virtual ~ExportWindow() = default;
+
+    // txtPathfrom: the run reads it once, at its start.
+    [[nodiscard]] virtual std::string pathFrom() const = 0;
+    // txtPathto: read afresh at every use, so a folder chosen while the run
+    // waits takes effect from the next read on.
+    [[nodiscard]] virtual std::string pathTo() const = 0;
+
+    // txtPlaylist. appendLog(p) leaves the same text as setLog(old + p) but
+    // costs the length of p, not the length of the log.
+    virtual void setLog(const std::string& text) = 0;
+    virtual void appendLog(std::string_view piece) = 0;
+
+    // stbStatus panels, numbered from 1.
+    virtual void setPanelText(int panel, const std::string& text) = 0;
+
+    // pgbCopy's Value, 0 to 100.
+    virtual void setProgressValue(float value) = 0;
+    [[nodiscard]] virtual float progressValue() const = 0;
+
+    virtual void clearCancelRequest() = 0;
+    [[nodiscard]] virtual bool cancelRequested() const = 0;
+
+    // Lets pending window events through: commands may run nested in here,
+    // including a second export run.
+    virtual void processEvents() = 0;
+};
+
+} // namespace tunecrate

@@ -1,0 +1,35 @@
+#pragma once
+
+#include "ExportWindow.h"
+#include "Platform.h"
+
+#include <cstdint>
+#include <string>
+
+namespace tunecrate {
+
+// Line LineToRead (1 is the first) of the playlist sFilename, without its line
+// break, read from the file's start at every call. The empty text when the file
+// is missing or no regular file, when it has fewer lines, and for LineToRead
+// 0 or below. A regular file that cannot be opened or read throws.
+[[nodiscard]] std::string txt_ReadLine(const std::string& sFilename, std::int32_t LineToRead);
+
+// True when sFile names a file whose length can be queried; never throws.
+[[nodiscard]] bool FileExists(const std::string& sFile);
+
+// Copies sSourceFile to sDestFile, replacing a file of that name unless it is
+// protected (see isProtectedDestination). The copy is written under a temporary
+// name and renamed into place only once complete, so a failure leaves no part
+// file and the old file untouched. A source that already is the destination
+// is left alone and counts as copied. progress is called at the start and after
+// each chunk. True when the destination now holds the copy.
+[[nodiscard]] bool FileCopy(const std::string& sSourceFile, const std::string& sDestFile,
+                            const platform::CopyProgressRoutine& progress);
+
+// Shows how far a copy has got: pgbCopy to the whole percent reached (rounded
+// down) and panel 3 to "Progress: n%", then lets pending events through. With no
+// bar (CopyProgressBar null) it does nothing at all. An empty file shows 100.
+void CopyProgress(std::uint64_t totalFileSize, std::uint64_t totalBytesTransferred,
+                  ExportWindow* CopyProgressBar);
+
+} // namespace tunecrate

@@ -1,0 +1,210 @@
+#include "LineReader.h"
+
+#include "Platform.h"
+
+#include <cstring>
+
+namespace tunecrate {
+namespace {
+
+constexpr std::size_t bufferBytes = 64 * 1024;
+
+bool isHighSurrogate(char32_t unit)
+{
+    return unit >= 0xD800 && unit <= 0xDBFF;
+}
+
+bool isLowSurrogate(char32_t unit)
+{
+    return unit >= 0xDC00 && unit <= 0xDFFF;
+}
+
+} // namespace
+
+LineReader::LineReader(ByteSource& source, std::size_t maxLineBytes)
+    : source_(source), maxLineBytes_(maxLineBytes), buffer_(bufferBytes)
+{
+}
+
+bool LineReader::next(std::string& line)
+{
+    line.clear();
+    truncated_ = false;
+    if (!started_) {
+        started_ = true;
+        detectEncoding();
+    }
+    return encoding_ == Encoding::Bytes ? nextBytesLine(line) : nextUtf16Line(line);
+}
+
+// Keeps the unread bytes, moved to the front, and reads more behind them.
+// Callers only ask when fewer than a few bytes are left, so there is room.
+bool LineReader::fill()
+{
+    if (atEnd_) {
+        return false;
+    }
+    std::memmove(buffer_.data(), buffer_.data() + begin_, end_ - begin_);
+    end_ -= begin_;
+    begin_ = 0;
+    const std::size_t count = source_.read(buffer_.data() + end_, buffer_.size() - end_);
+    if (count == 0) {
+        atEnd_ = true;
+        return false;
+    }
+    end_ += count;
+    return true;
+}
+
+void LineReader::detectEncoding()
+{
+    while (end_ - begin_ < 3 && fill()) {
+    }
+    const auto byteAt = [this](std::size_t i) {
+        return static_cast<unsigned char>(buffer_[begin_ + i]);
+    };
+    const std::size_t available = end_ - begin_;
+    if (available >= 3 && byteAt(0) == 0xEF && byteAt(1) == 0xBB && byteAt(2) == 0xBF) {
+        begin_ += 3;
+    } else if (available >= 2 && byteAt(0) == 0xFF && byteAt(1) == 0xFE) {
+        encoding_ = Encoding::Utf16LE;
+        begin_ += 2;
+    } else if (available >= 2 && byteAt(0) == 0xFE && byteAt(1) == 0xFF) {
+        encoding_ = Encoding::Utf16BE;
+        begin_ += 2;
+    }
+}
+
+void LineReader::append(std::string& line, const char* bytes, std::size_t count)
+{
+    const std::size_t room = maxLineBytes_ - line.size();
+    if (count > room) {
+        truncated_ = true;
+        count = room;
+    }
+    line.append(bytes, count);
+}
+
+bool LineReader::nextBytesLine(std::string& line)
+{
+    if (begin_ == end_ && !fill()) {
+        return false;
+    }
+    for (;;) {
+        const char* start = buffer_.data() + begin_;
+        const std::size_t available = end_ - begin_;
+        const auto* cr = static_cast<const char*>(std::memchr(start, '\r', available));
+        if (cr != nullptr) {
+            const auto length = static_cast<std::size_t>(cr - start);
+            append(line, start, length);
+            begin_ += length + 1;
+            if (begin_ == end_) {
+                fill();
+            }
+            if (begin_ < end_ && buffer_[begin_] == '\n') {
+                ++begin_;
+            }
+            break;
+        }
+        append(line, start, available);
+        begin_ = end_;
+        if (!fill()) {
+            break;
+        }
+    }
+    platform::decodePlaylistLine(line);
+    return true;
+}
+
+bool LineReader::readCodeUnit(char16_t& unit)
+{
+    if (pushedBack_) {
+        unit = *pushedBack_;
+        pushedBack_.reset();
+        return true;
+    }
+    if (end_ - begin_ < 2) {
+        fill();
+    }
+    const std::size_t available = end_ - begin_;
+    if (available == 0) {
+        return false;
+    }
+    if (available == 1) {
+        // An odd byte at the end of a UTF-16 file is no character.
+        ++begin_;
+        unit = 0xFFFD;
+        return true;
+    }
+    const auto first = static_cast<unsigned char>(buffer_[begin_]);
+    const auto second = static_cast<unsigned char>(buffer_[begin_ + 1]);
+    begin_ += 2;
+    unit = encoding_ == Encoding::Utf16LE ? static_cast<char16_t>(first | (second << 8))
+                                          : static_cast<char16_t>((first << 8) | second);
+    return true;
+}
+
+void LineReader::appendCodePoint(std::string& line, char32_t codePoint)
+{
+    char bytes[4];
+    std::size_t count = 0;
+    if (codePoint < 0x80) {
+        bytes[count++] = static_cast<char>(codePoint);
+    } else if (codePoint < 0x800) {
+        bytes[count++] = static_cast<char>(0xC0 | (codePoint >> 6));
+        bytes[count++] = static_cast<char>(0x80 | (codePoint & 0x3F));
+    } else if (codePoint < 0x10000) {
+        bytes[count++] = static_cast<char>(0xE0 | (codePoint >> 12));
+        bytes[count++] = static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F));
+        bytes[count++] = static_cast<char>(0x80 | (codePoint & 0x3F));
+    } else {
+        bytes[count++] = static_cast<char>(0xF0 | (codePoint >> 18));
+        bytes[count++] = static_cast<char>(0x80 | ((codePoint >> 12) & 0x3F));
+        bytes[count++] = static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F));
+        bytes[count++] = static_cast<char>(0x80 | (codePoint & 0x3F));
+    }
+    append(line, bytes, count);
+}
+
+bool LineReader::nextUtf16Line(std::string& line)
+{
+    char16_t unit = 0;
+    if (!readCodeUnit(unit)) {
+        return false;
+    }
+    char32_t high = 0;
+    const auto dropLoneHigh = [&] {
+        if (high != 0) {
+            appendCodePoint(line, 0xFFFD);
+            high = 0;
+        }
+    };
+    do {
+        if (unit == u'\r') {
+            dropLoneHigh();
+            char16_t after = 0;
+            if (readCodeUnit(after) && after != u'\n') {
+                pushedBack_ = after;
+            }
+            return true;
+        }
+        if (isHighSurrogate(unit)) {
+            dropLoneHigh();
+            high = unit;
+        } else if (isLowSurrogate(unit)) {
+            if (high != 0) {
+                appendCodePoint(line, 0x10000 + ((high - 0xD800) << 10) + (unit - 0xDC00u));
+                high = 0;
+            } else {
+                appendCodePoint(line, 0xFFFD);
+            }
+        } else {
+            dropLoneHigh();
+            appendCodePoint(line, unit);
+        }
+    } while (readCodeUnit(unit));
+    dropLoneHigh();
+    return true;
+}
+
+} // namespace tunecrate

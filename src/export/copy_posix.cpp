@@ -1,0 +1,204 @@
+#include "Platform.h"
+
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <fcntl.h>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+namespace tunecrate::platform {
+namespace {
+
+constexpr std::size_t chunkBytes = 1024 * 1024;
+
+class FileDescriptor {
+public:
+    explicit FileDescriptor(int fd = -1) : fd_(fd) {}
+    ~FileDescriptor() { close(); }
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+
+    [[nodiscard]] int get() const { return fd_; }
+    [[nodiscard]] bool valid() const { return fd_ >= 0; }
+    // Closes now, so that a late write error (a full disk, a network share)
+    // is seen before the copy counts as done.
+    bool close()
+    {
+        const int fd = fd_;
+        fd_ = -1;
+        return fd < 0 || ::close(fd) == 0;
+    }
+    void reset(int fd)
+    {
+        close();
+        fd_ = fd;
+    }
+
+private:
+    int fd_;
+};
+
+// The new file under its temporary name; it is removed unless committed.
+class TemporaryFile {
+public:
+    explicit TemporaryFile(const std::filesystem::path& folder)
+    {
+        static unsigned counter = 0;
+        for (int attempt = 0; attempt < 1000; ++attempt) {
+            path_ = folder / (".tunecrate-" + std::to_string(::getpid()) + "-" +
+                              std::to_string(counter++) + ".part");
+            fd_.reset(
+                ::open(path_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0600));
+            if (fd_.valid() || errno != EEXIST) {
+                return;
+            }
+        }
+    }
+    ~TemporaryFile()
+    {
+        fd_.close();
+        if (!committed_ && !path_.empty()) {
+            ::unlink(path_.c_str());
+        }
+    }
+    TemporaryFile(const TemporaryFile&) = delete;
+    TemporaryFile& operator=(const TemporaryFile&) = delete;
+
+    [[nodiscard]] bool valid() const { return fd_.valid(); }
+    [[nodiscard]] int fd() const { return fd_.get(); }
+    [[nodiscard]] bool close() { return fd_.close(); }
+    [[nodiscard]] bool renameTo(const std::filesystem::path& destination)
+    {
+        committed_ = ::rename(path_.c_str(), destination.c_str()) == 0;
+        return committed_;
+    }
+
+private:
+    std::filesystem::path path_;
+    FileDescriptor fd_;
+    bool committed_ = false;
+};
+
+bool writeAll(int fd, const char* bytes, std::size_t count)
+{
+    while (count > 0) {
+        const ssize_t written = ::write(fd, bytes, count);
+        if (written < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return false;
+        }
+        bytes += written;
+        count -= static_cast<std::size_t>(written);
+    }
+    return true;
+}
+
+// One chunk from in to out: copy_file_range where the kernel and the file
+// systems allow it, read and write otherwise. Returns the bytes copied, 0 at
+// the end of the source, -1 on failure.
+class ChunkCopier {
+public:
+    ssize_t copy(int in, int out)
+    {
+        while (useCopyFileRange_) {
+            const ssize_t count = ::copy_file_range(in, nullptr, out, nullptr, chunkBytes, 0);
+            if (count >= 0) {
+                return count;
+            }
+            if (errno == EINTR) {
+                continue;
+            }
+            const bool unsupported = errno == ENOSYS || errno == EXDEV || errno == EINVAL ||
+                                     errno == EOPNOTSUPP || errno == EPERM;
+            if (!unsupported || copiedAny_) {
+                return -1;
+            }
+            useCopyFileRange_ = false;
+        }
+        if (buffer_.empty()) {
+            buffer_.resize(chunkBytes);
+        }
+        for (;;) {
+            const ssize_t count = ::read(in, buffer_.data(), buffer_.size());
+            if (count < 0 && errno == EINTR) {
+                continue;
+            }
+            if (count <= 0) {
+                return count;
+            }
+            return writeAll(out, buffer_.data(), static_cast<std::size_t>(count)) ? count : -1;
+        }
+    }
+    void noteCopied() { copiedAny_ = true; }
+
+private:
+    bool useCopyFileRange_ = true;
+    bool copiedAny_ = false;
+    std::vector<char> buffer_;
+};
+
+} // namespace
+
+bool isProtectedDestination(const std::filesystem::path& destination)
+{
+    struct stat status {};
+    if (::lstat(destination.c_str(), &status) != 0 || !S_ISREG(status.st_mode)) {
+        return false;
+    }
+    return (status.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
+}
+
+bool copyThroughTemporary(const std::filesystem::path& source,
+                          const std::filesystem::path& destination,
+                          const CopyProgressRoutine& progress)
+{
+    // O_NONBLOCK keeps a FIFO from holding the open; only regular files copy.
+    const FileDescriptor in(::open(source.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
+    struct stat status {};
+    if (!in.valid() || ::fstat(in.get(), &status) != 0 || !S_ISREG(status.st_mode)) {
+        return false;
+    }
+    ::fcntl(in.get(), F_SETFL, ::fcntl(in.get(), F_GETFL) & ~O_NONBLOCK);
+
+    std::filesystem::path folder = destination.parent_path();
+    if (folder.empty()) {
+        folder = ".";
+    }
+    TemporaryFile temporary(folder);
+    if (!temporary.valid()) {
+        return false;
+    }
+
+    std::uint64_t total = static_cast<std::uint64_t>(status.st_size);
+    std::uint64_t copied = 0;
+    progress(total, copied);
+    ChunkCopier copier;
+    for (;;) {
+        const ssize_t count = copier.copy(in.get(), temporary.fd());
+        if (count < 0) {
+            return false;
+        }
+        if (count == 0) {
+            break;
+        }
+        copier.noteCopied();
+        copied += static_cast<std::uint64_t>(count);
+        // A source that grows while it is copied must not push the bar past 100.
+        total = std::max(total, copied);
+        progress(total, copied);
+    }
+
+    const std::array<timespec, 2> times{status.st_atim, status.st_mtim};
+    if (::fchmod(temporary.fd(), status.st_mode & 0777) != 0 ||
+        ::futimens(temporary.fd(), times.data()) != 0 || !temporary.close()) {
+        return false;
+    }
+    return temporary.renameTo(destination);
+}
+
+} // namespace tunecrate::platform

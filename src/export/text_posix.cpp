@@ -1,0 +1,73 @@
+#include "ByteSource.h"
+#include "Platform.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <system_error>
+#include <unistd.h>
+
+namespace tunecrate {
+namespace {
+
+class FileSource final : public ByteSource {
+public:
+    explicit FileSource(int fd) : fd_(fd) {}
+    ~FileSource() override { ::close(fd_); }
+    FileSource(const FileSource&) = delete;
+    FileSource& operator=(const FileSource&) = delete;
+
+    std::size_t read(char* buffer, std::size_t size) override
+    {
+        for (;;) {
+            const ssize_t count = ::read(fd_, buffer, size);
+            if (count >= 0) {
+                return static_cast<std::size_t>(count);
+            }
+            if (errno != EINTR) {
+                throw std::system_error(errno, std::generic_category(), "reading the playlist");
+            }
+        }
+    }
+
+private:
+    int fd_;
+};
+
+bool meansNotFound(int error)
+{
+    return error == ENOENT || error == ENOTDIR || error == ENAMETOOLONG || error == ELOOP ||
+           error == ENXIO || error == ENODEV;
+}
+
+} // namespace
+
+std::unique_ptr<ByteSource> openPlaylistFile(const std::string& path)
+{
+    if (path.find('\0') != std::string::npos) {
+        return nullptr;
+    }
+    // O_NONBLOCK so that a FIFO cannot hold the open; anything but a regular
+    // file is then put aside unread.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    if (fd < 0) {
+        if (meansNotFound(errno)) {
+            return nullptr;
+        }
+        throw std::system_error(errno, std::generic_category(), "opening the playlist");
+    }
+    struct stat status {};
+    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
+        ::close(fd);
+        return nullptr;
+    }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    return std::make_unique<FileSource>(fd);
+}
+
+namespace platform {
+
+void decodePlaylistLine(std::string& /*line*/) {}
+
+} // namespace platform
+} // namespace tunecrate

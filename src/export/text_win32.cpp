@@ -1,0 +1,91 @@
+#include "ByteSource.h"
+#include "Paths.h"
+#include "Platform.h"
+
+#include <algorithm>
+#include <system_error>
+#include <windows.h>
+
+namespace tunecrate {
+namespace {
+
+class FileSource final : public ByteSource {
+public:
+    explicit FileSource(HANDLE file) : file_(file) {}
+    ~FileSource() override { CloseHandle(file_); }
+    FileSource(const FileSource&) = delete;
+    FileSource& operator=(const FileSource&) = delete;
+
+    std::size_t read(char* buffer, std::size_t size) override
+    {
+        DWORD count = 0;
+        const auto request = static_cast<DWORD>(std::min<std::size_t>(size, 1u << 30));
+        if (!ReadFile(file_, buffer, request, &count, nullptr)) {
+            throw std::system_error(static_cast<int>(GetLastError()), std::system_category(),
+                                    "reading the playlist");
+        }
+        return count;
+    }
+
+private:
+    HANDLE file_;
+};
+
+std::wstring wideFromCodePage(UINT codePage, std::string_view bytes)
+{
+    const int size = static_cast<int>(bytes.size());
+    const int length = MultiByteToWideChar(codePage, 0, bytes.data(), size, nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(length), L'\0');
+    MultiByteToWideChar(codePage, 0, bytes.data(), size, wide.data(), length);
+    return wide;
+}
+
+std::string utf8FromWide(std::wstring_view wide)
+{
+    const int size = static_cast<int>(wide.size());
+    const int length =
+        WideCharToMultiByte(CP_UTF8, 0, wide.data(), size, nullptr, 0, nullptr, nullptr);
+    std::string text(static_cast<std::size_t>(length), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, wide.data(), size, text.data(), length, nullptr, nullptr);
+    return text;
+}
+
+} // namespace
+
+std::unique_ptr<ByteSource> openPlaylistFile(const std::string& path)
+{
+    if (path.empty() || holdsNul(path)) {
+        return nullptr;
+    }
+    const std::filesystem::path name = fsPath(path);
+    // A name the lookup cannot find (missing, malformed, wildcards) is not
+    // found; one it finds but cannot open is an error.
+    const DWORD attributes = GetFileAttributesW(name.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+        return nullptr;
+    }
+    HANDLE file = CreateFileW(name.c_str(), GENERIC_READ,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        throw std::system_error(static_cast<int>(GetLastError()), std::system_category(),
+                                "opening the playlist");
+    }
+    if (GetFileType(file) != FILE_TYPE_DISK) {
+        CloseHandle(file);
+        return nullptr;
+    }
+    return std::make_unique<FileSource>(file);
+}
+
+namespace platform {
+
+void decodePlaylistLine(std::string& line)
+{
+    if (!isValidUtf8(line)) {
+        line = utf8FromWide(wideFromCodePage(CP_ACP, line));
+    }
+}
+
+} // namespace platform
+} // namespace tunecrate

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace tunecrate {
+
+// The ten texts that change with the interface language.
+struct InterfaceStrings {
+    std::string strSearch;
+    std::string strSave;
+    std::string strCopiedTo;
+    std::string strNoPlaylistFound;
+    std::string strAllFilesCopied;
+    std::string strCancel;
+    std::string strCanceled;
+    std::string strFile;
+    std::string strFilename;
+    std::string strProgress;
+};
+
+enum class Button { Search, Search2, Save, Cancel };
+
+// What ApplyLanguage refreshes on the main window: four button captions and the
+// labels of the three status panels.
+class LanguageWindow {
+public:
+    virtual ~LanguageWindow() = default;
+    virtual void setButtonCaption(Button button, const std::string& caption) = 0;
+    // Panels are numbered from 1.
+    virtual void setPanelText(int panel, const std::string& text) = 0;
+};
+
+// The strings in force, shared by the whole program. Readers take them at the
+// moment of use, so a language switch in the middle of a run changes every text
+// built after it. All ten are empty until the first ApplyLanguage.
+[[nodiscard]] const InterfaceStrings& Language();
+
+// "Deutsch", compared exactly, selects German; every other text selects English.
+// Sets the ten strings, then the window's captions and bare panel labels.
+void ApplyLanguage(std::string_view sLanguage, LanguageWindow& window);
+
+} // namespace tunecrate

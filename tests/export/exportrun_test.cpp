@@ -1,0 +1,425 @@
+#include "ExportRun.h"
+#include "TempDir.h"
+#include "TestWindow.h"
+
+#include "CaseName.h"
+
+#include <gtest/gtest.h>
+#include <stdexcept>
+
+namespace tunecrate {
+namespace {
+
+using test::countTemporaries;
+using test::readFile;
+using test::TempDir;
+using test::TestWindow;
+using test::writeFile;
+using Lines = std::vector<std::string>;
+namespace fs = std::filesystem;
+
+const std::string sep(1, static_cast<char>(fs::path::preferred_separator));
+
+class ExportRunTest : public testing::Test {
+protected:
+    ExportRunTest()
+    {
+        fs::create_directories(dir.path() / "music");
+        fs::create_directories(dir.path() / "export");
+        ApplyLanguage("English", window);
+        window.pathFromText = dir.file("list.m3u");
+        window.pathToText = dir.file("export");
+    }
+
+    // Makes a source file and gives its path as a playlist line names it.
+    std::string song(const std::string& name, std::string_view content = "music")
+    {
+        writeFile(dir.path() / "music" / name, content);
+        return dir.file("music/" + name);
+    }
+    void playlist(const Lines& lines, std::string_view lineBreak = "\r\n")
+    {
+        std::string text;
+        for (const auto& line : lines) {
+            text += line;
+            text += lineBreak;
+        }
+        writeFile(dir.path() / "list.m3u", text);
+    }
+    std::string exported(const std::string& name) const { return dir.file("export/" + name); }
+    static Lines entry(const std::string& source, const std::string& destination,
+                       const std::string& result, const std::string& copiedTo = "copied to:")
+    {
+        return {source, copiedTo, destination, result, "---"};
+    }
+    static Lines join(std::initializer_list<Lines> parts)
+    {
+        Lines all;
+        for (const auto& part : parts) {
+            all.insert(all.end(), part.begin(), part.end());
+        }
+        return all;
+    }
+
+    TempDir dir;
+    TestWindow window;
+};
+
+TEST_F(ExportRunTest, ExtendedM3uCopiesWhatExistsAndLogsTheRest)
+{
+    const std::string first = song("First Song.mp3", "first");
+    const std::string gone = dir.file("gone/Second Song.mp3");
+    playlist({"#EXTM3U", "#EXTINF:215,Artist A - First Song", first,
+              "#EXTINF:187,Artist B - Second Song", gone});
+
+    RunExport(window);
+
+    EXPECT_EQ(window.logLines(),
+              join({{""},
+                    entry(first, exported("First Song.mp3"), "ok"),
+                    entry(gone, exported("Second Song.mp3"), "error"),
+                    {"All files copied!"}}));
+    EXPECT_EQ(readFile(dir.path() / "export/First Song.mp3"), "first");
+    EXPECT_EQ(window.panels[1], "File: " + gone);
+    EXPECT_EQ(window.panels[2], "Filename: Second Song.mp3");
+    EXPECT_EQ(window.progress, 0);
+    EXPECT_EQ(countTemporaries(dir.path() / "export"), 0);
+}
+
+TEST_F(ExportRunTest, EmptyTargetEndsAtOnceWithEmptyLog)
+{
+    playlist({song("a.mp3")});
+    window.pathToText.clear();
+    window.logText = "old log";
+    window.panels[1] = "File: old";
+    window.progress = 40;
+    window.cancel = true;
+
+    RunExport(window);
+
+    EXPECT_EQ(window.logText, "");
+    EXPECT_FALSE(window.cancel);
+    EXPECT_EQ(window.panels[1], "File: old");
+    EXPECT_EQ(window.progress, 40);
+}
+
+struct NoPlaylistCase {
+    const char* name;
+    std::optional<std::string> content; // nothing: no file at all
+    bool emptyPathFrom = false;
+};
+
+class NoPlaylistTest : public ExportRunTest,
+                       public testing::WithParamInterface<NoPlaylistCase> {};
+
+TEST_P(NoPlaylistTest, LogReadsNoPlaylistFoundAlone)
+{
+    if (GetParam().content) {
+        writeFile(dir.path() / "list.m3u", *GetParam().content);
+    }
+    if (GetParam().emptyPathFrom) {
+        window.pathFromText.clear();
+    }
+    window.progress = 40;
+    RunExport(window);
+    EXPECT_EQ(window.logText, "No playlist found!");
+    EXPECT_EQ(window.progress, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Playlists, NoPlaylistTest,
+    testing::Values(NoPlaylistCase{"Missing", std::nullopt},
+                    NoPlaylistCase{"EmptyPathFrom", "#EXTM3U\r\n", true},
+                    NoPlaylistCase{"EmptyFile", ""},
+                    NoPlaylistCase{"EmptyFirstLine", "\r\n#EXTM3U\r\n"},
+                    NoPlaylistCase{"LowerCaseHeader", "#extm3u\r\nC:\\a.mp3\r\n"},
+                    NoPlaylistCase{"CapitalisedPls", "[Playlist]\r\nFile1=C:\\a.mp3\r\n"},
+                    NoPlaylistCase{"PlsWithTrailingBlank", "[playlist] \r\n"},
+                    NoPlaylistCase{"Url", "http://host/a.mp3\r\n"}),
+    test::CaseName());
+
+TEST_F(ExportRunTest, PlaylistThatIsAFolderIsNotFound)
+{
+    window.pathFromText = dir.file("music");
+    RunExport(window);
+    EXPECT_EQ(window.logText, "No playlist found!");
+}
+
+TEST_F(ExportRunTest, PlainListCopiesLineOneAndSkipsWhatIsNoAbsolutePath)
+{
+    const std::string a = song("a.mp3");
+    const std::string b = song("b.mp3");
+    playlist({a, "\\\\server\\share\\c.mp3", "music/c.mp3", "http://host/c.mp3", "C:/c.mp3",
+              "   ", b});
+
+    RunExport(window);
+
+    EXPECT_EQ(window.logLines(), join({{""},
+                                       entry(a, exported("a.mp3"), "ok"),
+                                       entry(b, exported("b.mp3"), "ok"),
+                                       {"All files copied!"}}));
+}
+
+TEST_F(ExportRunTest, EmptyLineEndsTheWalk)
+{
+    const std::string a = song("a.mp3");
+    playlist({"#EXTM3U", a, "", song("b.mp3")});
+    RunExport(window);
+    EXPECT_EQ(window.logLines(),
+              join({{""}, entry(a, exported("a.mp3"), "ok"), {"All files copied!"}}));
+    EXPECT_FALSE(fs::exists(dir.path() / "export/b.mp3"));
+}
+
+TEST_F(ExportRunTest, LineFeedsAloneDoNotEndLines)
+{
+    // One line that starts with #EXT: an M3U with nothing to copy.
+    writeFile(dir.path() / "list.m3u", "#EXTM3U\n" + song("a.mp3") + "\n");
+    RunExport(window);
+    EXPECT_EQ(window.logText, "\r\nAll files copied!");
+}
+
+TEST_F(ExportRunTest, Utf8ByteOrderMarkIsSkipped)
+{
+    const std::string a = song("a.mp3");
+    writeFile(dir.path() / "list.m3u", "\xEF\xBB\xBF#EXTM3U\r\n" + a + "\r\n");
+    RunExport(window);
+    EXPECT_EQ(window.logLines(),
+              join({{""}, entry(a, exported("a.mp3"), "ok"), {"All files copied!"}}));
+}
+
+TEST_F(ExportRunTest, PlsCopiesFileLinesInFileOrder)
+{
+    const std::string a = song("a.mp3");
+    const std::string b = song("b.mp3");
+    playlist({"[playlist]", "File2=" + b, "Title2=B", "file1=" + a, "File1=" + a,
+              "NumberOfEntries=2"});
+
+    RunExport(window);
+
+    EXPECT_EQ(window.logLines(), join({{""},
+                                       entry(b, exported("b.mp3"), "ok"),
+                                       entry(a, exported("a.mp3"), "ok"),
+                                       {"All files copied!"}}));
+}
+
+TEST_F(ExportRunTest, LetsEventsThroughOncePerExaminedLine)
+{
+    playlist({"#EXTM3U", "#EXTINF:1,a", "#EXTINF:2,b", "x"});
+    RunExport(window);
+    EXPECT_EQ(window.eventCalls, 4);
+    EXPECT_EQ(window.logText, "\r\nAll files copied!");
+}
+
+TEST_F(ExportRunTest, CancelDuringACopyEndsTheWalkAtTheNextLine)
+{
+    const std::string a = song("a.mp3");
+    playlist({"#EXTM3U", a, "#EXTINF:1,b", song("b.mp3")});
+    window.onEvents = [&] {
+        if (window.copying()) {
+            window.cancel = true;
+        }
+    };
+
+    RunExport(window);
+
+    EXPECT_EQ(window.logLines(), join({{""}, entry(a, exported("a.mp3"), "ok"), {"canceled!"}}));
+    EXPECT_FALSE(fs::exists(dir.path() / "export/b.mp3"));
+    EXPECT_EQ(window.progress, 0);
+}
+
+TEST_F(ExportRunTest, CancelDuringTheLastEntryStillEndsWithAllCopied)
+{
+    const std::string a = song("a.mp3");
+    playlist({"#EXTM3U", a, "", "ignored"});
+    window.onEvents = [&] {
+        if (window.copying()) {
+            window.cancel = true;
+        }
+    };
+    RunExport(window);
+    EXPECT_EQ(window.logLines(), join({{""},
+                                       entry(a, exported("a.mp3"), "ok"),
+                                       {"All files copied!", "canceled!"}}));
+}
+
+TEST_F(ExportRunTest, CancelBeforeSaveIsForgotten)
+{
+    const std::string a = song("a.mp3");
+    playlist({a});
+    window.cancel = true;
+    RunExport(window);
+    EXPECT_EQ(window.logLines(),
+              join({{""}, entry(a, exported("a.mp3"), "ok"), {"All files copied!"}}));
+}
+
+TEST_F(ExportRunTest, LanguageSwitchTakesEffectForEveryLaterText)
+{
+    const std::string a = song("a.mp3");
+    const std::string b = song("b.mp3");
+    playlist({a, b});
+    std::vector<std::string> panel3AfterSwitch;
+    window.onEvents = [&] {
+        if (window.copying() && Language().strCopiedTo == "copied to:") {
+            ApplyLanguage("Deutsch", window);
+            panel3AfterSwitch.push_back(window.panels[3]);
+        }
+    };
+
+    RunExport(window);
+
+    EXPECT_EQ(window.logLines(), join({{""},
+                                       entry(a, exported("a.mp3"), "ok"),
+                                       entry(b, exported("b.mp3"), "ok", "wird kopiert nach:"),
+                                       {"Alle Dateien kopiert!"}}));
+    EXPECT_EQ(panel3AfterSwitch, Lines{"Fortschritt: "});
+    EXPECT_EQ(window.panels[1], "Datei: " + b);
+    EXPECT_EQ(window.panels[3], "Fortschritt: 100%");
+}
+
+TEST_F(ExportRunTest, TargetIsReadAfreshAtEveryUse)
+{
+    fs::create_directory(dir.path() / "other");
+    const std::string a = song("a.mp3");
+    const std::string b = song("b.mp3");
+    playlist({a, b});
+    window.onEvents = [&] {
+        if (window.copying()) {
+            window.pathToText = dir.file("other");
+        }
+    };
+
+    RunExport(window);
+
+    // The first copy went to the folder it began in; its check looks in the
+    // folder chosen meanwhile, so it cannot claim success.
+    EXPECT_EQ(window.logLines(), join({{""},
+                                       entry(a, exported("a.mp3"), "error"),
+                                       entry(b, dir.file("other/b.mp3"), "ok"),
+                                       {"All files copied!"}}));
+    EXPECT_TRUE(fs::exists(dir.path() / "export/a.mp3"));
+    EXPECT_TRUE(fs::exists(dir.path() / "other/b.mp3"));
+}
+
+TEST_F(ExportRunTest, SecondRunInsideTheFirstRunsWholeThenTheFirstGoesOn)
+{
+    const std::string a = song("a.mp3");
+    const std::string b = song("b.mp3");
+    playlist({"#EXTM3U", a, "#EXTINF:1,b", b});
+    bool started = false;
+    window.onEvents = [&] {
+        // Save pressed again while the first run waits at line 3.
+        if (!started && !window.copying() && window.logText.find("---") != std::string::npos) {
+            started = true;
+            RunExport(window);
+        }
+    };
+
+    RunExport(window);
+
+    EXPECT_EQ(window.logLines(), join({{""},
+                                       entry(a, exported("a.mp3"), "ok"),
+                                       entry(b, exported("b.mp3"), "ok"),
+                                       {"All files copied!"},
+                                       entry(b, exported("b.mp3"), "ok"),
+                                       {"All files copied!"}}));
+}
+
+TEST_F(ExportRunTest, ErrorInTheWalkKeepsTheRecordsWritten)
+{
+    const std::string a = song("a.mp3");
+    playlist({a, "#EXTINF:1,b", song("b.mp3")});
+    window.onEvents = [&] {
+        if (window.eventCalls == 4) { // line 2, after a's copy reported start and end
+            window.cancel = true;
+            throw std::runtime_error("lost the playlist");
+        }
+    };
+
+    RunExport(window);
+
+    EXPECT_EQ(window.logLines(), join({{""},
+                                       entry(a, exported("a.mp3"), "ok"),
+                                       {"No playlist found!", "canceled!"}}));
+    EXPECT_EQ(window.progress, 0);
+}
+
+TEST_F(ExportRunTest, SameNameFromAnotherSourceIsNumberedNotOverwritten)
+{
+    fs::create_directory(dir.path() / "music/other");
+    const std::string first = song("a.mp3", "first");
+    const std::string second = song("other/a.mp3", "second");
+    writeFile(dir.path() / "export/b.mp3", "from an earlier run");
+    const std::string b = song("b.mp3", "new b");
+    playlist({first, second, first, b});
+
+    RunExport(window);
+
+    EXPECT_EQ(window.logLines(), join({{""},
+                                       entry(first, exported("a.mp3"), "ok"),
+                                       entry(second, exported("a (2).mp3"), "ok"),
+                                       entry(first, exported("a.mp3"), "ok"),
+                                       entry(b, exported("b.mp3"), "ok"),
+                                       {"All files copied!"}}));
+    EXPECT_EQ(readFile(dir.path() / "export/a.mp3"), "first");
+    EXPECT_EQ(readFile(dir.path() / "export/a (2).mp3"), "second");
+    EXPECT_EQ(readFile(dir.path() / "export/b.mp3"), "new b");
+}
+
+TEST_F(ExportRunTest, FailedCopyIsAnErrorEvenWhenAnOlderFileIsThere)
+{
+    writeFile(dir.path() / "export/gone.mp3", "older");
+    const std::string gone = dir.file("music/gone.mp3");
+    playlist({gone});
+    RunExport(window);
+    EXPECT_EQ(window.logLines(),
+              join({{""}, entry(gone, exported("gone.mp3"), "error"), {"All files copied!"}}));
+    EXPECT_EQ(readFile(dir.path() / "export/gone.mp3"), "older");
+}
+
+TEST_F(ExportRunTest, TargetThatIsTheSourceFolderLeavesSourcesWhole)
+{
+    const std::string a = song("a.mp3", "precious");
+    playlist({a});
+    window.pathToText = dir.file("music");
+    RunExport(window);
+    EXPECT_EQ(window.logLines(),
+              join({{""}, entry(a, dir.file("music/a.mp3"), "ok"), {"All files copied!"}}));
+    EXPECT_EQ(readFile(dir.path() / "music/a.mp3"), "precious");
+}
+
+TEST_F(ExportRunTest, TargetEndingInSeparatorDoublesIt)
+{
+    const std::string a = song("a.mp3");
+    playlist({a});
+    window.pathToText = dir.file("export") + sep;
+    RunExport(window);
+    EXPECT_EQ(window.logLines()[3], dir.file("export") + sep + sep + "a.mp3");
+    EXPECT_EQ(window.logLines()[4], "ok");
+}
+
+TEST_F(ExportRunTest, EmptySourceShowsAFullBarAndIsLogged)
+{
+    const std::string empty = song("empty.mp3", "");
+    playlist({empty});
+    RunExport(window);
+    EXPECT_EQ(window.logLines(),
+              join({{""}, entry(empty, exported("empty.mp3"), "ok"), {"All files copied!"}}));
+    EXPECT_NE(std::find(window.progressValues.begin(), window.progressValues.end(), 100.0f),
+              window.progressValues.end());
+    EXPECT_EQ(window.panels[3], "Progress: 100%");
+}
+
+TEST_F(ExportRunTest, OverlongEntryIsAnErrorAndNothingIsCopied)
+{
+    const std::string a = song("a.mp3");
+    const std::string overlong = a + std::string(300 * 1024, 'x');
+    playlist({overlong, a});
+    RunExport(window);
+    const Lines log = window.logLines();
+    ASSERT_EQ(log.size(), 12u);
+    EXPECT_EQ(log[4], "error");
+    EXPECT_EQ(log[9], "ok");
+}
+
+} // namespace
+} // namespace tunecrate

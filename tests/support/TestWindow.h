@@ -1,0 +1,82 @@
+#pragma once
+
+#include "ExportWindow.h"
+#include "Language.h"
+
+#include <array>
+#include <functional>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace tunecrate::test {
+
+// Stands in for the main window. processEvents() runs onEvents, where a test
+// scripts what a user does while the run waits: press Cancel, switch the
+// language, choose another target, press Save again.
+class TestWindow : public ExportWindow, public LanguageWindow {
+public:
+    std::string pathFromText;
+    std::string pathToText;
+    std::string logText;
+    std::array<std::string, 4> panels; // [1] to [3] are used
+    std::map<Button, std::string> captions;
+    float progress = 0;
+    bool cancel = false;
+    int eventCalls = 0;
+    std::vector<float> progressValues;
+    std::function<void()> onEvents;
+
+    std::string pathFrom() const override { return pathFromText; }
+    std::string pathTo() const override { return pathToText; }
+    void setLog(const std::string& text) override { logText = text; }
+    void appendLog(std::string_view piece) override { logText += piece; }
+    void setPanelText(int panel, const std::string& text) override
+    {
+        panels.at(static_cast<std::size_t>(panel)) = text;
+    }
+    void setButtonCaption(Button button, const std::string& caption) override
+    {
+        captions[button] = caption;
+    }
+    void setProgressValue(float value) override
+    {
+        progress = value;
+        progressValues.push_back(value);
+    }
+    float progressValue() const override { return progress; }
+    void clearCancelRequest() override { cancel = false; }
+    bool cancelRequested() const override { return cancel; }
+    void processEvents() override
+    {
+        ++eventCalls;
+        if (onEvents) {
+            onEvents();
+        }
+    }
+
+    // The log split at its CR LF line breaks.
+    [[nodiscard]] std::vector<std::string> logLines() const
+    {
+        std::vector<std::string> lines;
+        std::size_t start = 0;
+        for (;;) {
+            const std::size_t end = logText.find("\r\n", start);
+            lines.push_back(logText.substr(start, end - start));
+            if (end == std::string::npos) {
+                return lines;
+            }
+            start = end + 2;
+        }
+    }
+
+    // True while a copy is under way: its record is written, its result not yet.
+    [[nodiscard]] bool copying() const
+    {
+        const auto lines = logLines();
+        return lines.size() >= 3 && lines[lines.size() - 2] == Language().strCopiedTo;
+    }
+};
+
+} // namespace tunecrate::test
