@@ -49,8 +49,8 @@ std::string numbered(std::string_view bareName, int number)
     if (dot == std::string_view::npos || dot == 0) {
         dot = bareName.size();
     }
-    return concat({bareName.substr(0, dot), " (", std::to_string(number), ")",
-                   bareName.substr(dot)});
+    return concat(
+        {bareName.substr(0, dot), " (", std::to_string(number), ")", bareName.substr(dot)});
 }
 
 // The destinations this run has written, each with the source it came from,
@@ -67,8 +67,8 @@ public:
             if (found == sourceOf_.end() || found->second == fingerprint(source)) {
                 return candidate;
             }
-            candidate = concat({folder, std::string_view(&separator, 1),
-                                numbered(bareName, number)});
+            candidate =
+                concat({folder, std::string_view(&separator, 1), numbered(bareName, number)});
         }
     }
 
@@ -185,8 +185,7 @@ private:
         // The target folder is read afresh for the record, the copy and the
         // check, so a folder chosen during the copy counts from the next read.
         const std::string recorded = written_.resolve(window_.pathTo(), bareName, source);
-        window_.appendLog(
-            concat({crlf, source, crlf, Language().strCopiedTo, crlf, recorded}));
+        window_.appendLog(concat({crlf, source, crlf, Language().strCopiedTo, crlf, recorded}));
 
         const std::string destination = written_.resolve(window_.pathTo(), bareName, source);
         // A line cut short names no real file; copying what is left of it could
@@ -199,8 +198,7 @@ private:
         if (copied) {
             written_.remember(destination, source);
         }
-        const bool ok =
-            copied && FileExists(written_.resolve(window_.pathTo(), bareName, source));
+        const bool ok = copied && FileExists(written_.resolve(window_.pathTo(), bareName, source));
         window_.appendLog(concat({crlf, ok ? "ok" : "error", crlf, "---"}));
     }
 

@@ -70,11 +70,10 @@ void CopyProgress(std::uint64_t totalFileSize, std::uint64_t totalBytesTransferr
         return;
     }
     // Divide first, then scale, then round down: 2 of 3 bytes shows 66.
-    const double percent =
-        totalFileSize == 0
-            ? 100.0
-            : std::floor(static_cast<double>(totalBytesTransferred) /
-                         static_cast<double>(totalFileSize) * 100.0);
+    const double percent = totalFileSize == 0
+                               ? 100.0
+                               : std::floor(static_cast<double>(totalBytesTransferred) /
+                                            static_cast<double>(totalFileSize) * 100.0);
     CopyProgressBar->setProgressValue(static_cast<float>(percent));
     const long shown = std::lround(CopyProgressBar->progressValue());
     CopyProgressBar->setPanelText(3, Language().strProgress + ": " + std::to_string(shown) + "%");

@@ -23,8 +23,7 @@ bool isLowSurrogate(char32_t unit)
 
 LineReader::LineReader(ByteSource& source, std::size_t maxLineBytes)
     : source_(source), maxLineBytes_(maxLineBytes), buffer_(bufferBytes)
-{
-}
+{}
 
 bool LineReader::next(std::string& line)
 {

@@ -1,8 +1,7 @@
+#include "CaseName.h"
 #include "ExportRun.h"
 #include "TempDir.h"
 #include "TestWindow.h"
-
-#include "CaseName.h"
 
 #include <gtest/gtest.h>
 #include <stdexcept>
@@ -74,11 +73,10 @@ TEST_F(ExportRunTest, ExtendedM3uCopiesWhatExistsAndLogsTheRest)
 
     RunExport(window);
 
-    EXPECT_EQ(window.logLines(),
-              join({{""},
-                    entry(first, exported("First Song.mp3"), "ok"),
-                    entry(gone, exported("Second Song.mp3"), "error"),
-                    {"All files copied!"}}));
+    EXPECT_EQ(window.logLines(), join({{""},
+                                       entry(first, exported("First Song.mp3"), "ok"),
+                                       entry(gone, exported("Second Song.mp3"), "error"),
+                                       {"All files copied!"}}));
     EXPECT_EQ(readFile(dir.path() / "export/First Song.mp3"), "first");
     EXPECT_EQ(window.panels[1], "File: " + gone);
     EXPECT_EQ(window.panels[2], "Filename: Second Song.mp3");
@@ -109,8 +107,7 @@ struct NoPlaylistCase {
     bool emptyPathFrom = false;
 };
 
-class NoPlaylistTest : public ExportRunTest,
-                       public testing::WithParamInterface<NoPlaylistCase> {};
+class NoPlaylistTest : public ExportRunTest, public testing::WithParamInterface<NoPlaylistCase> {};
 
 TEST_P(NoPlaylistTest, LogReadsNoPlaylistFoundAlone)
 {
@@ -149,8 +146,8 @@ TEST_F(ExportRunTest, PlainListCopiesLineOneAndSkipsWhatIsNoAbsolutePath)
 {
     const std::string a = song("a.mp3");
     const std::string b = song("b.mp3");
-    playlist({a, "\\\\server\\share\\c.mp3", "music/c.mp3", "http://host/c.mp3", "C:/c.mp3",
-              "   ", b});
+    playlist(
+        {a, "\\\\server\\share\\c.mp3", "music/c.mp3", "http://host/c.mp3", "C:/c.mp3", "   ", b});
 
     RunExport(window);
 
@@ -191,8 +188,8 @@ TEST_F(ExportRunTest, PlsCopiesFileLinesInFileOrder)
 {
     const std::string a = song("a.mp3");
     const std::string b = song("b.mp3");
-    playlist({"[playlist]", "File2=" + b, "Title2=B", "file1=" + a, "File1=" + a,
-              "NumberOfEntries=2"});
+    playlist(
+        {"[playlist]", "File2=" + b, "Title2=B", "file1=" + a, "File1=" + a, "NumberOfEntries=2"});
 
     RunExport(window);
 
@@ -237,9 +234,8 @@ TEST_F(ExportRunTest, CancelDuringTheLastEntryStillEndsWithAllCopied)
         }
     };
     RunExport(window);
-    EXPECT_EQ(window.logLines(), join({{""},
-                                       entry(a, exported("a.mp3"), "ok"),
-                                       {"All files copied!", "canceled!"}}));
+    EXPECT_EQ(window.logLines(),
+              join({{""}, entry(a, exported("a.mp3"), "ok"), {"All files copied!", "canceled!"}}));
 }
 
 TEST_F(ExportRunTest, CancelBeforeSaveIsForgotten)
@@ -337,9 +333,8 @@ TEST_F(ExportRunTest, ErrorInTheWalkKeepsTheRecordsWritten)
 
     RunExport(window);
 
-    EXPECT_EQ(window.logLines(), join({{""},
-                                       entry(a, exported("a.mp3"), "ok"),
-                                       {"No playlist found!", "canceled!"}}));
+    EXPECT_EQ(window.logLines(),
+              join({{""}, entry(a, exported("a.mp3"), "ok"), {"No playlist found!", "canceled!"}}));
     EXPECT_EQ(window.progress, 0);
 }
 

@@ -13,14 +13,15 @@ using test::TempDir;
 using test::writeFile;
 namespace fs = std::filesystem;
 
-const platform::CopyProgressRoutine ignoreProgress = [](std::uint64_t, std::uint64_t) {};
+const platform::CopyProgressRoutine ignoreProgress = [](std::uint64_t, std::uint64_t) {
+};
 
 TEST(FileCopyPosix, KeepsModificationTimeAndPermissionBits)
 {
     TempDir dir;
     writeFile(dir.path() / "a.mp3", "music");
-    fs::permissions(dir.path() / "a.mp3", fs::perms::owner_read | fs::perms::owner_write |
-                                              fs::perms::group_read);
+    fs::permissions(dir.path() / "a.mp3",
+                    fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
     const auto past = fs::last_write_time(dir.path() / "a.mp3") - std::chrono::hours(240);
     fs::last_write_time(dir.path() / "a.mp3", past);
 

@@ -1,8 +1,7 @@
+#include "CaseName.h"
 #include "FileOps.h"
 #include "TempDir.h"
 #include "TestWindow.h"
-
-#include "CaseName.h"
 
 #include <gtest/gtest.h>
 
@@ -19,7 +18,9 @@ struct ProgressLog {
     std::vector<std::pair<std::uint64_t, std::uint64_t>> calls;
     platform::CopyProgressRoutine routine()
     {
-        return [this](std::uint64_t total, std::uint64_t done) { calls.emplace_back(total, done); };
+        return [this](std::uint64_t total, std::uint64_t done) {
+            calls.emplace_back(total, done);
+        };
     }
 };
 
@@ -35,7 +36,8 @@ TEST(FileCopy, ReplacesAnExistingFileAndReportsProgressFromStartToEnd)
 
     EXPECT_EQ(readFile(dir.path() / "out.mp3"), content);
     ASSERT_GE(progress.calls.size(), 2u);
-    EXPECT_EQ(progress.calls.front(), std::make_pair(std::uint64_t{content.size()}, std::uint64_t{0}));
+    EXPECT_EQ(progress.calls.front(),
+              std::make_pair(std::uint64_t{content.size()}, std::uint64_t{0}));
     EXPECT_EQ(progress.calls.back(),
               std::make_pair(std::uint64_t{content.size()}, std::uint64_t{content.size()}));
     EXPECT_EQ(countTemporaries(dir.path()), 0);
@@ -87,8 +89,8 @@ TEST(FileCopy, PathWithNulIsRefused)
     ProgressLog progress;
     const std::string cut = dir.file("a.mp3") + std::string(1, '\0') + "b";
     EXPECT_FALSE(FileCopy(cut, dir.file("b.mp3"), progress.routine()));
-    EXPECT_FALSE(FileCopy(dir.file("a.mp3"), dir.file("b.mp3") + std::string(1, '\0'),
-                          progress.routine()));
+    EXPECT_FALSE(
+        FileCopy(dir.file("a.mp3"), dir.file("b.mp3") + std::string(1, '\0'), progress.routine()));
     EXPECT_FALSE(FileExists(cut));
     EXPECT_FALSE(std::filesystem::exists(dir.path() / "b.mp3"));
 }

@@ -1,8 +1,7 @@
+#include "CaseName.h"
 #include "FileOps.h"
 #include "LineReader.h"
 #include "TempDir.h"
-
-#include "CaseName.h"
 
 #include <gtest/gtest.h>
 
@@ -43,21 +42,29 @@ using namespace std::string_literals;
 INSTANTIATE_TEST_SUITE_P(
     Inputs, LineRuleTest,
     testing::Values(
-        LineCase{"CrLf", "A\r\nB\r\n", {"A", "B"}},
-        LineCase{"CrAlone", "A\rB\rC", {"A", "B", "C"}},
+        LineCase{"CrLf", "A\r\nB\r\n", {"A", "B"}}, LineCase{"CrAlone", "A\rB\rC", {"A", "B", "C"}},
         LineCase{"LfStaysInside", "A\nB", {"A\nB"}},
         LineCase{"LastLineWithoutTerminator", "A\r\nB", {"A", "B"}},
         LineCase{"EmptyLineTwo", "A\r\n\r\nC", {"A", "", "C"}},
-        LineCase{"CrCrLf", "A\r\r\nB", {"A", "", "B"}},
-        LineCase{"Empty", "", {}},
+        LineCase{"CrCrLf", "A\r\r\nB", {"A", "", "B"}}, LineCase{"Empty", "", {}},
         LineCase{"Utf8BomSkipped", "\xEF\xBB\xBF#EXTM3U\r\nx", {"#EXTM3U", "x"}},
         LineCase{"Utf8BomOnly", "\xEF\xBB\xBF", {}},
         LineCase{"Utf16LittleEndian", "\xFF\xFE#\0E\0\r\0\n\0\xA9\0"s, {"#E", "\xC2\xA9"}},
         LineCase{"Utf16BigEndian", "\xFE\xFF\0#\0E\0\r\0/\x03\xA9"s, {"#E", "/\xCE\xA9"}},
-        LineCase{"Utf16LfStaysInside", "\xFF\xFE" "A\0\n\0B\0"s, {"A\nB"}},
+        LineCase{"Utf16LfStaysInside",
+                 "\xFF\xFE"
+                 "A\0\n\0B\0"s,
+                 {"A\nB"}},
         LineCase{"Utf16SurrogatePair", "\xFF\xFE\x3D\xD8\x00\xDE"s, {"\xF0\x9F\x98\x80"}},
-        LineCase{"Utf16LoneSurrogate", "\xFF\xFE\x3D\xD8" "A\0"s, {"\xEF\xBF\xBD" "A"}},
-        LineCase{"Utf16OddByte", "\xFF\xFE" "A\0B"s, {"A\xEF\xBF\xBD"}},
+        LineCase{"Utf16LoneSurrogate",
+                 "\xFF\xFE\x3D\xD8"
+                 "A\0"s,
+                 {"\xEF\xBF\xBD"
+                  "A"}},
+        LineCase{"Utf16OddByte",
+                 "\xFF\xFE"
+                 "A\0B"s,
+                 {"A\xEF\xBF\xBD"}},
         LineCase{"NulBytesKept", "a\0b\r\nc"s, {"a\0b"s, "c"}}),
     test::CaseName());
 

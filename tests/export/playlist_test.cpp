@@ -1,6 +1,5 @@
-#include "Playlist.h"
-
 #include "CaseName.h"
+#include "Playlist.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -23,26 +22,25 @@ TEST_P(DecidePlaylistModeTest, DecidesFromTheFirstLine)
 
 INSTANTIATE_TEST_SUITE_P(
     FirstLines, DecidePlaylistModeTest,
-    testing::Values(
-        ModeCase{"ExtendedHeader", "#EXTM3U", PlaylistMode::M3uTxt},
-        ModeCase{"AnyExtLine", "#EXTINF:215,Artist - Song", PlaylistMode::M3uTxt},
-        ModeCase{"LowerCaseHeader", "#extm3u", std::nullopt},
-        ModeCase{"DrivePath", "C:\\a.mp3", PlaylistMode::M3uTxt},
-        ModeCase{"DriveRootOnly", "C:\\", PlaylistMode::M3uTxt},
-        ModeCase{"DriveWithoutBackslash", "C:", std::nullopt},
-        ModeCase{"ForwardSlashDrivePath", "C:/a.mp3", std::nullopt},
-        ModeCase{"PlsHeader", "[playlist]", PlaylistMode::Pls},
-        ModeCase{"PlsCapitalised", "[Playlist]", std::nullopt},
-        ModeCase{"PlsTrailingBlank", "[playlist] ", std::nullopt},
-        ModeCase{"UncPath", "\\\\server\\share\\a.mp3", std::nullopt},
-        ModeCase{"Url", "http://example.org/a.mp3", std::nullopt},
-        ModeCase{"RelativePath", "music\\a.mp3", std::nullopt},
-        ModeCase{"OneCharacter", "x", std::nullopt},
-        // On POSIX a line that begins with "/" is an absolute path as well.
-        ModeCase{"RootedPath", "/music/a.mp3",
-                 std::filesystem::path::preferred_separator == '/'
-                     ? std::optional(PlaylistMode::M3uTxt)
-                     : std::nullopt}),
+    testing::Values(ModeCase{"ExtendedHeader", "#EXTM3U", PlaylistMode::M3uTxt},
+                    ModeCase{"AnyExtLine", "#EXTINF:215,Artist - Song", PlaylistMode::M3uTxt},
+                    ModeCase{"LowerCaseHeader", "#extm3u", std::nullopt},
+                    ModeCase{"DrivePath", "C:\\a.mp3", PlaylistMode::M3uTxt},
+                    ModeCase{"DriveRootOnly", "C:\\", PlaylistMode::M3uTxt},
+                    ModeCase{"DriveWithoutBackslash", "C:", std::nullopt},
+                    ModeCase{"ForwardSlashDrivePath", "C:/a.mp3", std::nullopt},
+                    ModeCase{"PlsHeader", "[playlist]", PlaylistMode::Pls},
+                    ModeCase{"PlsCapitalised", "[Playlist]", std::nullopt},
+                    ModeCase{"PlsTrailingBlank", "[playlist] ", std::nullopt},
+                    ModeCase{"UncPath", "\\\\server\\share\\a.mp3", std::nullopt},
+                    ModeCase{"Url", "http://example.org/a.mp3", std::nullopt},
+                    ModeCase{"RelativePath", "music\\a.mp3", std::nullopt},
+                    ModeCase{"OneCharacter", "x", std::nullopt},
+                    // On POSIX a line that begins with "/" is an absolute path as well.
+                    ModeCase{"RootedPath", "/music/a.mp3",
+                             std::filesystem::path::preferred_separator == '/'
+                                 ? std::optional(PlaylistMode::M3uTxt)
+                                 : std::nullopt}),
     test::CaseName());
 
 struct EntryCase {

@@ -1,7 +1,6 @@
+#include "CaseName.h"
 #include "Language.h"
 #include "TestWindow.h"
-
-#include "CaseName.h"
 
 #include <gtest/gtest.h>
 
@@ -37,8 +36,8 @@ const Expected german{{"Durchsuchen", "Speichern", "wird kopiert nach:", "Kein P
 std::vector<std::string> stringsInForce()
 {
     const InterfaceStrings& s = Language();
-    return {s.strSearch,   s.strSave,     s.strCopiedTo, s.strNoPlaylistFound, s.strAllFilesCopied,
-            s.strCancel,   s.strCanceled, s.strFile,     s.strFilename,        s.strProgress};
+    return {s.strSearch, s.strSave,     s.strCopiedTo, s.strNoPlaylistFound, s.strAllFilesCopied,
+            s.strCancel, s.strCanceled, s.strFile,     s.strFilename,        s.strProgress};
 }
 
 void expectWindowAndStrings(const TestWindow& window, const Expected& expected)
@@ -68,16 +67,16 @@ TEST_P(ApplyLanguageTest, OnlyExactDeutschSelectsGerman)
     expectWindowAndStrings(window, GetParam().german ? german : english);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Texts, ApplyLanguageTest,
-    testing::Values(LanguageCase{"Deutsch", "Deutsch", true},
-                    LanguageCase{"English", "English", false},
-                    LanguageCase{"LowerCase", "deutsch", false},
-                    LanguageCase{"UpperCase", "DEUTSCH", false},
-                    LanguageCase{"LeadingBlank", " Deutsch", false},
-                    LanguageCase{"TrailingBlank", "Deutsch ", false},
-                    LanguageCase{"Empty", "", false}, LanguageCase{"Other", "Français", false}),
-    test::CaseName());
+INSTANTIATE_TEST_SUITE_P(Texts, ApplyLanguageTest,
+                         testing::Values(LanguageCase{"Deutsch", "Deutsch", true},
+                                         LanguageCase{"English", "English", false},
+                                         LanguageCase{"LowerCase", "deutsch", false},
+                                         LanguageCase{"UpperCase", "DEUTSCH", false},
+                                         LanguageCase{"LeadingBlank", " Deutsch", false},
+                                         LanguageCase{"TrailingBlank", "Deutsch ", false},
+                                         LanguageCase{"Empty", "", false},
+                                         LanguageCase{"Other", "Français", false}),
+                         test::CaseName());
 
 TEST(ApplyLanguage, SwitchingBackRestoresEveryTextAndOverwritesRunPanels)
 {
