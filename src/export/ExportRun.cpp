@@ -5,19 +5,18 @@
 #include "Language.h"
 #include "LineReader.h"
 #include "Playlist.h"
+#include "WrittenDestinations.h"
 
 #include <cstdint>
 #include <filesystem>
 #include <limits>
 #include <optional>
 #include <stdexcept>
-#include <unordered_map>
 
 namespace tunecrate {
 namespace {
 
 constexpr std::string_view crlf = "\r\n";
-constexpr char separator = static_cast<char>(std::filesystem::path::preferred_separator);
 
 std::string concat(std::initializer_list<std::string_view> pieces)
 {
@@ -32,54 +31,6 @@ std::string concat(std::initializer_list<std::string_view> pieces)
     }
     return text;
 }
-
-std::uint64_t fingerprint(std::string_view text)
-{
-    std::uint64_t hash = 14695981039346656037ull;
-    for (const char c : text) {
-        hash = (hash ^ static_cast<unsigned char>(c)) * 1099511628211ull;
-    }
-    return hash;
-}
-
-// "song.mp3" numbered 2 is "song (2).mp3".
-std::string numbered(std::string_view bareName, int number)
-{
-    std::size_t dot = bareName.rfind('.');
-    if (dot == std::string_view::npos || dot == 0) {
-        dot = bareName.size();
-    }
-    return concat(
-        {bareName.substr(0, dot), " (", std::to_string(number), ")", bareName.substr(dot)});
-}
-
-// The destinations this run has written, each with the source it came from,
-// so that a different file of the same name does not silently replace one
-// copied moments ago. Kept as 64-bit fingerprints: a few bytes per entry.
-class WrittenDestinations {
-public:
-    [[nodiscard]] std::string resolve(const std::string& folder, std::string_view bareName,
-                                      std::string_view source) const
-    {
-        std::string candidate = concat({folder, std::string_view(&separator, 1), bareName});
-        for (int number = 2;; ++number) {
-            const auto found = sourceOf_.find(fingerprint(candidate));
-            if (found == sourceOf_.end() || found->second == fingerprint(source)) {
-                return candidate;
-            }
-            candidate =
-                concat({folder, std::string_view(&separator, 1), numbered(bareName, number)});
-        }
-    }
-
-    void remember(std::string_view destination, std::string_view source)
-    {
-        sourceOf_[fingerprint(destination)] = fingerprint(source);
-    }
-
-private:
-    std::unordered_map<std::uint64_t, std::uint64_t> sourceOf_;
-};
 
 // The playlist read front to back, one line held at a time.
 class PlaylistLines {
@@ -184,21 +135,23 @@ private:
 
         // The target folder is read afresh for the record, the copy and the
         // check, so a folder chosen during the copy counts from the next read.
-        const std::string recorded = written_.resolve(window_.pathTo(), bareName, source);
+        const std::string recorded = written_.resolve(window_.pathTo(), bareName, source).path;
         window_.appendLog(concat({crlf, source, crlf, Language().strCopiedTo, crlf, recorded}));
 
-        const std::string destination = written_.resolve(window_.pathTo(), bareName, source);
+        const std::string folder = window_.pathTo();
+        const auto destination = written_.resolve(folder, bareName, source);
         // A line cut short names no real file; copying what is left of it could
         // pick up an unrelated one.
         const bool copied =
             !truncatedLine &&
-            FileCopy(source, destination, [this](std::uint64_t total, std::uint64_t done) {
+            FileCopy(source, destination.path, [this](std::uint64_t total, std::uint64_t done) {
                 CopyProgress(total, done, &window_);
             });
         if (copied) {
-            written_.remember(destination, source);
+            written_.remember(folder, bareName, source, destination);
         }
-        const bool ok = copied && FileExists(written_.resolve(window_.pathTo(), bareName, source));
+        const bool ok =
+            copied && FileExists(written_.resolve(window_.pathTo(), bareName, source).path);
         window_.appendLog(concat({crlf, ok ? "ok" : "error", crlf, "---"}));
     }
 
