@@ -1,6 +1,6 @@
 // Runs one export through the core with a window that shows nothing:
 //   tunecrate-run-export PLAYLIST TARGET
-// Prints the log's size in lines, so a run can be checked and timed from a script.
+// Prints the log's size, so a run can be checked and measured from outside.
 
 #include "ExportRun.h"
 #include "NullWindow.h"
@@ -17,7 +17,8 @@ int main(int argc, char** argv)
     tunecrate::bench::NullWindow window(argv[1], argv[2]);
     tunecrate::ApplyLanguage("English", window);
     tunecrate::RunExport(window);
-    const auto breaks = std::count(window.log().begin(), window.log().end(), '\n');
-    std::printf("%ld log lines\n", static_cast<long>(breaks) + 1);
+    const std::string& log = window.log();
+    const auto breaks = std::count(log.begin(), log.end(), '\n');
+    std::printf("%ld log lines, %zu log bytes\n", static_cast<long>(breaks) + 1, log.size());
     return 0;
 }

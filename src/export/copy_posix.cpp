@@ -41,15 +41,25 @@ private:
     int fd_;
 };
 
-// The new file under its temporary name; it is removed unless committed.
-class TemporaryFile {
+// The copy being written, invisible under the destination's name until it is
+// complete. Where the file system allows and no file of that name exists yet,
+// it has no name at all (O_TMPFILE) and appears in one step, so a killed run
+// leaves nothing behind. Otherwise it is a named temporary that is renamed
+// over the old file; a kill can leave that one, recognisable by its name.
+class NewFile {
 public:
-    explicit TemporaryFile(const std::filesystem::path& folder)
+    NewFile(const std::filesystem::path& folder, bool replacing)
     {
+        if (!replacing && procFdAvailable()) {
+            fd_.reset(::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600));
+            if (fd_.valid()) {
+                return;
+            }
+        }
+        static const std::string prefix = ".tunecrate-" + std::to_string(::getpid()) + "-";
         static unsigned counter = 0;
         for (int attempt = 0; attempt < 1000; ++attempt) {
-            path_ = folder / (".tunecrate-" + std::to_string(::getpid()) + "-" +
-                              std::to_string(counter++) + ".part");
+            path_ = folder / (prefix + std::to_string(counter++) + ".part");
             fd_.reset(
                 ::open(path_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0600));
             if (fd_.valid() || errno != EEXIST) {
@@ -57,27 +67,50 @@ public:
             }
         }
     }
-    ~TemporaryFile()
+    ~NewFile()
     {
         fd_.close();
         if (!committed_ && !path_.empty()) {
             ::unlink(path_.c_str());
         }
     }
-    TemporaryFile(const TemporaryFile&) = delete;
-    TemporaryFile& operator=(const TemporaryFile&) = delete;
+    NewFile(const NewFile&) = delete;
+    NewFile& operator=(const NewFile&) = delete;
 
     [[nodiscard]] bool valid() const { return fd_.valid(); }
     [[nodiscard]] int fd() const { return fd_.get(); }
-    [[nodiscard]] bool close() { return fd_.close(); }
-    [[nodiscard]] bool renameTo(const std::filesystem::path& destination)
+
+    // Gives the finished file its final name.
+    [[nodiscard]] bool commit(const std::filesystem::path& destination)
     {
+        if (path_.empty()) {
+            const std::string self = "/proc/self/fd/" + std::to_string(fd_.get());
+            if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, destination.c_str(),
+                         AT_SYMLINK_FOLLOW) != 0) {
+                return false;
+            }
+            if (!fd_.close()) {
+                ::unlink(destination.c_str());
+                return false;
+            }
+            return committed_ = true;
+        }
+        // Closed first, so that a late write error is seen before the old file goes.
+        if (!fd_.close()) {
+            return false;
+        }
         committed_ = ::rename(path_.c_str(), destination.c_str()) == 0;
         return committed_;
     }
 
 private:
-    std::filesystem::path path_;
+    static bool procFdAvailable()
+    {
+        static const bool available = ::access("/proc/self/fd", X_OK) == 0;
+        return available;
+    }
+
+    std::filesystem::path path_; // empty for an unnamed file
     FileDescriptor fd_;
     bool committed_ = false;
 };
@@ -163,14 +196,15 @@ bool copyThroughTemporary(const std::filesystem::path& source,
     if (!in.valid() || ::fstat(in.get(), &status) != 0 || !S_ISREG(status.st_mode)) {
         return false;
     }
-    ::fcntl(in.get(), F_SETFL, ::fcntl(in.get(), F_GETFL) & ~O_NONBLOCK);
+    // (O_NONBLOCK means nothing to a regular file, so it may stay set.)
 
     std::filesystem::path folder = destination.parent_path();
     if (folder.empty()) {
         folder = ".";
     }
-    TemporaryFile temporary(folder);
-    if (!temporary.valid()) {
+    struct stat existing {};
+    NewFile copy(folder, ::lstat(destination.c_str(), &existing) == 0);
+    if (!copy.valid()) {
         return false;
     }
 
@@ -179,7 +213,7 @@ bool copyThroughTemporary(const std::filesystem::path& source,
     progress(total, copied);
     ChunkCopier copier;
     for (;;) {
-        const ssize_t count = copier.copy(in.get(), temporary.fd());
+        const ssize_t count = copier.copy(in.get(), copy.fd());
         if (count < 0) {
             return false;
         }
@@ -194,11 +228,11 @@ bool copyThroughTemporary(const std::filesystem::path& source,
     }
 
     const std::array<timespec, 2> times{status.st_atim, status.st_mtim};
-    if (::fchmod(temporary.fd(), status.st_mode & 0777) != 0 ||
-        ::futimens(temporary.fd(), times.data()) != 0 || !temporary.close()) {
+    if (::fchmod(copy.fd(), status.st_mode & 0777) != 0 ||
+        ::futimens(copy.fd(), times.data()) != 0) {
         return false;
     }
-    return temporary.renameTo(destination);
+    return copy.commit(destination);
 }
 
 } // namespace tunecrate::platform
