@@ -111,6 +111,32 @@ int main(int argc, char** argv)
     std::printf("| Case | Measure | Tunecrate | cp or base | Ratio | Target |\n");
     std::printf("|---|---|---|---|---|---|\n");
 
+    // 0. Reading alone: 1,000,000 comment lines, nothing to copy, beside wc -l.
+    {
+        const fs::path source = work / "c0";
+        fs::create_directories(source);
+        {
+            std::ofstream list(source / "list.m3u", std::ios::binary);
+            list << "#EXTM3U\r\n";
+            for (int i = 1; i < 1'000'000; ++i) {
+                list << "#EXTINF:" << i % 600 << ",Artist " << i << " - Title " << i << "\r\n";
+            }
+        }
+        std::vector<Contender> contenders{
+            {"core",
+             {runExport, (source / "list.m3u").string(), (source / "out").string()},
+             source / "out",
+             {}},
+            {"wc", {"wc", "-l", (source / "list.m3u").string()}, source / "unused", {}}};
+        alternate(contenders, 5);
+        const double core = median(contenders[0].times);
+        const double wc = median(contenders[1].times);
+        std::printf("| 0 | 1,000,000 comment lines, nothing copied, median of 5 | %.3f s | %.3f s "
+                    "(wc -l) | %.2f × wc | |\n",
+                    core, wc, core / wc);
+        fs::remove_all(source);
+    }
+
     // 1. 10,000 files of 4 KiB from an extended M3U.
     {
         const fs::path source = work / "c1";
