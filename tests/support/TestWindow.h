@@ -2,6 +2,7 @@
 
 #include "ExportWindow.h"
 #include "Language.h"
+#include "LogLines.h"
 
 #include <array>
 #include <functional>
@@ -57,19 +58,7 @@ public:
     }
 
     // The log split at its CR LF line breaks.
-    [[nodiscard]] std::vector<std::string> logLines() const
-    {
-        std::vector<std::string> lines;
-        std::size_t start = 0;
-        for (;;) {
-            const std::size_t end = logText.find("\r\n", start);
-            lines.push_back(logText.substr(start, end - start));
-            if (end == std::string::npos) {
-                return lines;
-            }
-            start = end + 2;
-        }
-    }
+    [[nodiscard]] std::vector<std::string> logLines() const { return splitLogLines(logText); }
 
     // True while a copy is under way: its record is written, its result not yet.
     [[nodiscard]] bool copying() const

@@ -1,0 +1,54 @@
+#include "Dialogs.h"
+
+#include "Folderopen.h"
+
+#include <QDir>
+#include <QFileDialog>
+#include <QMessageBox>
+
+namespace tunecrate {
+
+QStringList qtNameFilters(QStringView filter)
+{
+    const QList<QStringView> parts = filter.split(u'|');
+    QStringList filters;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        QString patterns = parts[i + 1].toString();
+        patterns.replace(u';', u' ');
+        filters.append(QStringLiteral("%1 (%2)").arg(parts[i], patterns));
+    }
+    return filters;
+}
+
+void preparePlaylistDialog(QFileDialog& dialog)
+{
+    // Qt's own dialog on every desktop: native ones cut a description at its
+    // first parenthesis, and "Playlists (*.m3u,*.pls,*.txt)" would lose its
+    // list. Hiding the details takes off only the appended pattern list.
+    dialog.setOptions(QFileDialog::DontUseNativeDialog | QFileDialog::HideNameFilterDetails);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setNameFilters(qtNameFilters(playlistFilter));
+}
+
+Dialogs Dialogs::system()
+{
+    return {
+        .choosePlaylist =
+            [](QWidget* parent) {
+                QFileDialog dialog(parent);
+                preparePlaylistDialog(dialog);
+                if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+                    return QString();
+                }
+                return QDir::toNativeSeparators(dialog.selectedFiles().constFirst());
+            },
+        .browseFolder = &BrowseFolder,
+        .showError =
+            [](QWidget* parent, const QString& message) {
+                QMessageBox::critical(parent, parent ? parent->windowTitle() : QString(), message);
+            },
+    };
+}
+
+} // namespace tunecrate

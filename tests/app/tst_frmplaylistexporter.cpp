@@ -1,0 +1,365 @@
+#include "TempDir.h"
+#include "WindowTest.h"
+#include "frmPlaylistExporter.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLayout>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScreen>
+#include <QStatusBar>
+#include <QTest>
+#include <filesystem>
+#include <memory>
+#include <stdexcept>
+
+using namespace tunecrate;
+using namespace tunecrate::test;
+
+namespace {
+
+// The design gives positions in twips; 15 make a pixel at 96 dots per inch.
+QRect pixelsFromTwips(int left, int top, int width, int height)
+{
+    const auto pixels = [](int twips) {
+        return qRound(twips / 15.0);
+    };
+    return {pixels(left), pixels(top), pixels(width), pixels(height)};
+}
+
+} // namespace
+
+class TestFrmPlaylistExporter : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<frmPlaylistExporter> window;
+    FakeDialogs fake;
+
+    QLineEdit* txtPathfrom() const { return control<QLineEdit>(*window, "txtPathfrom"); }
+    QLineEdit* txtPathto() const { return control<QLineEdit>(*window, "txtPathto"); }
+    QPushButton* button(const char* name) const { return control<QPushButton>(*window, name); }
+    QLabel* panel(int number) const
+    {
+        return window->findChild<QLabel*>(QStringLiteral("panel%1").arg(number));
+    }
+
+    void save(const ExportFolder& folder, const std::string& playlist)
+    {
+        txtPathfrom()->setText(QString::fromStdString(playlist));
+        txtPathto()->setText(QString::fromStdString(folder.target()));
+        QTest::mouseClick(button("cmdSave"), Qt::LeftButton);
+    }
+
+private Q_SLOTS:
+    void init()
+    {
+        fake = {};
+        window = std::make_unique<frmPlaylistExporter>();
+        window->setDialogs(fake.dialogs());
+        window->show();
+        QVERIFY(QTest::qWaitForWindowActive(window.get()));
+    }
+    void cleanup() { window.reset(); }
+
+    void startUpShowsEnglishAndEmptyFields_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("property");
+        QTest::addColumn<QVariant>("expected");
+
+        const auto row = [](const char* title, const char* name, const char* property,
+                            const QVariant& expected) {
+            QTest::newRow(title) << QString::fromLatin1(name) << QByteArray(property) << expected;
+        };
+        row("caption", "", "windowTitle", QStringLiteral("Tunecrate 0.9.0 by Quillmar"));
+        row("language shown", "cmbLang", "currentText", QStringLiteral("English"));
+        row("language items", "cmbLang", "items",
+            QStringList{QStringLiteral("English"), QStringLiteral("Deutsch")});
+        row("language takes no typing", "cmbLang", "editable", false);
+        row("cmdSearch", "cmdSearch", "text", QStringLiteral("Search"));
+        row("cmdSearch2", "cmdSearch2", "text", QStringLiteral("Search"));
+        row("cmdSave", "cmdSave", "text", QStringLiteral("Save"));
+        row("cmdCancel", "cmdCancel", "text", QStringLiteral("Cancel"));
+        row("panel 1", "panel1", "text", QStringLiteral("File: "));
+        row("panel 2", "panel2", "text", QStringLiteral("Filename: "));
+        row("panel 3", "panel3", "text", QStringLiteral("Progress: "));
+        row("playlist path", "txtPathfrom", "text", QString());
+        row("target folder", "txtPathto", "text", QString());
+        row("log", "txtPlaylist", "plainText", QString());
+        row("progress", "pgbCopy", "value", 0);
+        row("focus", "", "focus", QStringLiteral("cmdSearch"));
+    }
+    void startUpShowsEnglishAndEmptyFields()
+    {
+        QFETCH(QString, name);
+        QFETCH(QByteArray, property);
+        QFETCH(QVariant, expected);
+
+        QWidget* target = name.isEmpty() ? window.get() : window->findChild<QWidget*>(name);
+        QVERIFY2(target, qPrintable(name));
+        QVariant seen;
+        if (property == "items") {
+            auto* combo = qobject_cast<QComboBox*>(target);
+            QStringList items;
+            for (int i = 0; i < combo->count(); ++i) {
+                items.append(combo->itemText(i));
+            }
+            seen = items;
+        } else if (property == "focus") {
+            QVERIFY(QApplication::focusWidget());
+            seen = QApplication::focusWidget()->objectName();
+        } else {
+            seen = target->property(property.constData());
+        }
+        QCOMPARE(seen, expected);
+    }
+
+    void controlsSitWhereDesigned_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QRect>("expected");
+
+        const auto row = [](const char* name, int left, int top, int width, int height) {
+            QTest::newRow(name) << QString::fromLatin1(name)
+                                << pixelsFromTwips(left, top, width, height);
+        };
+        row("cmdSearch", 9120, 150, 1515, 315);
+        row("txtPlaylist", 60, 570, 10575, 2535);
+        row("txtPathfrom", 30, 150, 9045, 315);
+        row("cmdSave", 3750, 3930, 1515, 315);
+        row("txtPathto", 30, 3210, 9045, 315);
+        row("cmdSearch2", 9120, 3210, 1515, 315);
+        row("cmbLang", 9330, 3930, 1215, 315);
+        row("cmdCancel", 5370, 3930, 1515, 315);
+        row("pgbCopy", -60, 3600, 10755, 285);
+        row("stbStatus", 0, 4335, 10665, 285);
+    }
+    void controlsSitWhereDesigned()
+    {
+        QFETCH(QString, name);
+        QFETCH(QRect, expected);
+
+        const QWidget* widget = window->findChild<QWidget*>(name);
+        QVERIFY(widget);
+        QCOMPARE(widget->geometry(), expected);
+    }
+
+    void windowHasFixedSizeAndCloseBoxOnly()
+    {
+        const QSize client = pixelsFromTwips(0, 0, 10665, 4620).size();
+        QCOMPARE(window->size(), client);
+        QCOMPARE(window->minimumSize(), client);
+        QCOMPARE(window->maximumSize(), client);
+
+        const Qt::WindowFlags flags = window->windowFlags();
+        QVERIFY(flags.testFlag(Qt::WindowCloseButtonHint));
+        QVERIFY(!flags.testFlag(Qt::WindowMinimizeButtonHint));
+        QVERIFY(!flags.testFlag(Qt::WindowMaximizeButtonHint));
+        QCOMPARE(window->windowType(), Qt::Window);
+
+        const QRect screen = window->screen()->availableGeometry();
+        const QPoint offCentre = window->frameGeometry().center() - screen.center();
+        QVERIFY2(offCentre.manhattanLength() <= 4,
+                 qPrintable(QStringLiteral("%1, %2").arg(offCentre.x()).arg(offCentre.y())));
+    }
+
+    void tabWalksTheDesignedOrder()
+    {
+        const QStringList expected{
+            QStringLiteral("txtPlaylist"), QStringLiteral("txtPathfrom"), QStringLiteral("cmdSave"),
+            QStringLiteral("txtPathto"),   QStringLiteral("cmdSearch2"),  QStringLiteral("cmbLang"),
+            QStringLiteral("cmdCancel"),   QStringLiteral("cmdSearch"),
+        };
+        QStringList walked;
+        for (qsizetype step = 0; step < expected.size(); ++step) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            walked.append(QApplication::focusWidget()->objectName());
+        }
+        QCOMPARE(walked, expected);
+        QCOMPARE(control(*window, "pgbCopy")->focusPolicy(), Qt::NoFocus);
+        QCOMPARE(control(*window, "stbStatus")->focusPolicy(), Qt::NoFocus);
+    }
+
+    void statusPanelsShareTheBarAsDesigned()
+    {
+        const auto settle = [this] {
+            control<QStatusBar>(*window, "stbStatus")->layout()->activate();
+        };
+        const int minimum = qRound(1440 / 15.0);
+        const int progressWidth = qRound(1150 / 15.0);
+        settle();
+        const int startWidth1 = panel(1)->width();
+        QCOMPARE(panel(2)->width(), minimum);
+        QCOMPARE(panel(3)->width(), progressWidth);
+        QVERIFY(startWidth1 > 300);
+
+        window->setPanelText(2, "Filename: " + std::string(40, 'x') + ".mp3");
+        settle();
+        QVERIFY(panel(2)->width() > minimum);
+        QVERIFY(panel(2)->width() >= panel(2)->sizeHint().width());
+        QCOMPARE(panel(1)->width(), startWidth1 - (panel(2)->width() - minimum));
+        QCOMPARE(panel(3)->width(), progressWidth);
+
+        window->setPanelText(1, "File: " + std::string(500, 'y'));
+        window->setPanelText(2, "Filename: a");
+        settle();
+        QCOMPARE(panel(1)->width(), startWidth1);
+        QCOMPARE(panel(2)->width(), minimum);
+        QCOMPARE(panel(3)->width(), progressWidth);
+    }
+
+    void saveCopiesEveryEntryAndLogsIt()
+    {
+        ExportFolder folder;
+        QVERIFY(folder.isValid());
+        const std::string first = folder.music(QStringLiteral("First Song.mp3"));
+        const std::string second = folder.missing(QStringLiteral("Second Song.mp3"));
+        const std::string playlist = folder.playlist({
+            "#EXTM3U",
+            "#EXTINF:215,Artist A - First Song",
+            first,
+            "#EXTINF:187,Artist B - Second Song",
+            second,
+        });
+
+        save(folder, playlist);
+
+        const std::vector<std::string> expected{
+            "",
+            first,
+            "copied to:",
+            folder.copied(QStringLiteral("First Song.mp3")),
+            "ok",
+            "---",
+            second,
+            "copied to:",
+            folder.copied(QStringLiteral("Second Song.mp3")),
+            "error",
+            "---",
+            "All files copied!",
+        };
+        const std::vector<std::string> lines = splitLogLines(window->logText());
+        QCOMPARE(lines.size(), expected.size());
+        for (std::size_t i = 0; i < expected.size(); ++i) {
+            QCOMPARE(lines[i], expected[i]);
+        }
+        QVERIFY(std::filesystem::exists(folder.copied(QStringLiteral("First Song.mp3"))));
+        QCOMPARE(panel(1)->text(), QString::fromStdString("File: " + second));
+        QCOMPARE(panel(2)->text(), QStringLiteral("Filename: Second Song.mp3"));
+        QCOMPARE(control<QProgressBar>(*window, "pgbCopy")->value(), 0);
+
+        // The box shows the same lines, and the newest one is in view.
+        auto* box = control<QPlainTextEdit>(*window, "txtPlaylist");
+        QCOMPARE(box->document()->blockCount(), static_cast<int>(expected.size()));
+        QCOMPARE(box->textCursor().position(), box->document()->characterCount() - 1);
+    }
+
+    void cancelDuringACopyEndsTheRunAtTheNextLine_data()
+    {
+        QTest::addColumn<int>("clicks");
+        QTest::newRow("once") << 1;
+        QTest::newRow("twice") << 2;
+    }
+    void cancelDuringACopyEndsTheRunAtTheNextLine()
+    {
+        QFETCH(int, clicks);
+        ExportFolder folder;
+        QVERIFY(folder.isValid());
+        const std::string big = folder.music(QStringLiteral("big.mp3"), multiChunkSize);
+        const std::string small = folder.music(QStringLiteral("small.mp3"));
+        const std::string playlist = folder.playlist({big, small});
+
+        std::vector<std::string> logWhenClicked;
+        duringFirstCopy(*window, [&] {
+            logWhenClicked = splitLogLines(window->logText());
+            for (int click = 0; click < clicks; ++click) {
+                QTest::mouseClick(button("cmdCancel"), Qt::LeftButton);
+            }
+        });
+        save(folder, playlist);
+
+        QCOMPARE(logWhenClicked.size(), std::size_t{4}); // the record of big.mp3, no result yet
+        const std::vector<std::string> lines = splitLogLines(window->logText());
+        QCOMPARE(lines.size(), std::size_t{7});
+        QCOMPARE(lines[4], std::string("ok"));
+        QCOMPARE(lines[6], std::string("canceled!"));
+        QCOMPARE(std::filesystem::file_size(folder.copied(QStringLiteral("big.mp3"))),
+                 static_cast<std::uintmax_t>(multiChunkSize));
+        QVERIFY(!std::filesystem::exists(folder.copied(QStringLiteral("small.mp3"))));
+    }
+
+    void closeDuringARunWaitsForTheRunThenCloses()
+    {
+        ExportFolder folder;
+        QVERIFY(folder.isValid());
+        const std::string big = folder.music(QStringLiteral("big.mp3"), multiChunkSize);
+        const std::string small = folder.music(QStringLiteral("small.mp3"));
+        const std::string playlist = folder.playlist({big, small});
+
+        bool closeAccepted = true;
+        bool visibleAfterClose = false;
+        duringFirstCopy(*window, [&] {
+            closeAccepted = window->close();
+            visibleAfterClose = window->isVisible();
+        });
+        save(folder, playlist);
+
+        QVERIFY(!closeAccepted);
+        QVERIFY(visibleAfterClose);
+        QVERIFY(!window->isVisible());
+        const std::vector<std::string> lines = splitLogLines(window->logText());
+        QCOMPARE(lines.back(), std::string("canceled!"));
+        QCOMPARE(std::filesystem::file_size(folder.copied(QStringLiteral("big.mp3"))),
+                 static_cast<std::uintmax_t>(multiChunkSize));
+        QVERIFY(!std::filesystem::exists(folder.copied(QStringLiteral("small.mp3"))));
+        QCOMPARE(countTemporaries(folder.target()), 0);
+    }
+
+    void closeWhenIdleClosesAtOnce() { QVERIFY(window->close()); }
+
+    void logKeepsTheTextExactlyAsWritten()
+    {
+        const std::string start = "\r\nfirst\r\ncopied to:";
+        window->setLog(start);
+        window->appendLog("\r\nline with \xC3\xA4 and\ttab");
+        window->appendLog("\r\n");
+        window->appendLog("last");
+        QCOMPARE(window->logText(), start + "\r\nline with \xC3\xA4 and\ttab\r\nlast");
+
+        window->setLog({});
+        QCOMPARE(window->logText(), std::string());
+        QCOMPARE(control<QPlainTextEdit>(*window, "txtPlaylist")->textCursor().position(), 0);
+    }
+
+    void errorInACommandIsShownAndTheWindowGoesOn()
+    {
+        window->setDialogs({
+            .choosePlaylist = [](QWidget*) -> QString {
+                throw std::runtime_error("the dialog could not open");
+            },
+            .browseFolder = fake.dialogs().browseFolder,
+            .showError = fake.dialogs().showError,
+        });
+        txtPathfrom()->setText(QStringLiteral("/music/list.m3u"));
+
+        QTest::mouseClick(button("cmdSearch"), Qt::LeftButton);
+
+        QCOMPARE(fake.errors.size(), 1);
+        QVERIFY2(fake.errors.front().contains(QStringLiteral("the dialog could not open")),
+                 qPrintable(fake.errors.front()));
+        QCOMPARE(txtPathfrom()->text(), QStringLiteral("/music/list.m3u"));
+        QVERIFY(window->isVisible());
+
+        // The window still answers: Save with no target ends at once and clears the log.
+        window->setLog("old");
+        QTest::mouseClick(button("cmdSave"), Qt::LeftButton);
+        QCOMPARE(window->logText(), std::string());
+    }
+};
+
+QTEST_MAIN(TestFrmPlaylistExporter)
+#include "tst_frmplaylistexporter.moc"
