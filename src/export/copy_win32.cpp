@@ -1,21 +1,11 @@
 #include "Platform.h"
 
+#include <exception>
 #include <string>
 #include <windows.h>
 
 namespace tunecrate::platform {
 namespace {
-
-DWORD CALLBACK onCopyProgress(LARGE_INTEGER totalFileSize, LARGE_INTEGER totalBytesTransferred,
-                              LARGE_INTEGER /*streamSize*/, LARGE_INTEGER /*streamTransferred*/,
-                              DWORD /*streamNumber*/, DWORD /*callbackReason*/,
-                              HANDLE /*sourceFile*/, HANDLE /*destinationFile*/, LPVOID data)
-{
-    const auto& progress = *static_cast<const CopyProgressRoutine*>(data);
-    progress(static_cast<std::uint64_t>(totalFileSize.QuadPart),
-             static_cast<std::uint64_t>(totalBytesTransferred.QuadPart));
-    return PROGRESS_CONTINUE;
-}
 
 // A copy takes over the source's attributes, read-only included, which would
 // stop its removal.
@@ -25,13 +15,80 @@ void removeFile(const std::filesystem::path& file)
     DeleteFileW(file.c_str());
 }
 
+// The copy under its temporary name; removed unless it was renamed into place.
+class TemporaryFile {
+public:
+    TemporaryFile() = default;
+    ~TemporaryFile()
+    {
+        if (!path_.empty()) {
+            removeFile(path_);
+        }
+    }
+    TemporaryFile(const TemporaryFile&) = delete;
+    TemporaryFile& operator=(const TemporaryFile&) = delete;
+
+    [[nodiscard]] const std::filesystem::path& path() const { return path_; }
+    void own(std::filesystem::path path) { path_ = std::move(path); }
+    [[nodiscard]] bool renameTo(const std::filesystem::path& destination)
+    {
+        if (!MoveFileExW(path_.c_str(), destination.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+            return false;
+        }
+        path_.clear();
+        return true;
+    }
+
+private:
+    std::filesystem::path path_;
+};
+
+// What the progress routine passes on. An exception from the window must not
+// unwind through the system's copy: it is kept, the copy stopped, and it is
+// thrown again once the copy has returned.
+struct ProgressRelay {
+    const CopyProgressRoutine& progress;
+    bool called = false;
+    std::exception_ptr error;
+};
+
+DWORD CALLBACK onCopyProgress(LARGE_INTEGER totalFileSize, LARGE_INTEGER totalBytesTransferred,
+                              LARGE_INTEGER /*streamSize*/, LARGE_INTEGER /*streamTransferred*/,
+                              DWORD /*streamNumber*/, DWORD /*callbackReason*/,
+                              HANDLE /*sourceFile*/, HANDLE /*destinationFile*/, LPVOID data)
+{
+    auto& relay = *static_cast<ProgressRelay*>(data);
+    relay.called = true;
+    try {
+        relay.progress(static_cast<std::uint64_t>(totalFileSize.QuadPart),
+                       static_cast<std::uint64_t>(totalBytesTransferred.QuadPart));
+    } catch (...) {
+        relay.error = std::current_exception();
+        return PROGRESS_CANCEL;
+    }
+    return PROGRESS_CONTINUE;
+}
+
+[[nodiscard]] std::uint64_t fileSize(const std::filesystem::path& file)
+{
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!GetFileAttributesExW(file.c_str(), GetFileExInfoStandard, &data)) {
+        return 0;
+    }
+    return (std::uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow;
+}
+
+bool isNameTaken(DWORD error)
+{
+    return error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS;
+}
+
 } // namespace
 
 bool isProtectedDestination(const std::filesystem::path& destination)
 {
     const DWORD attributes = GetFileAttributesW(destination.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES &&
-           (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0 &&
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0 &&
            (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN)) != 0;
 }
 
@@ -41,30 +98,37 @@ bool copyThroughTemporary(const std::filesystem::path& source,
 {
     static unsigned counter = 0;
     const std::filesystem::path folder = destination.parent_path();
-    std::filesystem::path temporary;
+    ProgressRelay relay{progress, false, nullptr};
+    TemporaryFile temporary;
     for (int attempt = 0;; ++attempt) {
-        temporary = folder / (L".tunecrate-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
-                              std::to_wstring(counter++) + L".part");
-        // The cast only drops const for the API's untyped pointer; the routine
-        // reads through it as const.
-        void* routine = const_cast<CopyProgressRoutine*>(&progress);
-        if (CopyFileExW(source.c_str(), temporary.c_str(), onCopyProgress, routine, nullptr,
+        const std::filesystem::path candidate =
+            folder / (L".tunecrate-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+                      std::to_wstring(counter++) + L".part");
+        if (CopyFileExW(source.c_str(), candidate.c_str(), onCopyProgress, &relay, nullptr,
                         COPY_FILE_FAIL_IF_EXISTS)) {
+            temporary.own(candidate);
             break;
         }
         const DWORD error = GetLastError();
-        if ((error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) || attempt >= 1000) {
-            if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) {
-                removeFile(temporary);
-            }
+        if (!isNameTaken(error)) {
+            // A failed copy may leave the part it wrote.
+            removeFile(candidate);
+        }
+        if (relay.error) {
+            std::rethrow_exception(relay.error);
+        }
+        if (!isNameTaken(error) || attempt >= 1000) {
             return false;
         }
     }
-    if (!MoveFileExW(temporary.c_str(), destination.c_str(), MOVEFILE_REPLACE_EXISTING)) {
-        removeFile(temporary);
-        return false;
+    // Some system copies (Wine's among them) never call the routine; the
+    // window still learns that the copy started and is complete.
+    if (!relay.called) {
+        const std::uint64_t size = fileSize(temporary.path());
+        progress(size, 0);
+        progress(size, size);
     }
-    return true;
+    return temporary.renameTo(destination);
 }
 
 } // namespace tunecrate::platform

@@ -34,10 +34,13 @@ public:
     TempDir& operator=(const TempDir&) = delete;
 
     [[nodiscard]] const std::filesystem::path& path() const { return path_; }
-    // The path of name inside the folder, as the UTF-8 text the core takes.
+    // The path of the UTF-8 name inside the folder, as the UTF-8 text the core
+    // takes; "/" in name becomes the platform's separator, as in the paths the
+    // run writes.
     [[nodiscard]] std::string file(std::string_view name) const
     {
-        const std::u8string text = (path_ / name).u8string();
+        const std::filesystem::path relative(std::u8string(name.begin(), name.end()));
+        const std::u8string text = (path_ / relative).make_preferred().u8string();
         return {text.begin(), text.end()};
     }
     [[nodiscard]] std::string text() const
