@@ -122,8 +122,9 @@ bool LineReader::readCodeUnit(char16_t& unit)
         pushedBack_.reset();
         return true;
     }
-    if (end_ - begin_ < 2) {
-        fill();
+    // A source may hand over fewer bytes than asked for; only the end of the
+    // input makes a lone byte.
+    while (end_ - begin_ < 2 && fill()) {
     }
     const std::size_t available = end_ - begin_;
     if (available == 0) {

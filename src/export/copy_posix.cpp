@@ -48,7 +48,7 @@ private:
 // over the old file; a kill can leave that one, recognisable by its name.
 class NewFile {
 public:
-    NewFile(const std::filesystem::path& folder, bool replacing)
+    NewFile(const std::filesystem::path& folder, bool replacing) : folder_(folder)
     {
         if (!replacing && procFdAvailable()) {
             fd_.reset(::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600));
@@ -56,16 +56,11 @@ public:
                 return;
             }
         }
-        static const std::string prefix = ".tunecrate-" + std::to_string(::getpid()) + "-";
-        static unsigned counter = 0;
-        for (int attempt = 0; attempt < 1000; ++attempt) {
-            path_ = folder / (prefix + std::to_string(counter++) + ".part");
+        nameTemporary([this](const std::filesystem::path& name) {
             fd_.reset(
-                ::open(path_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0600));
-            if (fd_.valid() || errno != EEXIST) {
-                return;
-            }
-        }
+                ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0600));
+            return fd_.valid();
+        });
     }
     ~NewFile()
     {
@@ -84,16 +79,20 @@ public:
     [[nodiscard]] bool commit(const std::filesystem::path& destination)
     {
         if (path_.empty()) {
-            const std::string self = "/proc/self/fd/" + std::to_string(fd_.get());
-            if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, destination.c_str(),
-                         AT_SYMLINK_FOLLOW) != 0) {
+            if (linkTo(destination)) {
+                if (!fd_.close()) {
+                    ::unlink(destination.c_str());
+                    return false;
+                }
+                return committed_ = true;
+            }
+            // A file of that name appeared while we copied (a second run, another
+            // program): it is replaced like any file that was there before.
+            if (errno != EEXIST || !nameTemporary([this](const std::filesystem::path& name) {
+                    return linkTo(name);
+                })) {
                 return false;
             }
-            if (!fd_.close()) {
-                ::unlink(destination.c_str());
-                return false;
-            }
-            return committed_ = true;
         }
         // Closed first, so that a late write error is seen before the old file goes.
         if (!fd_.close()) {
@@ -110,6 +109,33 @@ private:
         return available;
     }
 
+    // Tries create with fresh temporary names in the folder until one is
+    // free; path_ keeps the name taken.
+    bool nameTemporary(const std::function<bool(const std::filesystem::path&)>& create)
+    {
+        static const std::string prefix = ".tunecrate-" + std::to_string(::getpid()) + "-";
+        static unsigned counter = 0;
+        for (int attempt = 0; attempt < 1000; ++attempt) {
+            path_ = folder_ / (prefix + std::to_string(counter++) + ".part");
+            if (create(path_)) {
+                return true;
+            }
+            if (errno != EEXIST) {
+                break;
+            }
+        }
+        path_.clear();
+        return false;
+    }
+
+    // Gives the unnamed file a name.
+    bool linkTo(const std::filesystem::path& name) const
+    {
+        const std::string self = "/proc/self/fd/" + std::to_string(fd_.get());
+        return ::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0;
+    }
+
+    std::filesystem::path folder_;
     std::filesystem::path path_; // empty for an unnamed file
     FileDescriptor fd_;
     bool committed_ = false;
