@@ -1,0 +1,9 @@
+[playlist]
+File1=C:\Music\a.mp3
+Title1=A
+Length1=215
+File2=C:\a=b\x.mp3
+file3=C:\lower.mp3
+File4=/music/y.mp3
+NumberOfEntries=4
+Version=2
