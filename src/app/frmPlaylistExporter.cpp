@@ -187,6 +187,20 @@ void frmPlaylistExporter::Form_Load()
 void frmPlaylistExporter::applyShownLanguage()
 {
     ApplyLanguage(cmbLang->currentText().toStdString(), *this);
+    fitProgressPanel();
+}
+
+void frmPlaylistExporter::fitProgressPanel()
+{
+    // The designed width holds "Progress: 100%" in the design's small font; a
+    // larger default font widens the panel so that no percentage is cut off.
+    // It stays fixed while the percentage changes.
+    QLabel* panel = panels_[2];
+    const QString bareLabel = panel->text();
+    panel->setText(bareLabel + QStringLiteral("100%"));
+    const int needed = panel->sizeHint().width();
+    panel->setText(bareLabel);
+    panel->setFixedWidth(std::max(twipsToPixels(1150), needed));
 }
 
 void frmPlaylistExporter::cmbLang_Click()

@@ -72,6 +72,7 @@ private:
     // Runs a command; an error that escapes it is shown, and the window goes on.
     void runCommand(void (frmPlaylistExporter::*command)());
     void applyShownLanguage();
+    void fitProgressPanel();
     [[nodiscard]] std::string logFromBox() const;
 
     QPushButton* cmdSearch = nullptr;

@@ -3,12 +3,17 @@
 #include "LogLines.h"
 #include "frmPlaylistExporter.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QLineEdit>
 #include <QMetaObject>
 #include <QProgressBar>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QWidget>
 #include <functional>
 #include <memory>
@@ -87,6 +92,29 @@ inline void duringFirstCopy(frmPlaylistExporter& window, std::function<void()> a
     });
 }
 
+// Hands the next modal dialog of type Dialog to action once it is shown, so a
+// test can answer a real dialog the way a user would.
+template <class Dialog> void whenDialogShows(std::function<void(Dialog&)> action)
+{
+    QTimer::singleShot(10, qApp, [action = std::move(action)]() mutable {
+        if (auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget())) {
+            action(*dialog);
+        } else {
+            whenDialogShows<Dialog>(std::move(action));
+        }
+    });
+}
+
+// Answers a file dialog as a user who types the name of path into it and
+// presses Open.
+inline void typeAndAccept(QFileDialog& dialog, const QString& path)
+{
+    const QFileInfo chosen(path);
+    dialog.setDirectory(chosen.absolutePath());
+    dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(chosen.fileName());
+    static_cast<QDialog&>(dialog).accept();
+}
+
 // Stands in for the real dialogs: answers with what the test queued and keeps
 // what it was asked.
 struct FakeDialogs {
@@ -128,5 +156,16 @@ private:
         return answer;
     }
 };
+
+// The window as a user finds it after start-up, shown, with fake dialogs in
+// place of the real ones.
+inline std::unique_ptr<frmPlaylistExporter> startWindow(FakeDialogs& fake)
+{
+    fake = {};
+    auto window = std::make_unique<frmPlaylistExporter>();
+    window->setDialogs(fake.dialogs());
+    window->show();
+    return window;
+}
 
 } // namespace tunecrate::test
