@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <string_view>
 
 namespace tunecrate::platform {
 
@@ -14,6 +15,11 @@ namespace tunecrate::platform {
 // valid UTF-8 stays; any other is taken from the ANSI code page. POSIX: the
 // bytes are the path, so they stay exactly as they are.
 void decodePlaylistLine(std::string& line);
+
+// The text by which two spellings of a path count as the same file: on Windows,
+// whose file systems ignore case, the path in upper case; on POSIX the bytes as
+// they are.
+[[nodiscard]] std::string comparablePath(std::string_view path);
 
 // An existing destination that the user protected and a copy must not replace:
 // read-only or hidden on Windows, one without any write permission bit on POSIX.

@@ -1,5 +1,7 @@
 #include "WrittenDestinations.h"
 
+#include "Platform.h"
+
 #include <algorithm>
 #include <filesystem>
 
@@ -8,10 +10,11 @@ namespace {
 
 constexpr char separator = static_cast<char>(std::filesystem::path::preferred_separator);
 
-std::uint64_t fingerprint(std::string_view text, std::uint64_t seed = 14695981039346656037ull)
+// Of a path or a source: two spellings of one file give the same fingerprint.
+std::uint64_t fingerprint(std::string_view path, std::uint64_t seed = 14695981039346656037ull)
 {
     std::uint64_t hash = seed;
-    for (const char c : text) {
+    for (const char c : platform::comparablePath(path)) {
         hash = (hash ^ static_cast<unsigned char>(c)) * 1099511628211ull;
     }
     return hash;

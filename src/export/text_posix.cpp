@@ -69,5 +69,10 @@ namespace platform {
 
 void decodePlaylistLine(std::string& /*line*/) {}
 
+std::string comparablePath(std::string_view path)
+{
+    return std::string(path);
+}
+
 } // namespace platform
 } // namespace tunecrate

@@ -87,5 +87,15 @@ void decodePlaylistLine(std::string& line)
     }
 }
 
+std::string comparablePath(std::string_view path)
+{
+    const std::wstring wide = wideFromCodePage(CP_UTF8, path);
+    const int size = static_cast<int>(wide.size());
+    std::wstring upper(wide.size(), L'\0');
+    LCMapStringEx(LOCALE_NAME_INVARIANT, LCMAP_UPPERCASE, wide.data(), size, upper.data(), size,
+                  nullptr, nullptr, 0);
+    return utf8FromWide(upper);
+}
+
 } // namespace platform
 } // namespace tunecrate

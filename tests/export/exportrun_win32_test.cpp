@@ -118,6 +118,43 @@ INSTANTIATE_TEST_SUITE_P(
                     NamesCase{"Ansi", Encoding::Ansi1252, "Musik é", "Café ½ €.mp3", "Ziel ä"}),
     test::CaseName());
 
+// Windows file names ignore case: Song.mp3 and song.mp3 are one file.
+TEST_F(ExportRunWin32Test, NameThatDiffersOnlyInCaseFromAnotherSourceIsNumbered)
+{
+    const std::string first = create("music/a/Song.mp3", "first");
+    const std::string second = create("music/b/song.mp3", "second");
+    std::string firstAgain = first;
+    firstAgain.replace(firstAgain.find("music"), 5, "MUSIC");
+    const std::string target = dir.file("export");
+    fs::create_directory(fsPath(target));
+    window.pathToText = target;
+    window.pathFromText =
+        create("list.m3u", "#EXTM3U\r\n" + first + "\r\n" + second + "\r\n" + firstAgain + "\r\n");
+
+    RunExport(window);
+
+    const Lines expected{"",
+                         first,
+                         "copied to:",
+                         target + "\\Song.mp3",
+                         "ok",
+                         "---",
+                         second,
+                         "copied to:",
+                         target + "\\song (2).mp3",
+                         "ok",
+                         "---",
+                         firstAgain,
+                         "copied to:",
+                         target + "\\Song.mp3",
+                         "ok",
+                         "---",
+                         "All files copied!"};
+    EXPECT_EQ(window.logLines(), expected);
+    EXPECT_EQ(readFile(fsPath(target + "\\Song.mp3")), "first");
+    EXPECT_EQ(readFile(fsPath(target + "\\song (2).mp3")), "second");
+}
+
 // Maps a spare drive letter to a folder while it lives. Windows maps it as
 // subst does. Wine finds drives only through the links in its prefix's
 // dosdevices folder, so there the link is made, and removed, with ln and rm;
