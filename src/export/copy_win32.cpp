@@ -7,12 +7,35 @@
 namespace tunecrate::platform {
 namespace {
 
+// The path as the wide calls take it. One at or past MAX_PATH only opens in its
+// extended form, and the temporary's name can push a destination that fits over
+// the limit.
+std::wstring osPath(const std::filesystem::path& path)
+{
+    const std::wstring& text = path.native();
+    if (text.size() < MAX_PATH - 1 || text.starts_with(L"\\\\?\\") ||
+        text.starts_with(L"\\\\.\\")) {
+        return text;
+    }
+    std::wstring full(GetFullPathNameW(text.c_str(), 0, nullptr, nullptr), L'\0');
+    full.resize(
+        GetFullPathNameW(text.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr));
+    if (full.empty()) {
+        return text;
+    }
+    if (full.starts_with(L"\\\\")) {
+        return L"\\\\?\\UNC\\" + full.substr(2);
+    }
+    return L"\\\\?\\" + full;
+}
+
 // A copy takes over the source's attributes, read-only included, which would
 // stop its removal.
 void removeFile(const std::filesystem::path& file)
 {
-    SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_NORMAL);
-    DeleteFileW(file.c_str());
+    const std::wstring name = osPath(file);
+    SetFileAttributesW(name.c_str(), FILE_ATTRIBUTE_NORMAL);
+    DeleteFileW(name.c_str());
 }
 
 // The copy under its temporary name; removed unless it was renamed into place.
@@ -32,7 +55,8 @@ public:
     void own(std::filesystem::path path) { path_ = std::move(path); }
     [[nodiscard]] bool renameTo(const std::filesystem::path& destination)
     {
-        if (!MoveFileExW(path_.c_str(), destination.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+        if (!MoveFileExW(osPath(path_).c_str(), osPath(destination).c_str(),
+                         MOVEFILE_REPLACE_EXISTING)) {
             return false;
         }
         path_.clear();
@@ -72,7 +96,7 @@ DWORD CALLBACK onCopyProgress(LARGE_INTEGER totalFileSize, LARGE_INTEGER totalBy
 [[nodiscard]] std::uint64_t fileSize(const std::filesystem::path& file)
 {
     WIN32_FILE_ATTRIBUTE_DATA data{};
-    if (!GetFileAttributesExW(file.c_str(), GetFileExInfoStandard, &data)) {
+    if (!GetFileAttributesExW(osPath(file).c_str(), GetFileExInfoStandard, &data)) {
         return 0;
     }
     return (std::uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow;
@@ -87,7 +111,7 @@ bool isNameTaken(DWORD error)
 
 bool isProtectedDestination(const std::filesystem::path& destination)
 {
-    const DWORD attributes = GetFileAttributesW(destination.c_str());
+    const DWORD attributes = GetFileAttributesW(osPath(destination).c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0 &&
            (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN)) != 0;
 }
@@ -104,8 +128,8 @@ bool copyThroughTemporary(const std::filesystem::path& source,
         const std::filesystem::path candidate =
             folder / (L".tunecrate-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
                       std::to_wstring(counter++) + L".part");
-        if (CopyFileExW(source.c_str(), candidate.c_str(), onCopyProgress, &relay, nullptr,
-                        COPY_FILE_FAIL_IF_EXISTS)) {
+        if (CopyFileExW(osPath(source).c_str(), osPath(candidate).c_str(), onCopyProgress, &relay,
+                        nullptr, COPY_FILE_FAIL_IF_EXISTS)) {
             temporary.own(candidate);
             break;
         }

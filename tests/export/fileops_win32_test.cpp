@@ -74,6 +74,24 @@ TEST(FileCopyWin32, ReadOnlySourceCopiesAndItsCopyKeepsTheAttribute)
     EXPECT_EQ(countTemporaries(dir.path()), 0);
 }
 
+TEST(FileCopyWin32, DestinationJustUnderThePathLimitCopies)
+{
+    TempDir dir;
+    writeFile(dir.path() / "a.mp3", "music");
+    // A destination of 255 characters; its temporary's name is longer than a.mp3.
+    std::string folder = dir.text();
+    const std::size_t room = 255 - folder.size() - std::string("\\a.mp3").size();
+    folder += "\\" + std::string(room - 1, 'x');
+    std::filesystem::create_directories(fsPath(folder));
+    const std::string destination = folder + "\\a.mp3";
+    ASSERT_EQ(destination.size(), 255u);
+
+    ASSERT_TRUE(FileCopy(dir.file("a.mp3"), destination, [](std::uint64_t, std::uint64_t) {}));
+
+    EXPECT_EQ(readFile(fsPath(destination)), "music");
+    EXPECT_EQ(countTemporaries(fsPath(folder)), 0);
+}
+
 TEST(FileCopyWin32, ExceptionFromProgressLeavesNoPartFileAndTheOldFileWhole)
 {
     TempDir dir;
