@@ -44,23 +44,7 @@ bool FileCopy(const std::string& sSourceFile, const std::string& sDestFile,
     if (holdsNul(sSourceFile) || holdsNul(sDestFile)) {
         return false;
     }
-    const std::filesystem::path source = fsPath(sSourceFile);
-    const std::filesystem::path destination = fsPath(sDestFile);
-
-    // Copying a file onto itself would truncate it; it is already where it belongs.
-    std::error_code error;
-    if (std::filesystem::equivalent(source, destination, error)) {
-        const std::uintmax_t size = std::filesystem::file_size(source, error);
-        if (error) {
-            return false;
-        }
-        progress(size, size);
-        return true;
-    }
-    if (platform::isProtectedDestination(destination)) {
-        return false;
-    }
-    return platform::copyThroughTemporary(source, destination, progress);
+    return platform::copyFile(fsPath(sSourceFile), fsPath(sDestFile), progress);
 }
 
 void CopyProgress(std::uint64_t totalFileSize, std::uint64_t totalBytesTransferred,

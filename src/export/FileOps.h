@@ -18,7 +18,7 @@ namespace tunecrate {
 [[nodiscard]] bool FileExists(const std::string& sFile);
 
 // Copies sSourceFile to sDestFile, replacing a file of that name unless it is
-// protected (see isProtectedDestination). The copy is written under a temporary
+// protected (see platform::copyFile). The copy is written under a temporary
 // name and renamed into place only once complete, so a failure leaves no part
 // file and the old file untouched. A source that already is the destination
 // is left alone and counts as copied. progress is called at the start and after

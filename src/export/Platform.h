@@ -21,20 +21,21 @@ void decodePlaylistLine(std::string& line);
 // they are.
 [[nodiscard]] std::string comparablePath(std::string_view path);
 
-// An existing destination that the user protected and a copy must not replace:
-// read-only or hidden on Windows, one without any write permission bit on POSIX.
-// Checked here rather than left to the OS, which lets root and Wine write anyway.
-[[nodiscard]] bool isProtectedDestination(const std::filesystem::path& destination);
-
 using CopyProgressRoutine =
     std::function<void(std::uint64_t totalFileSize, std::uint64_t totalBytesTransferred)>;
 
-// Copies source into a new temporary file beside destination, reporting
-// progress at the start and after each chunk, keeps the source's modification
-// time and permissions, then renames the temporary over destination. On any
-// failure the temporary is removed and destination is left as it was.
-[[nodiscard]] bool copyThroughTemporary(const std::filesystem::path& source,
-                                        const std::filesystem::path& destination,
-                                        const CopyProgressRoutine& progress);
+// Copies source to destination, reporting progress at the start and after each
+// chunk, and keeps the source's modification time and permissions. The copy is
+// written to a temporary file (an unnamed one where the system has them) that
+// takes the destination's name only once complete; on any failure it is
+// removed and destination is left as it was.
+// A destination that the user protected is not replaced (false): read-only or
+// hidden on Windows, one without any write permission bit on POSIX. Checked
+// here rather than left to the OS, which lets root and Wine write anyway.
+// A source that already is the destination is left alone and reported
+// complete (true), since copying it onto itself would truncate it.
+[[nodiscard]] bool copyFile(const std::filesystem::path& source,
+                            const std::filesystem::path& destination,
+                            const CopyProgressRoutine& progress);
 
 } // namespace tunecrate::platform

@@ -48,17 +48,17 @@ private:
 // over the old file; a kill can leave that one, recognisable by its name.
 class NewFile {
 public:
-    NewFile(const std::filesystem::path& folder, bool replacing) : folder_(folder)
+    NewFile(const std::filesystem::path& folder, bool replacing, mode_t mode) : folder_(folder)
     {
         if (!replacing && procFdAvailable()) {
-            fd_.reset(::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600));
+            fd_.reset(::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, mode));
             if (fd_.valid()) {
                 return;
             }
         }
-        nameTemporary([this](const std::filesystem::path& name) {
+        nameTemporary([this, mode](const std::filesystem::path& name) {
             fd_.reset(
-                ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0600));
+                ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, mode));
             return fd_.valid();
         });
     }
@@ -128,8 +128,26 @@ private:
         return false;
     }
 
-    // Gives the unnamed file a name.
+    // Gives the unnamed file a name: straight from the descriptor where the
+    // process may (it takes CAP_DAC_READ_SEARCH), through /proc otherwise.
     bool linkTo(const std::filesystem::path& name) const
+    {
+        static bool linkByDescriptor = true;
+        if (!linkByDescriptor) {
+            return linkThroughProc(name);
+        }
+        if (::linkat(fd_.get(), "", AT_FDCWD, name.c_str(), AT_EMPTY_PATH) == 0) {
+            return true;
+        }
+        if (errno != ENOENT && errno != EPERM && errno != EINVAL) {
+            return false;
+        }
+        const bool linked = linkThroughProc(name);
+        // Only now is it clear that the descriptor's way is closed to this process.
+        linkByDescriptor = !linked;
+        return linked;
+    }
+    bool linkThroughProc(const std::filesystem::path& name) const
     {
         const std::string self = "/proc/self/fd/" + std::to_string(fd_.get());
         return ::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0;
@@ -201,41 +219,83 @@ private:
     std::vector<char> buffer_;
 };
 
-} // namespace
-
-bool isProtectedDestination(const std::filesystem::path& destination)
+bool sameFile(const struct stat& one, const struct stat& other)
 {
-    struct stat status {};
-    if (::lstat(destination.c_str(), &status) != 0 || !S_ISREG(status.st_mode)) {
-        return false;
-    }
-    return (status.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
+    return one.st_dev == other.st_dev && one.st_ino == other.st_ino;
 }
 
-bool copyThroughTemporary(const std::filesystem::path& source,
-                          const std::filesystem::path& destination,
-                          const CopyProgressRoutine& progress)
+// A source that already is the destination, also through a symbolic link, is
+// where it belongs: copying it would truncate it.
+bool isSameFile(const struct stat& source, const std::filesystem::path& destination,
+                const struct stat& destinationLink)
 {
-    // O_NONBLOCK keeps a FIFO from holding the open; only regular files copy.
-    const FileDescriptor in(::open(source.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
-    struct stat status {};
-    if (!in.valid() || ::fstat(in.get(), &status) != 0 || !S_ISREG(status.st_mode)) {
+    if (!S_ISLNK(destinationLink.st_mode)) {
+        return sameFile(source, destinationLink);
+    }
+    struct stat target {};
+    return ::stat(destination.c_str(), &target) == 0 && sameFile(source, target);
+}
+
+bool reportComplete(const struct stat& source, const CopyProgressRoutine& progress)
+{
+    if (!S_ISREG(source.st_mode)) {
         return false;
     }
-    // (O_NONBLOCK means nothing to a regular file, so it may stay set.)
+    const auto size = static_cast<std::uint64_t>(source.st_size);
+    progress(size, size);
+    return true;
+}
+
+bool isProtected(const struct stat& destinationLink)
+{
+    return S_ISREG(destinationLink.st_mode) &&
+           (destinationLink.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
+}
+
+} // namespace
+
+bool copyFile(const std::filesystem::path& source, const std::filesystem::path& destination,
+              const CopyProgressRoutine& progress)
+{
+    // O_NONBLOCK keeps a FIFO from holding the open; only regular files copy.
+    // (It means nothing to a regular file, so it may stay set.)
+    const FileDescriptor in(::open(source.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
+    struct stat status {};
+    struct stat existing {};
+    if (!in.valid()) {
+        // A source that cannot be read may still be the destination itself.
+        return ::stat(source.c_str(), &status) == 0 &&
+               ::lstat(destination.c_str(), &existing) == 0 &&
+               isSameFile(status, destination, existing) && reportComplete(status, progress);
+    }
+    if (::fstat(in.get(), &status) != 0 || !S_ISREG(status.st_mode)) {
+        return false;
+    }
+    // One look at the destination tells whether it is the source itself, a
+    // protected file, a file to replace or not there yet.
+    const bool replacing = ::lstat(destination.c_str(), &existing) == 0;
+    if (replacing && isSameFile(status, destination, existing)) {
+        return reportComplete(status, progress);
+    }
+    if (replacing && isProtected(existing)) {
+        return false;
+    }
 
     std::filesystem::path folder = destination.parent_path();
     if (folder.empty()) {
         folder = ".";
     }
-    struct stat existing {};
-    NewFile copy(folder, ::lstat(destination.c_str(), &existing) == 0);
+    NewFile copy(folder, replacing, status.st_mode & 0777);
     if (!copy.valid()) {
         return false;
     }
 
     std::uint64_t total = static_cast<std::uint64_t>(status.st_size);
     std::uint64_t copied = 0;
+    if (total > chunkBytes) {
+        // Larger read-ahead, as cp asks for; a hint only.
+        (void)::posix_fadvise(in.get(), 0, 0, POSIX_FADV_SEQUENTIAL);
+    }
     progress(total, copied);
     ChunkCopier copier;
     for (;;) {
@@ -253,6 +313,8 @@ bool copyThroughTemporary(const std::filesystem::path& source,
         progress(total, copied);
     }
 
+    // The file was created with the source's mode, but the umask may have
+    // taken bits away.
     const std::array<timespec, 2> times{status.st_atim, status.st_mtim};
     if (::fchmod(copy.fd(), status.st_mode & 0777) != 0 ||
         ::futimens(copy.fd(), times.data()) != 0) {

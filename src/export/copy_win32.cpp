@@ -2,6 +2,7 @@
 
 #include <exception>
 #include <string>
+#include <system_error>
 #include <windows.h>
 
 namespace tunecrate::platform {
@@ -107,8 +108,6 @@ bool isNameTaken(DWORD error)
     return error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS;
 }
 
-} // namespace
-
 bool isProtectedDestination(const std::filesystem::path& destination)
 {
     const DWORD attributes = GetFileAttributesW(osPath(destination).c_str());
@@ -153,6 +152,26 @@ bool copyThroughTemporary(const std::filesystem::path& source,
         progress(size, size);
     }
     return temporary.renameTo(destination);
+}
+
+} // namespace
+
+bool copyFile(const std::filesystem::path& source, const std::filesystem::path& destination,
+              const CopyProgressRoutine& progress)
+{
+    std::error_code error;
+    if (std::filesystem::equivalent(source, destination, error)) {
+        const std::uintmax_t size = std::filesystem::file_size(source, error);
+        if (error) {
+            return false;
+        }
+        progress(size, size);
+        return true;
+    }
+    if (isProtectedDestination(destination)) {
+        return false;
+    }
+    return copyThroughTemporary(source, destination, progress);
 }
 
 } // namespace tunecrate::platform

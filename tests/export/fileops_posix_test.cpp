@@ -1,6 +1,7 @@
 #include "FileOps.h"
 #include "TempDir.h"
 
+#include <functional>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -53,6 +54,83 @@ TEST(FileCopyPosix, FifoIsNeitherReadAsPlaylistNorCopied)
     EXPECT_FALSE(FileCopy(dir.file("fifo"), dir.file("copy"), ignoreProgress));
     EXPECT_FALSE(fs::exists(dir.path() / "copy"));
 }
+
+// One look at the destination decides what a copy does with it.
+struct DestinationCase {
+    const char* name;
+    std::function<void(const fs::path& source, const fs::path& destination)> prepare;
+    bool copied;
+    // What the destination path holds afterwards, and whether it is still a link.
+    std::string content;
+    bool symlink;
+};
+
+class DestinationTest : public testing::TestWithParam<DestinationCase> {};
+
+TEST_P(DestinationTest, IsLeftReplacedOrRefusedAsItDeserves)
+{
+    const DestinationCase& row = GetParam();
+    TempDir dir;
+    writeFile(dir.path() / "source.mp3", "music");
+    writeFile(dir.path() / "other.mp3", "other");
+    row.prepare(dir.path() / "source.mp3", dir.path() / "out.mp3");
+    std::vector<std::pair<std::uint64_t, std::uint64_t>> progress;
+
+    EXPECT_EQ(FileCopy(dir.file("source.mp3"), dir.file("out.mp3"),
+                       [&](std::uint64_t total, std::uint64_t done) {
+                           progress.emplace_back(total, done);
+                       }),
+              row.copied);
+
+    EXPECT_EQ(readFile(dir.path() / "out.mp3"), row.content);
+    EXPECT_EQ(fs::is_symlink(dir.path() / "out.mp3"), row.symlink);
+    EXPECT_EQ(readFile(dir.path() / "source.mp3"), "music");
+    EXPECT_EQ(readFile(dir.path() / "other.mp3"), "other");
+    if (row.copied) {
+        ASSERT_FALSE(progress.empty());
+        EXPECT_EQ(progress.back(), std::make_pair(std::uint64_t{5}, std::uint64_t{5}));
+    }
+    EXPECT_EQ(countTemporaries(dir.path()), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    FileCopyPosix, DestinationTest,
+    testing::Values(
+        DestinationCase{"Missing", [](const fs::path&, const fs::path&) {}, true, "music", false},
+        DestinationCase{"HardLinkToTheSource",
+                        [](const fs::path& source, const fs::path& destination) {
+                            fs::create_hard_link(source, destination);
+                        },
+                        true, "music", false},
+        DestinationCase{"SymlinkToTheSource",
+                        [](const fs::path& source, const fs::path& destination) {
+                            fs::create_symlink(source, destination);
+                        },
+                        true, "music", true},
+        DestinationCase{"SymlinkToAnotherFileIsReplacedNotFollowed",
+                        [](const fs::path& source, const fs::path& destination) {
+                            fs::create_symlink(source.parent_path() / "other.mp3", destination);
+                        },
+                        true, "music", false},
+        DestinationCase{"SymlinkToAProtectedFileIsReplacedNotFollowed",
+                        [](const fs::path& source, const fs::path& destination) {
+                            const fs::path other = source.parent_path() / "other.mp3";
+                            fs::permissions(other, fs::perms::owner_read);
+                            fs::create_symlink(other, destination);
+                        },
+                        true, "music", false},
+        DestinationCase{"DanglingSymlink",
+                        [](const fs::path& source, const fs::path& destination) {
+                            fs::create_symlink(source.parent_path() / "gone.mp3", destination);
+                        },
+                        true, "music", false},
+        DestinationCase{"ProtectedFile",
+                        [](const fs::path&, const fs::path& destination) {
+                            writeFile(destination, "kept");
+                            fs::permissions(destination, fs::perms::owner_read);
+                        },
+                        false, "kept", false}),
+    [](const testing::TestParamInfo<DestinationCase>& row) { return std::string(row.param.name); });
 
 } // namespace
 } // namespace tunecrate
