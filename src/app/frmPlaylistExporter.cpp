@@ -20,9 +20,12 @@
 #include <QScreen>
 #include <QStatusBar>
 #include <QTextCursor>
+#include <QTimerEvent>
 #include <algorithm>
 #include <cmath>
 #include <exception>
+#include <functional>
+#include <utility>
 
 namespace tunecrate {
 namespace {
@@ -37,6 +40,31 @@ Control* makeControl(QWidget* parent, const QString& name, const QRect& geometry
     control->setGeometry(geometry);
     return control;
 }
+
+// Hands every event that is not the window's own painting and layout to the
+// window first, so that it can bring its controls up to date.
+class SyncBeforeEvents final : public QObject {
+public:
+    explicit SyncBeforeEvents(std::function<void()> sync) : sync_(std::move(sync)) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        switch (event->type()) {
+        case QEvent::UpdateRequest:
+        case QEvent::UpdateLater:
+        case QEvent::LayoutRequest:
+        case QEvent::Paint:
+            break;
+        default:
+            sync_();
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    std::function<void()> sync_;
+};
 
 QLabel* makePanel(QStatusBar* bar, const QString& name, const QString& designText)
 {
@@ -220,12 +248,20 @@ void frmPlaylistExporter::cmdCancel_Click()
 
 void frmPlaylistExporter::cmdSave_Click()
 {
-    ++runDepth_;
+    if (runDepth_++ == 0) {
+        syncBeforeEvents_ = std::make_unique<SyncBeforeEvents>([this] { syncDisplay(); });
+        QCoreApplication::instance()->installEventFilter(syncBeforeEvents_.get());
+    }
     const auto runEnded = qScopeGuard([this] {
-        if (--runDepth_ == 0 && closePending_) {
-            close();
+        syncDisplay();
+        if (--runDepth_ == 0) {
+            syncBeforeEvents_.reset();
+            if (closePending_) {
+                close();
+            }
         }
     });
+    const QScopedValueRollback inRun(inRunBody_, true);
     RunExport(*this);
 }
 
@@ -249,6 +285,8 @@ void frmPlaylistExporter::cmdSearch2_Click()
 void frmPlaylistExporter::txtPlaylist_Change()
 {
     if (!writingLog_) {
+        // Edits reach the box through events, and the box is synced before those.
+        Q_ASSERT(pendingLog_.empty());
         logEditedInBox_ = true;
     }
     txtPlaylist->moveCursor(QTextCursor::End);
@@ -277,6 +315,78 @@ void frmPlaylistExporter::closeEvent(QCloseEvent* event)
     }
     closePending_ = false;
     QWidget::closeEvent(event);
+}
+
+bool frmPlaylistExporter::event(QEvent* event)
+{
+    // The request is taken up again when the next frame is due.
+    if (event->type() == QEvent::UpdateRequest && runDepth_ > 0) {
+        if (untilNextFrame() > 0) {
+            scheduleFrame();
+            return true;
+        }
+        sinceLastPaint_.start();
+    }
+    return QWidget::event(event);
+}
+
+void frmPlaylistExporter::timerEvent(QTimerEvent* event)
+{
+    if (event->timerId() != nextFrame_.timerId()) {
+        QWidget::timerEvent(event);
+        return;
+    }
+    nextFrame_.stop();
+    syncDisplay();
+    // The status bar fits its panels to their new texts before it is painted.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+    sinceLastPaint_.start();
+    QEvent request(QEvent::UpdateRequest);
+    QWidget::event(&request);
+}
+
+qint64 frmPlaylistExporter::frameMilliseconds() const
+{
+    const QScreen* shown = screen();
+    const qreal rate = shown != nullptr ? shown->refreshRate() : 0;
+    return rate >= 1 ? static_cast<qint64>(std::ceil(1000 / rate)) : 16;
+}
+
+qint64 frmPlaylistExporter::untilNextFrame() const
+{
+    if (!sinceLastPaint_.isValid()) {
+        return 0;
+    }
+    return std::max<qint64>(0, frameMilliseconds() - sinceLastPaint_.elapsed());
+}
+
+void frmPlaylistExporter::scheduleDisplay()
+{
+    displayPending_ = true;
+    scheduleFrame();
+}
+
+void frmPlaylistExporter::scheduleFrame()
+{
+    if (!nextFrame_.isActive()) {
+        nextFrame_.start(static_cast<int>(untilNextFrame()), Qt::PreciseTimer, this);
+    }
+}
+
+void frmPlaylistExporter::syncDisplay()
+{
+    if (!displayPending_) {
+        return;
+    }
+    displayPending_ = false;
+    if (!pendingLog_.empty()) {
+        insertIntoBox(std::exchange(pendingLog_, {}));
+    }
+    for (std::size_t i = 0; i < pendingPanels_.size(); ++i) {
+        if (const std::optional<std::string> text = std::exchange(pendingPanels_[i], {})) {
+            panels_[i]->setText(QString::fromStdString(*text));
+        }
+    }
 }
 
 bool frmPlaylistExporter::eventFilter(QObject* watched, QEvent* event)
@@ -311,6 +421,7 @@ std::string frmPlaylistExporter::pathTo() const
 
 void frmPlaylistExporter::setLog(const std::string& text)
 {
+    pendingLog_.clear();
     logText_ = text;
     logEditedInBox_ = false;
     const QScopedValueRollback writing(writingLog_, true);
@@ -324,6 +435,17 @@ void frmPlaylistExporter::appendLog(std::string_view piece)
         logEditedInBox_ = false;
     }
     logText_ += piece;
+    if (deferringDisplay()) {
+        pendingLog_ += piece;
+        scheduleDisplay();
+        return;
+    }
+    syncDisplay();
+    insertIntoBox(piece);
+}
+
+void frmPlaylistExporter::insertIntoBox(std::string_view piece)
+{
     const QScopedValueRollback writing(writingLog_, true);
     QTextCursor end(txtPlaylist->document());
     end.movePosition(QTextCursor::End);
@@ -332,7 +454,14 @@ void frmPlaylistExporter::appendLog(std::string_view piece)
 
 void frmPlaylistExporter::setPanelText(int panel, const std::string& text)
 {
-    panels_.at(static_cast<std::size_t>(panel - 1))->setText(QString::fromStdString(text));
+    const auto index = static_cast<std::size_t>(panel - 1);
+    if (deferringDisplay()) {
+        pendingPanels_.at(index) = text;
+        scheduleDisplay();
+        return;
+    }
+    syncDisplay();
+    panels_.at(index)->setText(QString::fromStdString(text));
 }
 
 void frmPlaylistExporter::setProgressValue(float value)
@@ -357,6 +486,7 @@ bool frmPlaylistExporter::cancelRequested() const
 
 void frmPlaylistExporter::processEvents()
 {
+    const QScopedValueRollback yielding(inRunBody_, false);
     QCoreApplication::processEvents();
 }
 

@@ -4,8 +4,12 @@
 #include "ExportWindow.h"
 #include "Language.h"
 
+#include <QBasicTimer>
+#include <QElapsedTimer>
 #include <QWidget>
 #include <array>
+#include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -55,6 +59,9 @@ protected:
     // the run has stopped.
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // During a run the window paints at most once per screen refresh.
+    bool event(QEvent* event) override;
+    void timerEvent(QTimerEvent* event) override;
 
 private:
     void buildControls();
@@ -74,6 +81,18 @@ private:
     void applyShownLanguage();
     void fitProgressPanel();
     [[nodiscard]] std::string logFromBox() const;
+    void insertIntoBox(std::string_view piece);
+
+    // What the run writes to the log box and the status panels reaches them
+    // once per screen refresh (the run writes far more often than that), and
+    // always before any event is delivered, so whatever a user or a command
+    // sees or changes in them is up to date.
+    [[nodiscard]] bool deferringDisplay() const { return inRunBody_; }
+    void scheduleDisplay();
+    void scheduleFrame();
+    void syncDisplay();
+    [[nodiscard]] qint64 frameMilliseconds() const;
+    [[nodiscard]] qint64 untilNextFrame() const;
 
     QPushButton* cmdSearch = nullptr;
     QPlainTextEdit* txtPlaylist = nullptr;
@@ -99,6 +118,15 @@ private:
 
     int runDepth_ = 0;
     bool closePending_ = false;
+
+    // True while the run's own code runs, false while it lets events through.
+    bool inRunBody_ = false;
+    std::string pendingLog_;
+    std::array<std::optional<std::string>, 3> pendingPanels_{};
+    bool displayPending_ = false;
+    std::unique_ptr<QObject> syncBeforeEvents_;
+    QElapsedTimer sinceLastPaint_;
+    QBasicTimer nextFrame_;
 };
 
 } // namespace tunecrate

@@ -54,6 +54,16 @@ private:
         QTest::mouseClick(button("cmdSave"), Qt::LeftButton);
     }
 
+    // Exports a small file, then one that reports progress between its chunks;
+    // gives the second one's path.
+    std::string saveSmallThenBig(ExportFolder& folder)
+    {
+        const std::string small = folder.music(QStringLiteral("small.mp3"));
+        const std::string big = folder.music(QStringLiteral("big.mp3"), multiChunkSize);
+        save(folder, folder.playlist({small, big}));
+        return big;
+    }
+
 private Q_SLOTS:
     void init()
     {
@@ -292,6 +302,56 @@ private Q_SLOTS:
         QCOMPARE(std::filesystem::file_size(folder.copied(QStringLiteral("big.mp3"))),
                  static_cast<std::uintmax_t>(multiChunkSize));
         QVERIFY(!std::filesystem::exists(folder.copied(QStringLiteral("small.mp3"))));
+    }
+
+    // The run writes the log and the panels far more often than a screen can
+    // show; whatever a user meets while it runs is still up to date.
+    void duringACopyTheBoxAndPanelsShowAllTheRunWrote()
+    {
+        ExportFolder folder;
+        QVERIFY(folder.isValid());
+        auto* box = control<QPlainTextEdit>(*window, "txtPlaylist");
+        auto* bar = control<QProgressBar>(*window, "pgbCopy");
+        QString boxWhenCopying;
+        std::string logWhenCopying;
+        QStringList panelsWhenCopying;
+        int barWhenCopying = -1;
+        duringFirstCopy(*window, [&] {
+            boxWhenCopying = box->toPlainText();
+            logWhenCopying = window->logText();
+            panelsWhenCopying = {panel(1)->text(), panel(2)->text(), panel(3)->text()};
+            barWhenCopying = bar->value();
+        });
+        const std::string big = saveSmallThenBig(folder);
+
+        const std::vector<std::string> lines = splitLogLines(logWhenCopying);
+        QCOMPARE(lines.size(), std::size_t{9}); // small.mp3 done, big.mp3 under way
+        QCOMPARE(lines[8], folder.copied(QStringLiteral("big.mp3")));
+        QCOMPARE(boxWhenCopying.replace(u'\n', QStringLiteral("\r\n")).toStdString(),
+                 logWhenCopying);
+        QCOMPARE(panelsWhenCopying,
+                 QStringList({QString::fromStdString("File: " + big),
+                              QStringLiteral("Filename: big.mp3"),
+                              QStringLiteral("Progress: %1%").arg(barWhenCopying)}));
+    }
+
+    void keyTypedIntoTheLogDuringACopyLandsAfterAllTheRunWrote()
+    {
+        ExportFolder folder;
+        QVERIFY(folder.isValid());
+        auto* box = control<QPlainTextEdit>(*window, "txtPlaylist");
+        duringFirstCopy(*window, [&] {
+            box->setFocus();
+            QTest::keyClick(box, Qt::Key_X);
+        });
+        saveSmallThenBig(folder);
+
+        const std::vector<std::string> lines = splitLogLines(window->logText());
+        QCOMPARE(lines.size(), std::size_t{12});
+        QCOMPARE(lines[3], folder.copied(QStringLiteral("small.mp3")));
+        QCOMPARE(lines[8], folder.copied(QStringLiteral("big.mp3")) + "x");
+        QCOMPARE(lines[9], std::string("ok"));
+        QCOMPARE(lines[11], std::string("All files copied!"));
     }
 
     void closeDuringARunWaitsForTheRunThenCloses()
