@@ -256,6 +256,7 @@ void frmPlaylistExporter::cmdSave_Click()
         syncDisplay();
         if (--runDepth_ == 0) {
             syncBeforeEvents_.reset();
+            pgbCopy->setUpdatesEnabled(true);
             if (closePending_) {
                 close();
             }
@@ -338,6 +339,7 @@ void frmPlaylistExporter::timerEvent(QTimerEvent* event)
     }
     nextFrame_.stop();
     syncDisplay();
+    pgbCopy->setUpdatesEnabled(true);
     // The status bar fits its panels to their new texts before it is painted.
     QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
     sinceLastPaint_.start();
@@ -466,6 +468,12 @@ void frmPlaylistExporter::setPanelText(int panel, const std::string& text)
 
 void frmPlaylistExporter::setProgressValue(float value)
 {
+    // The bar would paint itself at once at every new value; during the run
+    // it waits for the next frame like the rest of the window.
+    if (deferringDisplay()) {
+        pgbCopy->setUpdatesEnabled(false);
+        scheduleFrame();
+    }
     pgbCopy->setValue(static_cast<int>(std::lround(std::clamp(value, 0.0f, 100.0f))));
 }
 
