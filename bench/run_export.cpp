@@ -5,7 +5,6 @@
 #include "ExportRun.h"
 #include "NullWindow.h"
 
-#include <algorithm>
 #include <cstdio>
 
 int main(int argc, char** argv)
@@ -17,8 +16,6 @@ int main(int argc, char** argv)
     tunecrate::bench::NullWindow window(argv[1], argv[2]);
     tunecrate::ApplyLanguage("English", window);
     tunecrate::RunExport(window);
-    const std::string& log = window.log();
-    const auto breaks = std::count(log.begin(), log.end(), '\n');
-    std::printf("%ld log lines, %zu log bytes\n", static_cast<long>(breaks) + 1, log.size());
+    std::printf("%zu log lines, %zu log bytes\n", window.logLines(), window.logBytes());
     return 0;
 }
