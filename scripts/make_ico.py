@@ -196,10 +196,10 @@ def main(argv):
     if len(argv) < 3:
         sys.exit(__doc__.strip().splitlines()[2])
     entries = []
-    for spec in argv[2:]:
-        bits, _, path = spec.partition(":")
+    for entry in argv[2:]:
+        bits, _, path = entry.partition(":")
         if bits not in ("8", "32") or not path:
-            sys.exit(f"make_ico.py: bad entry {spec!r}, expected 8:FILE or 32:FILE")
+            sys.exit(f"make_ico.py: bad entry {entry!r}, expected 8:FILE or 32:FILE")
         entries.append((int(bits), path))
     data = build_ico(entries)
     with open(argv[1], "wb") as f:
