@@ -115,6 +115,16 @@ struct Contender {
     std::vector<double> times;
 };
 
+// A program that takes a playlist and a target folder: the core or the window.
+Contender exporter(std::string name, std::string program, std::string playlist)
+{
+    return {std::move(name),
+            [program = std::move(program), playlist = std::move(playlist)](const fs::path& target) {
+                return std::vector<std::string>{program, playlist, target.string()};
+            },
+            {}};
+}
+
 // Where the runs of a case write: a new empty folder for every run, and
 // nothing removed until the bench is over. ext4 without a journal skips inodes
 // freed in the last half minute when it allocates new ones, at a cost that
@@ -205,17 +215,12 @@ int main(int argc, char** argv)
             }
         }
         const std::string list = (source / "list.m3u").string();
-        std::vector<Contender> contenders{
-            {"core",
-             [&](const fs::path& target) {
-                 return std::vector<std::string>{runExport, list, target.string()};
-             },
-             {}},
-            {"wc",
-             [&](const fs::path&) {
-                 return std::vector<std::string>{"wc", "-l", list};
-             },
-             {}}};
+        std::vector<Contender> contenders{exporter("core", runExport, list),
+                                          {"wc",
+                                           [&](const fs::path&) {
+                                               return std::vector<std::string>{"wc", "-l", list};
+                                           },
+                                           {}}};
         Outputs outputs(source / "out", false);
         alternate(contenders, 5, outputs);
         const double core = median(contenders[0].times);
@@ -245,11 +250,7 @@ int main(int argc, char** argv)
         const std::string listPath = (source / "list.m3u").string();
         const std::string filesPath = (source / "files.txt").string();
         std::vector<Contender> contenders{
-            {"core",
-             [&](const fs::path& target) {
-                 return std::vector<std::string>{runExport, listPath, target.string()};
-             },
-             {}},
+            exporter("core", runExport, listPath),
             {"cp",
              [&](const fs::path& target) {
                  return std::vector<std::string>{"sh", "-c",
@@ -258,12 +259,7 @@ int main(int argc, char** argv)
              },
              {}}};
         if (!windowExport.empty()) {
-            contenders.push_back(
-                {"window",
-                 [&](const fs::path& target) {
-                     return std::vector<std::string>{windowExport, listPath, target.string()};
-                 },
-                 {}});
+            contenders.push_back(exporter("window", windowExport, listPath));
         }
         settle();
         Outputs outputs(source / "out", false);
@@ -292,11 +288,7 @@ int main(int argc, char** argv)
         const std::string listPath = (source / "list.m3u").string();
         const std::string bigPath = (source / "big.mp3").string();
         std::vector<Contender> contenders{
-            {"core",
-             [&](const fs::path& target) {
-                 return std::vector<std::string>{runExport, listPath, target.string()};
-             },
-             {}},
+            exporter("core", runExport, listPath),
             {"cp",
              [&](const fs::path& target) {
                  return std::vector<std::string>{"cp", bigPath, target.string()};
