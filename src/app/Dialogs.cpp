@@ -1,6 +1,7 @@
 #include "Dialogs.h"
 
 #include "Folderopen.h"
+#include "PlaylistFilter.h"
 
 #include <QDir>
 #include <QFileDialog>
@@ -8,9 +9,10 @@
 
 namespace tunecrate {
 
-QStringList qtNameFilters(QStringView filter)
+QStringList qtNameFilters(std::string_view filter)
 {
-    const QList<QStringView> parts = filter.split(u'|');
+    const QString text = QString::fromUtf8(filter.data(), static_cast<qsizetype>(filter.size()));
+    const QList<QStringView> parts = QStringView(text).split(u'|');
     QStringList filters;
     for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
         QString patterns = parts[i + 1].toString();

@@ -4,6 +4,7 @@
 #include <QStringList>
 #include <functional>
 #include <string>
+#include <string_view>
 
 class QFileDialog;
 class QWidget;
@@ -26,17 +27,11 @@ struct Dialogs {
     [[nodiscard]] static Dialogs system();
 };
 
-// The file-open dialog's filter: description and patterns, each part from the
-// next separated by "|", the patterns of one entry by ";".
-inline constexpr char16_t playlistFilter[] =
-    u"Playlists (*.m3u,*.pls,*.txt)|*.m3u;*.pls;*.txt|M3U Playlists (*.m3u)|*.m3u|"
-    u"PLS Playlists (*.pls)|*.pls|TXT Playlists (*.txt)|*.txt";
-
 // A "|" filter as Qt's name filters, one "description (patterns)" per entry.
 // Qt takes an entry's patterns from the parentheses that end it, separated by
 // blanks, so the patterns are always appended in that form, even where the
 // description names them already; see preparePlaylistDialog.
-[[nodiscard]] QStringList qtNameFilters(QStringView filter);
+[[nodiscard]] QStringList qtNameFilters(std::string_view filter);
 
 // Sets up a dialog to open one existing playlist, with the four filter entries
 // showing their descriptions exactly as written and the first one in force.

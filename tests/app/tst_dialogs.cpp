@@ -1,4 +1,5 @@
 #include "Dialogs.h"
+#include "PlaylistFilter.h"
 #include "WindowTest.h"
 
 #include <QComboBox>
@@ -58,9 +59,9 @@ private Q_SLOTS:
         QTest::newRow("all playlists")
             << 0 << QStringLiteral("Playlists (*.m3u,*.pls,*.txt)")
             << QStringList{QStringLiteral("a.m3u"), QStringLiteral("b.pls"),
-                           QStringLiteral("c.txt")};
+                           QStringLiteral("c.txt"), QStringLiteral("e.m3u8")};
         QTest::newRow("m3u") << 1 << QStringLiteral("M3U Playlists (*.m3u)")
-                             << QStringList{QStringLiteral("a.m3u")};
+                             << QStringList{QStringLiteral("a.m3u"), QStringLiteral("e.m3u8")};
         QTest::newRow("pls") << 2 << QStringLiteral("PLS Playlists (*.pls)")
                              << QStringList{QStringLiteral("b.pls")};
         QTest::newRow("txt") << 3 << QStringLiteral("TXT Playlists (*.txt)")
