@@ -1,13 +1,13 @@
 // Feeds arbitrary bytes to the playlist reading and to the format and entry
 // rules, all in memory, and checks what must hold for any input:
-// - the line rule: CR or CR LF ends a line, nothing else, and a plain file reads
-//   exactly as a simple split of its bytes would;
+// - the line rule: CR LF, CR or LF ends a line, and a plain file reads exactly
+//   as a simple split of its bytes would;
 // - how the bytes arrive (one at a time, a few, all at once) changes nothing;
 // - a line never passes the cap, and a line is cut and flagged exactly when it
 //   is longer than the cap;
 // - UTF-16 input gives well-formed UTF-8;
-// - an entry path is a piece of its line, its bare name a piece of the path
-//   with no separator in it.
+// - the mode follows from the first line that is not blank; an entry candidate
+//   is a piece of its line; a source path has a bare name with no separator.
 
 #include "ByteSource.h"
 #include "LineReader.h"
@@ -18,6 +18,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -81,13 +82,13 @@ std::vector<std::string> splitPlainly(std::string_view bytes)
     std::vector<std::string> lines;
     std::string line;
     for (std::size_t i = 0; i < bytes.size(); ++i) {
-        if (bytes[i] != '\r') {
+        if (bytes[i] != '\r' && bytes[i] != '\n') {
             line += bytes[i];
             continue;
         }
         lines.push_back(line);
         line.clear();
-        if (i + 1 < bytes.size() && bytes[i + 1] == '\n') {
+        if (bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') {
             ++i;
         }
     }
@@ -108,38 +109,55 @@ bool endsAtEndOf(std::string_view piece, std::string_view whole)
     return isPieceOf(piece, whole) && piece.data() + piece.size() == whole.data() + whole.size();
 }
 
+std::string lowerBlanksTrimmed(std::string_view text)
+{
+    const std::size_t first = text.find_first_not_of(" \t");
+    std::string lower;
+    if (first != std::string_view::npos) {
+        text = text.substr(first, text.find_last_not_of(" \t") - first + 1);
+        for (const char c : text) {
+            lower += c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+        }
+    }
+    return lower;
+}
+
 void checkEntries(const std::vector<Line>& lines)
 {
     using tunecrate::PlaylistMode;
-    if (lines.empty() || lines.front().text.empty()) {
-        return;
-    }
-    const std::string_view first = lines.front().text;
-    if (const auto mode = tunecrate::DecidePlaylistMode(first)) {
-        require(*mode == PlaylistMode::Pls
-                    ? first == "[playlist]"
-                    : first.starts_with("#EXT") ||
-                          tunecrate::EntryPath(PlaylistMode::M3uTxt, first).has_value(),
-                "the mode follows from line 1");
+    // A folder that does not exist: no relative entry names a file there.
+    const std::filesystem::path playlist = "/nonexistent-tunecrate-fuzz/list.txt";
+    const auto firstContent = std::ranges::find_if(
+        lines, [](const Line& line) { return !tunecrate::isBlankLine(line.text); });
+    if (firstContent != lines.end()) {
+        const std::string_view first = firstContent->text;
+        const auto mode = tunecrate::DecidePlaylistMode(first, playlist);
+        require((mode == PlaylistMode::Pls) == (lowerBlanksTrimmed(first) == "[playlist]"),
+                "PLS exactly when the first line reads [playlist]");
+        require(!lowerBlanksTrimmed(first).starts_with('#') || mode == PlaylistMode::M3uTxt,
+                "a first line that begins with # is M3U");
     }
     for (const Line& line : lines) {
         const std::string_view text = line.text;
         for (const PlaylistMode mode : {PlaylistMode::M3uTxt, PlaylistMode::Pls}) {
-            const auto path = tunecrate::EntryPath(mode, text);
-            if (!path) {
+            const auto candidate = tunecrate::EntryCandidate(mode, text);
+            if (!candidate) {
                 continue;
             }
-            require(endsAtEndOf(*path, text), "an entry path ends its line");
+            require(endsAtEndOf(*candidate, text), "a candidate ends its line");
+            require(!tunecrate::isBlankLine(*candidate), "a candidate is not blank");
             if (mode == PlaylistMode::M3uTxt) {
-                require(path->size() == text.size(), "an M3U entry is its whole line");
+                require(candidate->size() == text.size(), "an M3U candidate is its whole line");
             } else {
-                require(text.starts_with("File"), "a PLS entry line begins with File");
-                require(text.find('=') == std::string_view::npos ||
-                            path->find('=') == std::string_view::npos,
-                        "a PLS entry is what follows the last =");
+                require(candidate->data() == text.data() + text.find('=') + 1,
+                        "a PLS candidate begins after the first =");
             }
-            const std::string_view bareName = tunecrate::BareName(*path);
-            require(endsAtEndOf(bareName, *path), "a bare name ends its path");
+            const auto source = tunecrate::SourcePath(*candidate, playlist.parent_path());
+            if (!source) {
+                continue;
+            }
+            const std::string_view bareName = tunecrate::BareName(*source);
+            require(endsAtEndOf(bareName, *source), "a bare name ends its path");
             require(bareName.find_first_of("/\\") == std::string_view::npos,
                     "a bare name holds no separator");
         }
@@ -156,7 +174,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     MemorySource whole(bytes);
     const std::vector<Line> lines = readAll(whole, LineReader::defaultMaxLineBytes);
     for (const Line& line : lines) {
-        require(line.text.find('\r') == std::string::npos, "no line holds a CR");
+        require(line.text.find_first_of("\r\n") == std::string::npos, "no line holds CR or LF");
         require(!line.truncated || size > LineReader::defaultMaxLineBytes,
                 "no line of a smaller input is cut at the default cap");
         require(!utf16 || tunecrate::isValidUtf8(line.text), "UTF-16 gives well-formed UTF-8");

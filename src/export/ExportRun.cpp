@@ -4,6 +4,7 @@
 #include "FileOps.h"
 #include "Language.h"
 #include "LineReader.h"
+#include "Paths.h"
 #include "Playlist.h"
 #include "WrittenDestinations.h"
 
@@ -12,6 +13,7 @@
 #include <limits>
 #include <optional>
 #include <stdexcept>
+#include <system_error>
 
 namespace tunecrate {
 namespace {
@@ -32,7 +34,10 @@ std::string concat(std::initializer_list<std::string_view> pieces)
     return text;
 }
 
-// The playlist read front to back, one line held at a time.
+// The playlist read front to back, one line held at a time. The mode is
+// decided on the first line that is not blank; the walk then starts again at
+// line 1, and the blank lines before that one are given again without reading
+// them a second time.
 class PlaylistLines {
 public:
     explicit PlaylistLines(const std::string& path) : file_(openPlaylistFile(path))
@@ -42,26 +47,69 @@ public:
         }
     }
 
-    // Reads the next line; the empty text past the end.
-    const std::string& advance()
+    // Reads up to the first line that is not blank; false when there is none.
+    [[nodiscard]] bool findFirstContent()
+    {
+        while (read()) {
+            if (!isBlankLine(line_)) {
+                return true;
+            }
+            ++blanksBeforeContent_;
+        }
+        return false;
+    }
+
+    // The next line of the walk; false at the end of the file.
+    [[nodiscard]] bool next()
+    {
+        replayingBlank_ = blanksReplayed_ < blanksBeforeContent_;
+        if (replayingBlank_) {
+            ++blanksReplayed_;
+            return true;
+        }
+        if (!contentReplayed_) {
+            contentReplayed_ = true;
+            return true;
+        }
+        return read();
+    }
+
+    [[nodiscard]] std::string_view line() const
+    {
+        return replayingBlank_ ? std::string_view() : std::string_view(line_);
+    }
+    [[nodiscard]] bool truncated() const { return !replayingBlank_ && truncated_; }
+
+private:
+    bool read()
     {
         if (!reader_ || !reader_->next(line_)) {
             line_.clear();
             truncated_ = false;
-        } else {
-            truncated_ = reader_->lastLineTruncated();
+            return false;
         }
-        return line_;
+        truncated_ = reader_->lastLineTruncated();
+        return true;
     }
-    [[nodiscard]] const std::string& line() const { return line_; }
-    [[nodiscard]] bool truncated() const { return truncated_; }
 
-private:
     std::unique_ptr<ByteSource> file_;
     std::optional<LineReader> reader_;
     std::string line_;
     bool truncated_ = false;
+    std::uint64_t blanksBeforeContent_ = 0;
+    std::uint64_t blanksReplayed_ = 0;
+    bool contentReplayed_ = false;
+    bool replayingBlank_ = false;
 };
+
+// The playlist's path made absolute, so that relative entries resolve to full
+// paths whatever the program's working folder.
+std::filesystem::path absolutePlaylistPath(const std::string& playlistPath)
+{
+    std::error_code error;
+    std::filesystem::path path = std::filesystem::absolute(fsPath(playlistPath), error);
+    return error ? fsPath(playlistPath) : path;
+}
 
 class Run {
 public:
@@ -72,18 +120,17 @@ public:
         bool walking = false;
         try {
             PlaylistLines lines(playlistPath);
-            const std::string& firstLine = lines.advance();
-            if (firstLine.empty()) {
-                throw std::runtime_error("the playlist has no first line");
-            }
-            const std::optional<PlaylistMode> mode = DecidePlaylistMode(firstLine);
+            const std::filesystem::path playlist = absolutePlaylistPath(playlistPath);
+            const std::optional<PlaylistMode> mode =
+                lines.findFirstContent() ? DecidePlaylistMode(lines.line(), playlist)
+                                         : std::nullopt;
             if (!mode) {
                 window_.setLog(Language().strNoPlaylistFound);
                 endSteps();
                 return;
             }
             walking = true;
-            if (walk(*mode, lines) == WalkEnd::Canceled) {
+            if (walk(*mode, lines, playlist.parent_path()) == WalkEnd::Canceled) {
                 return;
             }
         } catch (const std::exception&) {
@@ -102,28 +149,31 @@ public:
 private:
     enum class WalkEnd { Finished, Canceled };
 
-    // Line 1 is already read for the mode decision; the walk examines it again.
-    WalkEnd walk(PlaylistMode mode, PlaylistLines& lines)
+    // Every line is examined, blank ones too: events pass and a cancel request
+    // is honoured there. Only the end of the file ends the walk.
+    WalkEnd walk(PlaylistMode mode, PlaylistLines& lines,
+                 const std::filesystem::path& playlistFolder)
     {
-        for (std::int32_t lineNumber = 1;; ++lineNumber) {
-            const std::string& line = lineNumber == 1 ? lines.line() : lines.advance();
-            if (line.empty()) {
-                window_.appendLog(concat({crlf, Language().strAllFilesCopied}));
-                return WalkEnd::Finished;
-            }
+        for (std::int32_t lineNumber = 1; lines.next(); ++lineNumber) {
             window_.processEvents();
             if (window_.cancelRequested()) {
                 window_.appendLog(concat({crlf, Language().strCanceled}));
                 window_.setProgressValue(0);
                 return WalkEnd::Canceled;
             }
-            if (const std::optional<std::string_view> source = EntryPath(mode, line)) {
-                copyEntry(std::string(*source), lines.truncated());
+            if (const std::optional<std::string_view> candidate =
+                    EntryCandidate(mode, lines.line())) {
+                if (const std::optional<std::string> source =
+                        SourcePath(*candidate, playlistFolder)) {
+                    copyEntry(*source, lines.truncated());
+                }
             }
             if (lineNumber == std::numeric_limits<std::int32_t>::max()) {
                 throw std::overflow_error("the playlist has too many lines");
             }
         }
+        window_.appendLog(concat({crlf, Language().strAllFilesCopied}));
+        return WalkEnd::Finished;
     }
 
     void copyEntry(const std::string& source, bool truncatedLine)

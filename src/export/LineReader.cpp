@@ -2,6 +2,8 @@
 
 #include "Platform.h"
 
+#include <bit>
+#include <cstdint>
 #include <cstring>
 
 namespace tunecrate {
@@ -17,6 +19,35 @@ bool isHighSurrogate(char32_t unit)
 bool isLowSurrogate(char32_t unit)
 {
     return unit >= 0xDC00 && unit <= 0xDFFF;
+}
+
+// The first CR or LF in [first, last), or last. Sixteen bytes at a time,
+// compared with both at once, so one pass serves any mix of line ends.
+const char* findLineBreak(const char* first, const char* last)
+{
+    if constexpr (std::endian::native == std::endian::little) {
+        using Bytes = char __attribute__((vector_size(16)));
+        constexpr Bytes cr = {'\r', '\r', '\r', '\r', '\r', '\r', '\r', '\r',
+                              '\r', '\r', '\r', '\r', '\r', '\r', '\r', '\r'};
+        constexpr Bytes lf = {'\n', '\n', '\n', '\n', '\n', '\n', '\n', '\n',
+                              '\n', '\n', '\n', '\n', '\n', '\n', '\n', '\n'};
+        while (last - first >= 16) {
+            Bytes bytes;
+            std::memcpy(&bytes, first, sizeof bytes);
+            const auto matches = (bytes == cr) | (bytes == lf);
+            std::uint64_t halves[2];
+            std::memcpy(halves, &matches, sizeof halves);
+            if ((halves[0] | halves[1]) != 0) {
+                return first + (halves[0] != 0 ? std::countr_zero(halves[0]) / 8
+                                               : 8 + std::countr_zero(halves[1]) / 8);
+            }
+            first += 16;
+        }
+    }
+    while (first != last && *first != '\r' && *first != '\n') {
+        ++first;
+    }
+    return first;
 }
 
 } // namespace
@@ -91,21 +122,22 @@ bool LineReader::nextBytesLine(std::string& line)
     }
     for (;;) {
         const char* start = buffer_.data() + begin_;
-        const std::size_t available = end_ - begin_;
-        const auto* cr = static_cast<const char*>(std::memchr(start, '\r', available));
-        if (cr != nullptr) {
-            const auto length = static_cast<std::size_t>(cr - start);
-            append(line, start, length);
-            begin_ += length + 1;
-            if (begin_ == end_) {
-                fill();
-            }
-            if (begin_ < end_ && buffer_[begin_] == '\n') {
-                ++begin_;
+        const char* lineBreak = findLineBreak(start, buffer_.data() + end_);
+        if (lineBreak != buffer_.data() + end_) {
+            const char terminator = *lineBreak;
+            append(line, start, static_cast<std::size_t>(lineBreak - start));
+            begin_ += static_cast<std::size_t>(lineBreak - start) + 1;
+            if (terminator == '\r') {
+                if (begin_ == end_) {
+                    fill();
+                }
+                if (begin_ < end_ && buffer_[begin_] == '\n') {
+                    ++begin_;
+                }
             }
             break;
         }
-        append(line, start, available);
+        append(line, buffer_.data() + begin_, end_ - begin_);
         begin_ = end_;
         if (!fill()) {
             break;
@@ -180,6 +212,10 @@ bool LineReader::nextUtf16Line(std::string& line)
         }
     };
     do {
+        if (unit == u'\n') {
+            dropLoneHigh();
+            return true;
+        }
         if (unit == u'\r') {
             dropLoneHigh();
             char16_t after = 0;

@@ -9,9 +9,9 @@
 
 namespace tunecrate {
 
-// Splits a playlist into lines. A line ends at CR or at CR LF; an LF on its own
-// is an ordinary character and stays inside the line; the last line needs no
-// terminator.
+// Splits a playlist into lines. A line ends at CR LF, at CR or at LF, in any
+// mix within one file; the terminator is not part of the line, and the last
+// line needs no terminator. LF CR is two line ends.
 //
 // Text: a leading UTF-8 byte-order mark is skipped. A file that starts with a
 // UTF-16 byte-order mark is read as UTF-16 (either byte order) and its lines are

@@ -1,27 +1,175 @@
 #include "Playlist.h"
 
-#include <filesystem>
+#include "Paths.h"
+#include "Platform.h"
+
+#include <algorithm>
+#include <system_error>
 
 namespace tunecrate {
 namespace {
 
-// On POSIX a path that begins with "/" is absolute, besides the drive paths.
-constexpr bool slashRootIsAbsolute = std::filesystem::path::preferred_separator == '/';
+namespace fs = std::filesystem;
 
-// A drive path has ":\" as its second and third characters (C:\...).
-bool isDrivePath(std::string_view line)
+// Windows reads "\" and "/" alike, a drive letter and a server name begin a
+// path; POSIX knows only "/".
+constexpr bool windowsPaths = fs::path::preferred_separator == '\\';
+
+constexpr std::string_view blanks = " \t";
+
+bool isAsciiLetter(char c)
 {
-    return line.size() >= 3 && line.substr(1, 2) == ":\\";
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
 }
 
-bool isRootedPath(std::string_view line)
+bool isAsciiDigit(char c)
 {
-    return slashRootIsAbsolute && line.starts_with('/');
+    return c >= '0' && c <= '9';
 }
 
-bool isAbsolutePath(std::string_view line)
+char asciiLower(char c)
 {
-    return isDrivePath(line) || isRootedPath(line);
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool equalsIgnoringCase(std::string_view text, std::string_view lowerCase)
+{
+    return std::ranges::equal(text, lowerCase, [](char a, char b) { return asciiLower(a) == b; });
+}
+
+std::string_view trimmed(std::string_view text)
+{
+    const std::size_t first = text.find_first_not_of(blanks);
+    if (first == std::string_view::npos) {
+        return {};
+    }
+    return text.substr(first, text.find_last_not_of(blanks) - first + 1);
+}
+
+// The scheme of a URL ("http" in "http://host/a.mp3"), or nothing. A scheme
+// has two characters at least, so that a drive letter (C://) is none.
+std::optional<std::string_view> urlScheme(std::string_view text)
+{
+    const std::size_t end = text.find("://");
+    if (end == std::string_view::npos || end < 2 || !isAsciiLetter(text.front())) {
+        return std::nullopt;
+    }
+    const std::string_view scheme = text.substr(0, end);
+    const bool wellFormed = std::ranges::all_of(scheme, [](char c) {
+        return isAsciiLetter(c) || isAsciiDigit(c) || c == '+' || c == '-' || c == '.';
+    });
+    return wellFormed ? std::optional(scheme) : std::nullopt;
+}
+
+bool isFileUrl(std::string_view text)
+{
+    const auto scheme = urlScheme(text);
+    return scheme && equalsIgnoringCase(*scheme, "file");
+}
+
+int hexValue(char c)
+{
+    if (isAsciiDigit(c)) {
+        return c - '0';
+    }
+    const char lower = asciiLower(c);
+    return lower >= 'a' && lower <= 'f' ? lower - 'a' + 10 : -1;
+}
+
+// "%20" becomes a blank; a "%" not followed by two hex digits stays as it is.
+std::string percentDecoded(std::string_view text)
+{
+    std::string decoded;
+    decoded.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const int high = text[i] == '%' && i + 2 < text.size() ? hexValue(text[i + 1]) : -1;
+        const int low = high >= 0 ? hexValue(text[i + 2]) : -1;
+        if (low < 0) {
+            decoded += text[i];
+            continue;
+        }
+        decoded += static_cast<char>(high * 16 + low);
+        i += 2;
+    }
+    return decoded;
+}
+
+// The local path of a file URL: file:///C:/a.mp3 is C:/a.mp3 on Windows,
+// file:///home/u/a.mp3 is /home/u/a.mp3, and file://server/share/a.mp3 is the
+// Windows share \\server\share\a.mp3. Elsewhere a server's file is no local
+// file: nothing.
+std::optional<std::string> fileUrlPath(std::string_view url)
+{
+    url.remove_prefix(url.find("://") + 3);
+    const std::size_t pathStart = std::min(url.find('/'), url.size());
+    const std::string_view host = url.substr(0, pathStart);
+    std::string path = percentDecoded(url.substr(pathStart));
+    platform::decodePlaylistLine(path);
+    if (!host.empty() && !equalsIgnoringCase(host, "localhost")) {
+        if (!windowsPaths) {
+            return std::nullopt;
+        }
+        return "//" + percentDecoded(host) + path;
+    }
+    const bool driveAfterSlash =
+        path.size() >= 3 && path[0] == '/' && isAsciiLetter(path[1]) && path[2] == ':';
+    if (windowsPaths && driveAfterSlash) {
+        path.erase(0, 1);
+    }
+    if (path.empty()) {
+        return std::nullopt;
+    }
+    return path;
+}
+
+bool isSeparator(char c)
+{
+    return c == '/' || (windowsPaths && c == '\\');
+}
+
+// \\server\share\a.mp3 (or //server/share/a.mp3) on Windows. The library
+// knows no server in a path, so these are looked after here.
+bool isUncPath(std::string_view path)
+{
+    return windowsPaths && path.size() > 2 && isSeparator(path[0]) && isSeparator(path[1]) &&
+           !isSeparator(path[2]);
+}
+
+bool isAbsolutePath(std::string_view path)
+{
+    return isUncPath(path) || fsPath(path).is_absolute();
+}
+
+bool fileExists(const fs::path& path)
+{
+    std::error_code error;
+    return !holdsNul(utf8Text(path)) && fs::exists(path, error);
+}
+
+// The path with "." and ".." steps taken out and the platform's separators; a
+// server's path keeps the two separators that begin it.
+std::string normalised(std::string_view path)
+{
+    if (isUncPath(path)) {
+        return "\\\\" + utf8Text(fsPath(path.substr(2)).lexically_normal());
+    }
+    return utf8Text(fsPath(path).lexically_normal());
+}
+
+// Joins a path that is not absolute to the folder: on Windows one that begins
+// with a single separator lies on the folder's drive.
+std::string joined(const fs::path& folder, std::string_view path)
+{
+    if (isUncPath(path)) {
+        return normalised(path);
+    }
+    return normalised(utf8Text(folder / fsPath(path)));
+}
+
+bool namedAsM3u(const fs::path& playlist)
+{
+    const std::string extension = utf8Text(playlist.extension());
+    return equalsIgnoringCase(extension, ".m3u") || equalsIgnoringCase(extension, ".m3u8");
 }
 
 std::string_view afterLast(std::string_view text, char separator)
@@ -32,31 +180,79 @@ std::string_view afterLast(std::string_view text, char separator)
 
 } // namespace
 
-std::optional<PlaylistMode> DecidePlaylistMode(std::string_view firstLine)
+bool isBlankLine(std::string_view line)
 {
-    if (firstLine.starts_with("#EXT") || isAbsolutePath(firstLine)) {
+    return line.find_first_not_of(blanks) == std::string_view::npos;
+}
+
+std::optional<PlaylistMode> DecidePlaylistMode(std::string_view firstLine, const fs::path& playlist)
+{
+    const std::string_view text = trimmed(firstLine);
+    if (equalsIgnoringCase(text, "[playlist]")) {
+        return PlaylistMode::Pls;
+    }
+    if (text.starts_with('#') || namedAsM3u(playlist)) {
         return PlaylistMode::M3uTxt;
     }
-    if (firstLine == "[playlist]") {
-        return PlaylistMode::Pls;
+    if (isFileUrl(firstLine) || isAbsolutePath(firstLine)) {
+        return PlaylistMode::M3uTxt;
+    }
+    if (urlScheme(firstLine)) {
+        return std::nullopt;
+    }
+    const std::optional<std::string> source = SourcePath(firstLine, playlist.parent_path());
+    if (source && fileExists(fsPath(*source))) {
+        return PlaylistMode::M3uTxt;
     }
     return std::nullopt;
 }
 
-std::optional<std::string_view> EntryPath(PlaylistMode mode, std::string_view line)
+std::optional<std::string_view> EntryCandidate(PlaylistMode mode, std::string_view line)
 {
     if (mode == PlaylistMode::M3uTxt) {
-        return isAbsolutePath(line) ? std::optional(line) : std::nullopt;
+        if (line.starts_with('#')) {
+            return std::nullopt; // the most common line of all
+        }
+        const std::size_t first = line.find_first_not_of(blanks);
+        if (first == std::string_view::npos || line[first] == '#') {
+            return std::nullopt;
+        }
+        return line;
     }
-    if (!line.starts_with("File")) {
+    const std::size_t equals = line.find('=');
+    if (equals == std::string_view::npos) {
         return std::nullopt;
     }
-    const std::string_view path = afterLast(line, '=');
-    const bool holdsDrivePath = line.find(":\\") != std::string_view::npos;
-    if (holdsDrivePath || isRootedPath(path)) {
-        return path;
+    const std::string_view key = line.substr(0, equals);
+    const bool fileKey = key.size() > 4 && equalsIgnoringCase(key.substr(0, 4), "file") &&
+                         std::ranges::all_of(key.substr(4), isAsciiDigit);
+    const std::string_view value = line.substr(equals + 1);
+    if (!fileKey || isBlankLine(value)) {
+        return std::nullopt;
     }
-    return std::nullopt;
+    return value;
+}
+
+std::optional<std::string> SourcePath(std::string_view candidate, const fs::path& playlistFolder)
+{
+    if (const auto scheme = urlScheme(candidate)) {
+        if (!equalsIgnoringCase(*scheme, "file")) {
+            return std::nullopt;
+        }
+        const std::optional<std::string> path = fileUrlPath(candidate);
+        return path ? std::optional(joined(playlistFolder, *path)) : std::nullopt;
+    }
+    if (isAbsolutePath(candidate)) {
+        return std::string(candidate);
+    }
+    std::string source = joined(playlistFolder, candidate);
+    if (!windowsPaths && candidate.find('\\') != std::string_view::npos &&
+        !fileExists(fsPath(source))) {
+        std::string slashed(candidate);
+        std::ranges::replace(slashed, '\\', '/');
+        source = joined(playlistFolder, slashed);
+    }
+    return source;
 }
 
 std::string_view BareName(std::string_view path)

@@ -1,23 +1,42 @@
 #pragma once
 
+#include <filesystem>
 #include <optional>
+#include <string>
 #include <string_view>
 
 namespace tunecrate {
 
 enum class PlaylistMode { M3uTxt, Pls };
 
-// Decides the playlist's mode from its first line, which must not be empty:
-// M3U/TXT when it begins with "#EXT" or is itself an absolute path, PLS when it
-// is exactly "[playlist]", and no known format otherwise. All tests are exact
-// and case-sensitive.
-[[nodiscard]] std::optional<PlaylistMode> DecidePlaylistMode(std::string_view firstLine);
+// True for a line that holds nothing but blanks and tabs: the walk passes over
+// it.
+[[nodiscard]] bool isBlankLine(std::string_view line);
 
-// The source path that a line names in the given mode, or nothing when the line
-// is no entry. M3U/TXT: the line itself, when it is an absolute path. PLS: the
-// text after the last "=" of a line that begins with "File" and holds an
-// absolute path.
-[[nodiscard]] std::optional<std::string_view> EntryPath(PlaylistMode mode, std::string_view line);
+// Decides the playlist's mode from its first line that is not blank: PLS when
+// it reads "[playlist]" in any capitals, blanks around it aside; M3U/TXT when it
+// begins with "#" (any directive or comment), when it is an entry that is
+// absolute or a file URL, when it is a relative entry naming an existing file,
+// or when the playlist's own name ends in .m3u or .m3u8; no known format
+// otherwise, so that a song or a picture chosen by mistake is not walked.
+[[nodiscard]] std::optional<PlaylistMode> DecidePlaylistMode(std::string_view firstLine,
+                                                             const std::filesystem::path& playlist);
+
+// What a line offers as an entry: in M3U/TXT mode every line that is not blank
+// and no comment (first character other than blanks "#"); in PLS mode the value
+// of a File<digits>= line (key in any capitals), taken after the first "=".
+[[nodiscard]] std::optional<std::string_view> EntryCandidate(PlaylistMode mode,
+                                                             std::string_view line);
+
+// The local file an entry candidate names, as the copy reads it and the log
+// shows it, or nothing for a network URL, which names no file to copy.
+// An absolute path stays as written. A file URL gives its percent-decoded path;
+// a relative path is joined to playlistFolder with "." and ".." steps removed
+// and the platform's separators. On POSIX, a relative entry written with "\"
+// (a playlist made on Windows) reads "\" as "/" unless a file of the literal
+// name exists.
+[[nodiscard]] std::optional<std::string> SourcePath(std::string_view candidate,
+                                                    const std::filesystem::path& playlistFolder);
 
 // The file-name part of a path: after the last "\", then after the last "/".
 [[nodiscard]] std::string_view BareName(std::string_view path);

@@ -32,7 +32,7 @@ struct LineCase {
 
 class LineRuleTest : public testing::TestWithParam<LineCase> {};
 
-TEST_P(LineRuleTest, SplitsAsLineInputDoes)
+TEST_P(LineRuleTest, EndsLinesAtCrLfCrOrLf)
 {
     EXPECT_EQ(readLines(GetParam().bytes), GetParam().lines);
 }
@@ -43,7 +43,12 @@ INSTANTIATE_TEST_SUITE_P(
     Inputs, LineRuleTest,
     testing::Values(
         LineCase{"CrLf", "A\r\nB\r\n", {"A", "B"}}, LineCase{"CrAlone", "A\rB\rC", {"A", "B", "C"}},
-        LineCase{"LfStaysInside", "A\nB", {"A\nB"}},
+        LineCase{"LfAlone", "A\nB\n", {"A", "B"}},
+        LineCase{"LfCrIsTwoBreaks", "A\n\rB", {"A", "", "B"}},
+        LineCase{"MixedInOneFile", "A\r\nB\nC\rD", {"A", "B", "C", "D"}},
+        LineCase{"LfLastLineWithoutTerminator", "#EXTM3U\na.mp3", {"#EXTM3U", "a.mp3"}},
+        LineCase{"OnlyBlankLines", "\n\r\n \t\r", {"", "", " \t"}},
+        LineCase{"LfLf", "A\n\nB", {"A", "", "B"}},
         LineCase{"LastLineWithoutTerminator", "A\r\nB", {"A", "B"}},
         LineCase{"EmptyLineTwo", "A\r\n\r\nC", {"A", "", "C"}},
         LineCase{"CrCrLf", "A\r\r\nB", {"A", "", "B"}}, LineCase{"Empty", "", {}},
@@ -51,10 +56,14 @@ INSTANTIATE_TEST_SUITE_P(
         LineCase{"Utf8BomOnly", "\xEF\xBB\xBF", {}},
         LineCase{"Utf16LittleEndian", "\xFF\xFE#\0E\0\r\0\n\0\xA9\0"s, {"#E", "\xC2\xA9"}},
         LineCase{"Utf16BigEndian", "\xFE\xFF\0#\0E\0\r\0/\x03\xA9"s, {"#E", "/\xCE\xA9"}},
-        LineCase{"Utf16LfStaysInside",
+        LineCase{"Utf16LfAlone",
                  "\xFF\xFE"
-                 "A\0\n\0B\0"s,
-                 {"A\nB"}},
+                 "A\0\n\0B\0\n\0"s,
+                 {"A", "B"}},
+        LineCase{"Utf16LfCr",
+                 "\xFF\xFE"
+                 "A\0\n\0\r\0B\0"s,
+                 {"A", "", "B"}},
         LineCase{"Utf16SurrogatePair", "\xFF\xFE\x3D\xD8\x00\xDE"s, {"\xF0\x9F\x98\x80"}},
         LineCase{"Utf16LoneSurrogate",
                  "\xFF\xFE\x3D\xD8"
@@ -75,6 +84,19 @@ TEST(LineReader, CrLfSplitAcrossReadsIsOneBreak)
     EXPECT_EQ(readLines(first + "\r\nb"), (std::vector<std::string>{first, "b"}));
 }
 
+TEST(LineReader, CrAndLfSearchedAcrossManyFills)
+{
+    // LF lines in a file larger than one fill, with one CR line near its end:
+    // whatever was learnt about where the next CR stands must survive refills.
+    std::string bytes;
+    std::vector<std::string> expected;
+    for (int i = 0; i < 20000; ++i) {
+        expected.push_back("line " + std::to_string(i));
+        bytes += expected.back() + (i == 19990 ? "\r" : "\n");
+    }
+    EXPECT_EQ(readLines(bytes), expected);
+}
+
 TEST(LineReader, OverlongLineIsCutAndFlagged)
 {
     const std::string bytes = std::string(1000, 'x') + "\r\nshort";
@@ -92,11 +114,12 @@ TEST(LineReader, OverlongLineIsCutAndFlagged)
 TEST(TxtReadLine, GivesTheNumberedLineOrEmptyText)
 {
     TempDir dir;
-    writeFile(dir.path() / "list.m3u", "A\r\nB\r\n");
+    writeFile(dir.path() / "list.m3u", "A\r\nB\nC");
     const std::string list = dir.file("list.m3u");
     EXPECT_EQ(txt_ReadLine(list, 1), "A");
     EXPECT_EQ(txt_ReadLine(list, 2), "B");
-    EXPECT_EQ(txt_ReadLine(list, 3), "");
+    EXPECT_EQ(txt_ReadLine(list, 3), "C");
+    EXPECT_EQ(txt_ReadLine(list, 4), "");
     EXPECT_EQ(txt_ReadLine(list, 0), "");
     EXPECT_EQ(txt_ReadLine(list, -1), "");
 }
