@@ -12,6 +12,9 @@ as_root() {
     fi
 }
 
+# Another apt-get (an unattended upgrade, a second script) may hold the lock for a while.
+APT_LOCK_WAIT=DPkg::Lock::Timeout=600
+
 missing_packages() {
     local package
     for package in "$@"; do
@@ -27,15 +30,17 @@ need_packages() {
     [ -z "$missing" ] && return 0
     echo "tunecrate: installing $(echo $missing)" >&2
     if [ -z "${TUNECRATE_APT_UPDATED:-}" ]; then
-        as_root apt-get update -qq >/dev/null
+        as_root apt-get update -qq -o "$APT_LOCK_WAIT" >/dev/null
         export TUNECRATE_APT_UPDATED=1
     fi
     # shellcheck disable=SC2086
     as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends \
-        $missing >/dev/null
+        -o "$APT_LOCK_WAIT" $missing >/dev/null
 }
 
 # What every build needs.
 BUILD_PACKAGES="cmake ninja-build g++ qt6-base-dev libgl-dev libgtest-dev libgmock-dev fonts-dejavu-core"
 # The Windows cross build and Wine to run its tests.
 WINDOWS_PACKAGES="g++-mingw-w64-x86-64-posix googletest wine wine64"
+# Making the Debian package (CPack runs dpkg-shlibdeps).
+PACKAGE_PACKAGES="dpkg-dev"

@@ -1,0 +1,29 @@
+# The Debian package that scripts/package-linux makes with CPack from what
+# `cmake --install` puts in place.
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME tunecrate)
+set(CPACK_PACKAGE_VENDOR Quillmar)
+set(CPACK_PACKAGE_CONTACT Quillmar)
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "${PROJECT_DESCRIPTION}")
+# One line of the package's long description each, as Debian wants them short.
+string(JOIN "\n" CPACK_PACKAGE_DESCRIPTION
+    "Pick a playlist (extended or plain M3U, a plain text list of paths, or PLS)"
+    "and a target folder, press Save, and Tunecrate copies every file the playlist"
+    "names into that folder, with per-file progress, a running log and a Cancel"
+    "button. The interface speaks English and German.")
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_STRIP_FILES ON)
+# Whatever the umask of the machine that builds the package.
+set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
+    OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
+
+# tunecrate_<version>_<architecture>.deb
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION sound)
+# Depends comes from the libraries the program links, through dpkg-shlibdeps.
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# Without a font that covers them, Chinese, Japanese and Korean file names in the
+# log show as boxes.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS fonts-noto-cjk)
+
+include(CPack)
