@@ -298,7 +298,7 @@ private Q_SLOTS:
         QCOMPARE(lines[4], std::string("ok"));
         QCOMPARE(lines[6], std::string("canceled!"));
         QCOMPARE(std::filesystem::file_size(folder.exported("big.mp3")),
-                 static_cast<std::uintmax_t>(multiChunkSize));
+                 std::uintmax_t{multiChunkSize});
         QVERIFY(!std::filesystem::exists(folder.exported("small.mp3")));
     }
 
@@ -371,7 +371,7 @@ private Q_SLOTS:
         const std::vector<std::string> lines = splitLogLines(window->logText());
         QCOMPARE(lines.back(), std::string("canceled!"));
         QCOMPARE(std::filesystem::file_size(folder.exported("big.mp3")),
-                 static_cast<std::uintmax_t>(multiChunkSize));
+                 std::uintmax_t{multiChunkSize});
         QVERIFY(!std::filesystem::exists(folder.exported("small.mp3")));
         QCOMPARE(folder.temporariesLeft(), 0);
     }
