@@ -4,6 +4,7 @@
 #include <QElapsedTimer>
 #include <QObject>
 #include <array>
+#include <cstddef>
 #include <functional>
 #include <optional>
 #include <string>

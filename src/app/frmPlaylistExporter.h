@@ -93,6 +93,9 @@ private:
 
     Dialogs dialogs_;
     bool CancelRequested = false;
+    // A close while a run goes on: it asks the run to stop, and the window
+    // closes once the run has.
+    bool closeRequested_ = false;
 
     // The box turns CR LF into its own line breaks, so the log is kept as
     // written and the box only shows it. Once the user edits the box, what it
@@ -100,8 +103,6 @@ private:
     std::string logText_;
     bool logEditedInBox_ = false;
     bool writingLog_ = false;
-
-    bool closeRequested_ = false;
 
     // What the run writes reaches the log box, the panels and the bar through it.
     std::unique_ptr<RunDisplay> display_;
