@@ -8,6 +8,8 @@ if(MSVC)
 else()
     target_compile_options(tunecrate_warnings INTERFACE
         -Wall -Wextra -Wpedantic -Wshadow -Wconversion -Wsign-conversion
-        -Wold-style-cast -Wnon-virtual-dtor
+        -Wold-style-cast -Wnon-virtual-dtor -Woverloaded-virtual -Wnull-dereference
+        -Wdouble-promotion -Wformat=2 -Wimplicit-fallthrough
+        $<$<CXX_COMPILER_ID:GNU>:-Wduplicated-cond -Wlogical-op -Wuseless-cast -Wsuggest-override>
         $<$<BOOL:${TUNECRATE_WERROR}>:-Werror>)
 endif()

@@ -1,12 +1,12 @@
 #include "frmPlaylistExporter.h"
 
 #include "ExportRun.h"
+#include "RunDisplay.h"
 #include "ToolWindow.h"
 #include "Twips.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QCoreApplication>
 #include <QFile>
 #include <QGuiApplication>
 #include <QIcon>
@@ -20,11 +20,9 @@
 #include <QScreen>
 #include <QStatusBar>
 #include <QTextCursor>
-#include <QTimerEvent>
 #include <algorithm>
 #include <cmath>
 #include <exception>
-#include <functional>
 #include <utility>
 
 namespace tunecrate {
@@ -40,31 +38,6 @@ Control* makeControl(QWidget* parent, const QString& name, const QRect& geometry
     control->setGeometry(geometry);
     return control;
 }
-
-// Hands every event that is not the window's own painting and layout to the
-// window first, so that it can bring its controls up to date.
-class SyncBeforeEvents final : public QObject {
-public:
-    explicit SyncBeforeEvents(std::function<void()> sync) : sync_(std::move(sync)) {}
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
-        switch (event->type()) {
-        case QEvent::UpdateRequest:
-        case QEvent::UpdateLater:
-        case QEvent::LayoutRequest:
-        case QEvent::Paint:
-            break;
-        default:
-            sync_();
-        }
-        return QObject::eventFilter(watched, event);
-    }
-
-private:
-    std::function<void()> sync_;
-};
 
 QLabel* makePanel(QStatusBar* bar, const QString& name, const QString& designText)
 {
@@ -84,6 +57,8 @@ frmPlaylistExporter::frmPlaylistExporter(QWidget* parent)
       dialogs_(Dialogs::system())
 {
     buildControls();
+    display_ = std::make_unique<RunDisplay>(
+        *this, *pgbCopy, panels_, [this](std::string_view piece) { insertIntoBox(piece); });
     Form_Load();
 }
 
@@ -248,21 +223,12 @@ void frmPlaylistExporter::cmdCancel_Click()
 
 void frmPlaylistExporter::cmdSave_Click()
 {
-    if (runDepth_++ == 0) {
-        syncBeforeEvents_ = std::make_unique<SyncBeforeEvents>([this] { syncDisplay(); });
-        QCoreApplication::instance()->installEventFilter(syncBeforeEvents_.get());
-    }
-    const auto runEnded = qScopeGuard([this] {
-        syncDisplay();
-        if (--runDepth_ == 0) {
-            syncBeforeEvents_.reset();
-            pgbCopy->setUpdatesEnabled(true);
-            if (closePending_) {
-                close();
-            }
+    const auto closeIfRequested = qScopeGuard([this] {
+        if (closeRequested_ && !display_->running()) {
+            close();
         }
     });
-    const QScopedValueRollback inRun(inRunBody_, true);
+    const RunDisplay::Run run(*display_);
     RunExport(*this);
 }
 
@@ -287,7 +253,7 @@ void frmPlaylistExporter::txtPlaylist_Change()
 {
     if (!writingLog_) {
         // Edits reach the box through events, and the box is synced before those.
-        Q_ASSERT(pendingLog_.empty());
+        Q_ASSERT(!display_->logPending());
         logEditedInBox_ = true;
     }
     txtPlaylist->moveCursor(QTextCursor::End);
@@ -309,86 +275,13 @@ void frmPlaylistExporter::runCommand(void (frmPlaylistExporter::*command)())
 
 void frmPlaylistExporter::closeEvent(QCloseEvent* event)
 {
-    if (runDepth_ > 0) {
-        closePending_ = true;
+    if (display_->running()) {
+        closeRequested_ = true;
         event->ignore();
         return;
     }
-    closePending_ = false;
+    closeRequested_ = false;
     QWidget::closeEvent(event);
-}
-
-bool frmPlaylistExporter::event(QEvent* event)
-{
-    // The request is taken up again when the next frame is due.
-    if (event->type() == QEvent::UpdateRequest && runDepth_ > 0) {
-        if (untilNextFrame() > 0) {
-            scheduleFrame();
-            return true;
-        }
-        sinceLastPaint_.start();
-    }
-    return QWidget::event(event);
-}
-
-void frmPlaylistExporter::timerEvent(QTimerEvent* event)
-{
-    if (event->timerId() != nextFrame_.timerId()) {
-        QWidget::timerEvent(event);
-        return;
-    }
-    nextFrame_.stop();
-    syncDisplay();
-    pgbCopy->setUpdatesEnabled(true);
-    // The status bar fits its panels to their new texts before it is painted.
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
-    sinceLastPaint_.start();
-    QEvent request(QEvent::UpdateRequest);
-    QWidget::event(&request);
-}
-
-qint64 frmPlaylistExporter::frameMilliseconds() const
-{
-    const QScreen* shown = screen();
-    const qreal rate = shown != nullptr ? shown->refreshRate() : 0;
-    return rate >= 1 ? static_cast<qint64>(std::ceil(1000 / rate)) : 16;
-}
-
-qint64 frmPlaylistExporter::untilNextFrame() const
-{
-    if (!sinceLastPaint_.isValid()) {
-        return 0;
-    }
-    return std::max<qint64>(0, frameMilliseconds() - sinceLastPaint_.elapsed());
-}
-
-void frmPlaylistExporter::scheduleDisplay()
-{
-    displayPending_ = true;
-    scheduleFrame();
-}
-
-void frmPlaylistExporter::scheduleFrame()
-{
-    if (!nextFrame_.isActive()) {
-        nextFrame_.start(static_cast<int>(untilNextFrame()), Qt::PreciseTimer, this);
-    }
-}
-
-void frmPlaylistExporter::syncDisplay()
-{
-    if (!displayPending_) {
-        return;
-    }
-    displayPending_ = false;
-    if (!pendingLog_.empty()) {
-        insertIntoBox(std::exchange(pendingLog_, {}));
-    }
-    for (std::size_t i = 0; i < pendingPanels_.size(); ++i) {
-        if (const std::optional<std::string> text = std::exchange(pendingPanels_[i], {})) {
-            panels_[i]->setText(QString::fromStdString(*text));
-        }
-    }
 }
 
 bool frmPlaylistExporter::eventFilter(QObject* watched, QEvent* event)
@@ -423,7 +316,7 @@ std::string frmPlaylistExporter::pathTo() const
 
 void frmPlaylistExporter::setLog(const std::string& text)
 {
-    pendingLog_.clear();
+    display_->discardLog();
     logText_ = text;
     logEditedInBox_ = false;
     const QScopedValueRollback writing(writingLog_, true);
@@ -437,13 +330,7 @@ void frmPlaylistExporter::appendLog(std::string_view piece)
         logEditedInBox_ = false;
     }
     logText_ += piece;
-    if (deferringDisplay()) {
-        pendingLog_ += piece;
-        scheduleDisplay();
-        return;
-    }
-    syncDisplay();
-    insertIntoBox(piece);
+    display_->appendLog(piece);
 }
 
 void frmPlaylistExporter::insertIntoBox(std::string_view piece)
@@ -456,25 +343,12 @@ void frmPlaylistExporter::insertIntoBox(std::string_view piece)
 
 void frmPlaylistExporter::setPanelText(int panel, const std::string& text)
 {
-    const auto index = static_cast<std::size_t>(panel - 1);
-    if (deferringDisplay()) {
-        pendingPanels_.at(index) = text;
-        scheduleDisplay();
-        return;
-    }
-    syncDisplay();
-    panels_.at(index)->setText(QString::fromStdString(text));
+    display_->setPanelText(static_cast<std::size_t>(panel - 1), text);
 }
 
 void frmPlaylistExporter::setProgressValue(float value)
 {
-    // The bar would paint itself at once at every new value; during the run
-    // it waits for the next frame like the rest of the window.
-    if (deferringDisplay()) {
-        pgbCopy->setUpdatesEnabled(false);
-        scheduleFrame();
-    }
-    pgbCopy->setValue(static_cast<int>(std::lround(std::clamp(value, 0.0f, 100.0f))));
+    display_->setProgressValue(static_cast<int>(std::lround(std::clamp(value, 0.0f, 100.0f))));
 }
 
 float frmPlaylistExporter::progressValue() const
@@ -489,13 +363,12 @@ void frmPlaylistExporter::clearCancelRequest()
 
 bool frmPlaylistExporter::cancelRequested() const
 {
-    return CancelRequested || closePending_;
+    return CancelRequested || closeRequested_;
 }
 
 void frmPlaylistExporter::processEvents()
 {
-    const QScopedValueRollback yielding(inRunBody_, false);
-    QCoreApplication::processEvents();
+    display_->processEvents();
 }
 
 void frmPlaylistExporter::setButtonCaption(Button button, const std::string& caption)

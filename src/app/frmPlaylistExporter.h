@@ -4,12 +4,9 @@
 #include "ExportWindow.h"
 #include "Language.h"
 
-#include <QBasicTimer>
-#include <QElapsedTimer>
 #include <QWidget>
 #include <array>
 #include <memory>
-#include <optional>
 #include <string>
 #include <string_view>
 
@@ -22,6 +19,8 @@ class QPushButton;
 class QStatusBar;
 
 namespace tunecrate {
+
+class RunDisplay;
 
 // The program's one window. It lays out its controls as designed, starts in
 // English with empty fields, and runs the export when Save is pressed; the run
@@ -59,9 +58,6 @@ protected:
     // the run has stopped.
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
-    // During a run the window paints at most once per screen refresh.
-    bool event(QEvent* event) override;
-    void timerEvent(QTimerEvent* event) override;
 
 private:
     void buildControls();
@@ -83,17 +79,6 @@ private:
     [[nodiscard]] std::string logFromBox() const;
     void insertIntoBox(std::string_view piece);
 
-    // What the run writes to the log box and the status panels reaches them
-    // once per screen refresh (the run writes far more often than that), and
-    // always before any event is delivered, so whatever a user or a command
-    // sees or changes in them is up to date.
-    [[nodiscard]] bool deferringDisplay() const { return inRunBody_; }
-    void scheduleDisplay();
-    void scheduleFrame();
-    void syncDisplay();
-    [[nodiscard]] qint64 frameMilliseconds() const;
-    [[nodiscard]] qint64 untilNextFrame() const;
-
     QPushButton* cmdSearch = nullptr;
     QPlainTextEdit* txtPlaylist = nullptr;
     QLineEdit* txtPathfrom = nullptr;
@@ -108,6 +93,9 @@ private:
 
     Dialogs dialogs_;
     bool CancelRequested = false;
+    // A close while a run goes on: it asks the run to stop, and the window
+    // closes once the run has.
+    bool closeRequested_ = false;
 
     // The box turns CR LF into its own line breaks, so the log is kept as
     // written and the box only shows it. Once the user edits the box, what it
@@ -116,17 +104,8 @@ private:
     bool logEditedInBox_ = false;
     bool writingLog_ = false;
 
-    int runDepth_ = 0;
-    bool closePending_ = false;
-
-    // True while the run's own code runs, false while it lets events through.
-    bool inRunBody_ = false;
-    std::string pendingLog_;
-    std::array<std::optional<std::string>, 3> pendingPanels_{};
-    bool displayPending_ = false;
-    std::unique_ptr<QObject> syncBeforeEvents_;
-    QElapsedTimer sinceLastPaint_;
-    QBasicTimer nextFrame_;
+    // What the run writes reaches the log box, the panels and the bar through it.
+    std::unique_ptr<RunDisplay> display_;
 };
 
 } // namespace tunecrate

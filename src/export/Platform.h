@@ -21,6 +21,17 @@ void decodePlaylistLine(std::string& line);
 // they are.
 [[nodiscard]] std::string comparablePath(std::string_view path);
 
+// Where the system has no unnamed files, a copy under way is a file in the
+// destination's folder whose name starts with temporaryPrefix: the prefix, the
+// process id, "-", a counter and ".part".
+inline constexpr std::string_view temporaryPrefix = ".tunecrate-";
+
+[[nodiscard]] inline std::string temporaryName(unsigned long process, unsigned counter)
+{
+    return std::string(temporaryPrefix) + std::to_string(process) + "-" + std::to_string(counter) +
+           ".part";
+}
+
 using CopyProgressRoutine =
     std::function<void(std::uint64_t totalFileSize, std::uint64_t totalBytesTransferred)>;
 

@@ -113,10 +113,9 @@ private:
     // free; path_ keeps the name taken.
     bool nameTemporary(const std::function<bool(const std::filesystem::path&)>& create)
     {
-        static const std::string prefix = ".tunecrate-" + std::to_string(::getpid()) + "-";
         static unsigned counter = 0;
         for (int attempt = 0; attempt < 1000; ++attempt) {
-            path_ = folder_ / (prefix + std::to_string(counter++) + ".part");
+            path_ = folder_ / temporaryName(static_cast<unsigned long>(::getpid()), counter++);
             if (create(path_)) {
                 return true;
             }

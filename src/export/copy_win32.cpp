@@ -125,8 +125,7 @@ bool copyThroughTemporary(const std::filesystem::path& source,
     TemporaryFile temporary;
     for (int attempt = 0;; ++attempt) {
         const std::filesystem::path candidate =
-            folder / (L".tunecrate-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
-                      std::to_wstring(counter++) + L".part");
+            folder / temporaryName(GetCurrentProcessId(), counter++);
         if (CopyFileExW(osPath(source).c_str(), osPath(candidate).c_str(), onCopyProgress, &relay,
                         nullptr, COPY_FILE_FAIL_IF_EXISTS)) {
             temporary.own(candidate);

@@ -1,10 +1,10 @@
 #pragma once
 
+#include "ExportScene.h"
 #include "LogLines.h"
 #include "frmPlaylistExporter.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -12,9 +12,9 @@
 #include <QMetaObject>
 #include <QProgressBar>
 #include <QStringList>
-#include <QTemporaryDir>
 #include <QTimer>
 #include <QWidget>
+#include <cstddef>
 #include <functional>
 #include <memory>
 #include <string>
@@ -36,47 +36,8 @@ inline void writeBytes(const QString& path, const QByteArray& bytes)
     }
 }
 
-// A temporary folder holding music files, a playlist naming them and an empty
-// target folder.
-class ExportFolder {
-public:
-    ExportFolder() { QDir(dir_.path()).mkdir(QStringLiteral("export")); }
-
-    // Writes a music file of the given size and gives its path.
-    std::string music(const QString& name, qsizetype size = 16)
-    {
-        const QString path = dir_.filePath(name);
-        writeBytes(path, QByteArray(size, 'm'));
-        return path.toStdString();
-    }
-    std::string missing(const QString& name) const
-    {
-        return dir_.filePath(QStringLiteral("gone/") + name).toStdString();
-    }
-    // Writes the playlist, lines ended by CR LF, and gives its path.
-    std::string playlist(const std::vector<std::string>& lines) const
-    {
-        QByteArray bytes;
-        for (const std::string& line : lines) {
-            bytes += QByteArray::fromStdString(line) + "\r\n";
-        }
-        const QString path = dir_.filePath(QStringLiteral("list.m3u"));
-        writeBytes(path, bytes);
-        return path.toStdString();
-    }
-    std::string target() const { return dir_.filePath(QStringLiteral("export")).toStdString(); }
-    std::string copied(const QString& name) const
-    {
-        return dir_.filePath(QStringLiteral("export/") + name).toStdString();
-    }
-    [[nodiscard]] bool isValid() const { return dir_.isValid(); }
-
-private:
-    QTemporaryDir dir_;
-};
-
 // More than a megabyte, so that its copy reports progress between chunks.
-constexpr qsizetype multiChunkSize = 3 * 1024 * 1024 + 1;
+constexpr std::size_t multiChunkSize = 3 * 1024 * 1024 + 1;
 
 // Runs action once, at the first chance the window lets events through after
 // a copy has reported progress above 0 and below 100: what a user does while

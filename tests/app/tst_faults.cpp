@@ -41,16 +41,17 @@ private:
     void prepare(bool olderBig)
     {
         ExportFolder& folder = *scene;
-        big = folder.music(QStringLiteral("big.mp3"), multiChunkSize);
-        small = folder.music(QStringLiteral("small.mp3"));
+        big = folder.song("big.mp3", patterned("big.mp3", multiChunkSize));
+        small = folder.song("small.mp3");
         sourceBytes = {{big, bytesOf(big)}, {small, bytesOf(small)}};
         if (olderBig) {
-            writeFile(scene->copied(QStringLiteral("big.mp3")), "an older big.mp3");
+            writeFile(scene->exported("big.mp3"), "an older big.mp3");
         }
         targetBefore = folderState(folder.target());
         control<QLineEdit>(*window, "txtPathfrom")
             ->setText(QString::fromStdString(folder.playlist({big, small})));
-        control<QLineEdit>(*window, "txtPathto")->setText(QString::fromStdString(folder.target()));
+        control<QLineEdit>(*window, "txtPathto")
+            ->setText(QString::fromStdString(folder.targetText()));
     }
 
     // The log's results are as given, the target holds what the log claims,
@@ -62,7 +63,7 @@ private:
         QCOMPARE(resultsOf(records), results);
         QCOMPARE(folderState(folder.target()),
                  claimedState(*targetBefore, folder.target(), records, sourceBytes));
-        QCOMPARE(countTemporaries(folder.target()), 0);
+        QCOMPARE(folder.temporariesLeft(), 0);
         for (const auto& [source, bytes] : sourceBytes) {
             QCOMPARE(bytesOf(source), bytes);
         }
@@ -73,7 +74,6 @@ private Q_SLOTS:
     {
         fake = {};
         scene = std::make_unique<ExportFolder>();
-        QVERIFY(scene->isValid());
         window = std::make_unique<frmPlaylistExporter>();
         window->setDialogs(fake.dialogs());
         window->show();
@@ -102,7 +102,7 @@ private Q_SLOTS:
         QVERIFY(!window->isVisible());
         QCOMPARE(splitLogLines(window->logText()).back(), std::string("canceled!"));
         verifyLogMatchesDisk({"ok"});
-        QVERIFY(!std::filesystem::exists(scene->copied(QStringLiteral("small.mp3"))));
+        QVERIFY(!std::filesystem::exists(scene->exported("small.mp3")));
     }
 
     void secondSaveDuringACopyRunsWholeThenTheFirstGoesOn_data()
@@ -117,8 +117,8 @@ private Q_SLOTS:
 
         clickSave();
 
-        const std::string copiedBig = scene->copied(QStringLiteral("big.mp3"));
-        const std::string copiedSmall = scene->copied(QStringLiteral("small.mp3"));
+        const std::string copiedBig = scene->exported("big.mp3");
+        const std::string copiedSmall = scene->exported("small.mp3");
         // The second run's whole log, then what the first run adds after its copy.
         QCOMPARE(splitLogLines(window->logText()),
                  (std::vector<std::string>{"",          big,   "copied to:", copiedBig,
@@ -142,11 +142,10 @@ private Q_SLOTS:
 
         QVERIFY(!window->isVisible());
         QCOMPARE(splitLogLines(window->logText()),
-                 (std::vector<std::string>{"", big,
-                                           "copied to:", scene->copied(QStringLiteral("big.mp3")),
-                                           "ok", "---", "canceled!", "ok", "---", "canceled!"}));
+                 (std::vector<std::string>{"", big, "copied to:", scene->exported("big.mp3"), "ok",
+                                           "---", "canceled!", "ok", "---", "canceled!"}));
         verifyLogMatchesDisk({"ok"});
-        QVERIFY(!std::filesystem::exists(scene->copied(QStringLiteral("small.mp3"))));
+        QVERIFY(!std::filesystem::exists(scene->exported("small.mp3")));
     }
 };
 

@@ -50,7 +50,7 @@ private:
     void save(const ExportFolder& folder, const std::string& playlist)
     {
         txtPathfrom()->setText(QString::fromStdString(playlist));
-        txtPathto()->setText(QString::fromStdString(folder.target()));
+        txtPathto()->setText(QString::fromStdString(folder.targetText()));
         QTest::mouseClick(button("cmdSave"), Qt::LeftButton);
     }
 
@@ -58,8 +58,8 @@ private:
     // gives the second one's path.
     std::string saveSmallThenBig(ExportFolder& folder)
     {
-        const std::string small = folder.music(QStringLiteral("small.mp3"));
-        const std::string big = folder.music(QStringLiteral("big.mp3"), multiChunkSize);
+        const std::string small = folder.song("small.mp3");
+        const std::string big = folder.song("big.mp3", patterned("big.mp3", multiChunkSize));
         save(folder, folder.playlist({small, big}));
         return big;
     }
@@ -227,9 +227,8 @@ private Q_SLOTS:
     void saveCopiesEveryEntryAndLogsIt()
     {
         ExportFolder folder;
-        QVERIFY(folder.isValid());
-        const std::string first = folder.music(QStringLiteral("First Song.mp3"));
-        const std::string second = folder.missing(QStringLiteral("Second Song.mp3"));
+        const std::string first = folder.song("First Song.mp3");
+        const std::string second = folder.dir.file("gone/Second Song.mp3");
         const std::string playlist = folder.playlist({
             "#EXTM3U",
             "#EXTINF:215,Artist A - First Song",
@@ -244,12 +243,12 @@ private Q_SLOTS:
             "",
             first,
             "copied to:",
-            folder.copied(QStringLiteral("First Song.mp3")),
+            folder.exported("First Song.mp3"),
             "ok",
             "---",
             second,
             "copied to:",
-            folder.copied(QStringLiteral("Second Song.mp3")),
+            folder.exported("Second Song.mp3"),
             "error",
             "---",
             "All files copied!",
@@ -259,7 +258,7 @@ private Q_SLOTS:
         for (std::size_t i = 0; i < expected.size(); ++i) {
             QCOMPARE(lines[i], expected[i]);
         }
-        QVERIFY(std::filesystem::exists(folder.copied(QStringLiteral("First Song.mp3"))));
+        QVERIFY(std::filesystem::exists(folder.exported("First Song.mp3")));
         QCOMPARE(panel(1)->text(), QString::fromStdString("File: " + second));
         QCOMPARE(panel(2)->text(), QStringLiteral("Filename: Second Song.mp3"));
         QCOMPARE(control<QProgressBar>(*window, "pgbCopy")->value(), 0);
@@ -280,9 +279,8 @@ private Q_SLOTS:
     {
         QFETCH(int, clicks);
         ExportFolder folder;
-        QVERIFY(folder.isValid());
-        const std::string big = folder.music(QStringLiteral("big.mp3"), multiChunkSize);
-        const std::string small = folder.music(QStringLiteral("small.mp3"));
+        const std::string big = folder.song("big.mp3", patterned("big.mp3", multiChunkSize));
+        const std::string small = folder.song("small.mp3");
         const std::string playlist = folder.playlist({big, small});
 
         std::vector<std::string> logWhenClicked;
@@ -299,9 +297,9 @@ private Q_SLOTS:
         QCOMPARE(lines.size(), std::size_t{7});
         QCOMPARE(lines[4], std::string("ok"));
         QCOMPARE(lines[6], std::string("canceled!"));
-        QCOMPARE(std::filesystem::file_size(folder.copied(QStringLiteral("big.mp3"))),
-                 static_cast<std::uintmax_t>(multiChunkSize));
-        QVERIFY(!std::filesystem::exists(folder.copied(QStringLiteral("small.mp3"))));
+        QCOMPARE(std::filesystem::file_size(folder.exported("big.mp3")),
+                 std::uintmax_t{multiChunkSize});
+        QVERIFY(!std::filesystem::exists(folder.exported("small.mp3")));
     }
 
     // The run writes the log and the panels far more often than a screen can
@@ -309,7 +307,6 @@ private Q_SLOTS:
     void duringACopyTheBoxAndPanelsShowAllTheRunWrote()
     {
         ExportFolder folder;
-        QVERIFY(folder.isValid());
         auto* box = control<QPlainTextEdit>(*window, "txtPlaylist");
         auto* bar = control<QProgressBar>(*window, "pgbCopy");
         QString boxWhenCopying;
@@ -326,7 +323,7 @@ private Q_SLOTS:
 
         const std::vector<std::string> lines = splitLogLines(logWhenCopying);
         QCOMPARE(lines.size(), std::size_t{9}); // small.mp3 done, big.mp3 under way
-        QCOMPARE(lines[8], folder.copied(QStringLiteral("big.mp3")));
+        QCOMPARE(lines[8], folder.exported("big.mp3"));
         QCOMPARE(boxWhenCopying.replace(u'\n', QStringLiteral("\r\n")).toStdString(),
                  logWhenCopying);
         QCOMPARE(panelsWhenCopying,
@@ -338,7 +335,6 @@ private Q_SLOTS:
     void keyTypedIntoTheLogDuringACopyLandsAfterAllTheRunWrote()
     {
         ExportFolder folder;
-        QVERIFY(folder.isValid());
         auto* box = control<QPlainTextEdit>(*window, "txtPlaylist");
         duringFirstCopy(*window, [&] {
             box->setFocus();
@@ -348,8 +344,8 @@ private Q_SLOTS:
 
         const std::vector<std::string> lines = splitLogLines(window->logText());
         QCOMPARE(lines.size(), std::size_t{12});
-        QCOMPARE(lines[3], folder.copied(QStringLiteral("small.mp3")));
-        QCOMPARE(lines[8], folder.copied(QStringLiteral("big.mp3")) + "x");
+        QCOMPARE(lines[3], folder.exported("small.mp3"));
+        QCOMPARE(lines[8], folder.exported("big.mp3") + "x");
         QCOMPARE(lines[9], std::string("ok"));
         QCOMPARE(lines[11], std::string("All files copied!"));
     }
@@ -357,9 +353,8 @@ private Q_SLOTS:
     void closeDuringARunWaitsForTheRunThenCloses()
     {
         ExportFolder folder;
-        QVERIFY(folder.isValid());
-        const std::string big = folder.music(QStringLiteral("big.mp3"), multiChunkSize);
-        const std::string small = folder.music(QStringLiteral("small.mp3"));
+        const std::string big = folder.song("big.mp3", patterned("big.mp3", multiChunkSize));
+        const std::string small = folder.song("small.mp3");
         const std::string playlist = folder.playlist({big, small});
 
         bool closeAccepted = true;
@@ -375,10 +370,10 @@ private Q_SLOTS:
         QVERIFY(!window->isVisible());
         const std::vector<std::string> lines = splitLogLines(window->logText());
         QCOMPARE(lines.back(), std::string("canceled!"));
-        QCOMPARE(std::filesystem::file_size(folder.copied(QStringLiteral("big.mp3"))),
-                 static_cast<std::uintmax_t>(multiChunkSize));
-        QVERIFY(!std::filesystem::exists(folder.copied(QStringLiteral("small.mp3"))));
-        QCOMPARE(countTemporaries(folder.target()), 0);
+        QCOMPARE(std::filesystem::file_size(folder.exported("big.mp3")),
+                 std::uintmax_t{multiChunkSize});
+        QVERIFY(!std::filesystem::exists(folder.exported("small.mp3")));
+        QCOMPARE(folder.temporariesLeft(), 0);
     }
 
     void closeWhenIdleClosesAtOnce() { QVERIFY(window->close()); }

@@ -137,10 +137,9 @@ private Q_SLOTS:
     void cancelWithoutARunChangesNothingAndIsForgottenBySave()
     {
         ExportFolder folder;
-        QVERIFY(folder.isValid());
-        const std::string song = folder.music(QStringLiteral("a.mp3"));
+        const std::string song = folder.song("a.mp3");
         lineEdit("txtPathfrom")->setText(QString::fromStdString(folder.playlist({song})));
-        lineEdit("txtPathto")->setText(QString::fromStdString(folder.target()));
+        lineEdit("txtPathto")->setText(QString::fromStdString(folder.targetText()));
         const QStringList before = languageTexts() + otherTexts();
 
         QTest::mouseClick(button("cmdCancel"), Qt::LeftButton);
@@ -237,11 +236,10 @@ private Q_SLOTS:
     void languageSwitchDuringACopyShowsBareLabelsUntilTheRunWrites()
     {
         ExportFolder folder;
-        QVERIFY(folder.isValid());
-        const std::string big = folder.music(QStringLiteral("big.mp3"), multiChunkSize);
-        const std::string small = folder.music(QStringLiteral("small.mp3"));
+        const std::string big = folder.song("big.mp3", patterned("big.mp3", multiChunkSize));
+        const std::string small = folder.song("small.mp3");
         lineEdit("txtPathfrom")->setText(QString::fromStdString(folder.playlist({big, small})));
-        lineEdit("txtPathto")->setText(QString::fromStdString(folder.target()));
+        lineEdit("txtPathto")->setText(QString::fromStdString(folder.targetText()));
 
         QStringList panelsAfterSwitch;
         duringFirstCopy(*window, [&] {

@@ -4,6 +4,7 @@
 // temporary's name, which says what it is.
 
 #include "ExportScene.h"
+#include "Platform.h"
 
 #include <chrono>
 #include <csignal>
@@ -105,7 +106,8 @@ TEST_F(CrashTest, KilledAnywhereLeavesOldOrCompleteFilesOnly)
 {
     const std::string playlistText = dir.file("list.m3u");
     const std::string targetText = dir.file("export");
-    const std::regex temporaryName(R"(\.tunecrate-[0-9]+-[0-9]+\.part)");
+    // What follows the prefix in a temporary's name.
+    const std::regex temporaryRest(R"([0-9]+-[0-9]+\.part)");
 
     // How long a whole run takes here; the kills are spread over that time.
     Clock::duration runTime{};
@@ -144,7 +146,10 @@ TEST_F(CrashTest, KilledAnywhereLeavesOldOrCompleteFilesOnly)
             const std::string name = entry.path().filename().string();
             const auto song = std::find(names.begin(), names.end(), name);
             if (song == names.end()) {
-                EXPECT_TRUE(std::regex_match(name, temporaryName)) << "unexpected file " << name;
+                EXPECT_TRUE(
+                    name.starts_with(platform::temporaryPrefix) &&
+                    std::regex_match(name.substr(platform::temporaryPrefix.size()), temporaryRest))
+                    << "unexpected file " << name;
                 temporarySeen = true;
                 ++temporariesLeft;
                 fs::remove(entry.path());

@@ -1,7 +1,6 @@
 #include "CaseName.h"
 #include "ExportRun.h"
-#include "TempDir.h"
-#include "TestWindow.h"
+#include "ExportScene.h"
 
 #include <gtest/gtest.h>
 #include <stdexcept>
@@ -11,41 +10,14 @@ namespace {
 
 using test::countTemporaries;
 using test::readFile;
-using test::TempDir;
-using test::TestWindow;
 using test::writeFile;
 using Lines = std::vector<std::string>;
 namespace fs = std::filesystem;
 
 const std::string sep(1, static_cast<char>(fs::path::preferred_separator));
 
-class ExportRunTest : public testing::Test {
+class ExportRunTest : public testing::Test, public test::ExportScene {
 protected:
-    ExportRunTest()
-    {
-        fs::create_directories(dir.path() / "music");
-        fs::create_directories(dir.path() / "export");
-        ApplyLanguage("English", window);
-        window.pathFromText = dir.file("list.m3u");
-        window.pathToText = dir.file("export");
-    }
-
-    // Makes a source file and gives its path as a playlist line names it.
-    std::string song(const std::string& name, std::string_view content = "music")
-    {
-        writeFile(dir.path() / "music" / name, content);
-        return dir.file("music/" + name);
-    }
-    void playlist(const Lines& lines, std::string_view lineBreak = "\r\n")
-    {
-        std::string text;
-        for (const auto& line : lines) {
-            text += line;
-            text += lineBreak;
-        }
-        writeFile(dir.path() / "list.m3u", text);
-    }
-    std::string exported(const std::string& name) const { return dir.file("export/" + name); }
     static Lines entry(const std::string& source, const std::string& destination,
                        const std::string& result, const std::string& copiedTo = "copied to:")
     {
@@ -59,9 +31,6 @@ protected:
         }
         return all;
     }
-
-    TempDir dir;
-    TestWindow window;
 };
 
 TEST_F(ExportRunTest, ExtendedM3uCopiesWhatExistsAndLogsTheRest)

@@ -108,10 +108,8 @@ public:
 
     void removeTemporaries() const
     {
-        for (const auto& entry : fs::directory_iterator(target())) {
-            if (entry.path().filename().string().starts_with(".tunecrate-")) {
-                fs::remove(entry.path());
-            }
+        for (const fs::path& temporary : test::temporariesIn(target())) {
+            fs::remove(temporary);
         }
     }
 
@@ -202,113 +200,139 @@ void makeBAFolderInTheTarget(FaultTest& scene)
 INSTANTIATE_TEST_SUITE_P(
     Faults, MidRunFaultTest,
     testing::Values(
-        MidRunCase{"TargetMissing", Moment::BeforeRun, removeTarget,
-                   Results{"error", "error", "error"}, allFilesCopied, std::nullopt, allSources},
-        MidRunCase{"SourceMissing",
-                   Moment::BeforeRun,
-                   removeB,
-                   {"ok", "error", "ok"},
-                   allFilesCopied,
-                   oldBKept,
-                   {{"a.mp3", "a"}, {"c.mp3", "c"}}},
-        MidRunCase{"DestinationIsAFolder",
-                   Moment::BeforeRun,
-                   makeBAFolderInTheTarget,
-                   {"ok", "error", "ok"},
-                   allFilesCopied,
-                   bIsAFolder,
-                   allSources},
-        MidRunCase{"TargetRemovedBeforeAnEntry", Moment::AtLineTwo, removeTarget,
-                   Results{"ok", "error", "error"}, allFilesCopied, std::nullopt, allSources},
-        MidRunCase{"TargetRemovedDuringACopy", Moment::HalfWayThroughB, removeTarget,
-                   Results{"ok", "error", "error"}, allFilesCopied, std::nullopt, allSources},
-        MidRunCase{"TargetReplacedDuringACopy",
-                   Moment::HalfWayThroughB,
-                   [](FaultTest& scene) {
-                       removeTarget(scene);
-                       fs::create_directory(scene.target());
-                   },
-                   {"ok", "error", "ok"},
-                   allFilesCopied,
-                   NamedContents{{"c.mp3", "c"}},
-                   allSources},
-        MidRunCase{"SourceRemovedBeforeItsLine",
-                   Moment::AtLineTwo,
-                   removeB,
-                   {"ok", "error", "ok"},
-                   allFilesCopied,
-                   oldBKept,
-                   {{"a.mp3", "a"}, {"c.mp3", "c"}}},
+        MidRunCase{.name = "TargetMissing",
+                   .moment = Moment::BeforeRun,
+                   .action = removeTarget,
+                   .results = {"error", "error", "error"},
+                   .logEnd = allFilesCopied,
+                   .target = std::nullopt,
+                   .sources = allSources},
+        MidRunCase{.name = "SourceMissing",
+                   .moment = Moment::BeforeRun,
+                   .action = removeB,
+                   .results = {"ok", "error", "ok"},
+                   .logEnd = allFilesCopied,
+                   .target = oldBKept,
+                   .sources = {{"a.mp3", "a"}, {"c.mp3", "c"}}},
+        MidRunCase{.name = "DestinationIsAFolder",
+                   .moment = Moment::BeforeRun,
+                   .action = makeBAFolderInTheTarget,
+                   .results = {"ok", "error", "ok"},
+                   .logEnd = allFilesCopied,
+                   .target = bIsAFolder,
+                   .sources = allSources},
+        MidRunCase{.name = "TargetRemovedBeforeAnEntry",
+                   .moment = Moment::AtLineTwo,
+                   .action = removeTarget,
+                   .results = {"ok", "error", "error"},
+                   .logEnd = allFilesCopied,
+                   .target = std::nullopt,
+                   .sources = allSources},
+        MidRunCase{.name = "TargetRemovedDuringACopy",
+                   .moment = Moment::HalfWayThroughB,
+                   .action = removeTarget,
+                   .results = {"ok", "error", "error"},
+                   .logEnd = allFilesCopied,
+                   .target = std::nullopt,
+                   .sources = allSources},
+        MidRunCase{.name = "TargetReplacedDuringACopy",
+                   .moment = Moment::HalfWayThroughB,
+                   .action =
+                       [](FaultTest& scene) {
+                           removeTarget(scene);
+                           fs::create_directory(scene.target());
+                       },
+                   .results = {"ok", "error", "ok"},
+                   .logEnd = allFilesCopied,
+                   .target = NamedContents{{"c.mp3", "c"}},
+                   .sources = allSources},
+        MidRunCase{.name = "SourceRemovedBeforeItsLine",
+                   .moment = Moment::AtLineTwo,
+                   .action = removeB,
+                   .results = {"ok", "error", "ok"},
+                   .logEnd = allFilesCopied,
+                   .target = oldBKept,
+                   .sources = {{"a.mp3", "a"}, {"c.mp3", "c"}}},
         // The copy reads the file it opened to its end.
-        MidRunCase{"SourceRemovedDuringItsCopy",
-                   Moment::HalfWayThroughB,
-                   removeB,
-                   okOkOk,
-                   allFilesCopied,
-                   allCopied,
-                   {{"a.mp3", "a"}, {"c.mp3", "c"}}},
-        MidRunCase{"SourceReplacedDuringItsCopy",
-                   Moment::HalfWayThroughB,
-                   [](FaultTest& scene) {
-                       const fs::path music = scene.music();
-                       writeFile(music / "b.new", contents().at("new b"));
-                       fs::rename(music / "b.new", music / "b.mp3");
-                   },
-                   okOkOk,
-                   allFilesCopied,
-                   allCopied,
-                   {{"a.mp3", "a"}, {"b.mp3", "new b"}, {"c.mp3", "c"}}},
+        MidRunCase{.name = "SourceRemovedDuringItsCopy",
+                   .moment = Moment::HalfWayThroughB,
+                   .action = removeB,
+                   .results = okOkOk,
+                   .logEnd = allFilesCopied,
+                   .target = allCopied,
+                   .sources = {{"a.mp3", "a"}, {"c.mp3", "c"}}},
+        MidRunCase{.name = "SourceReplacedDuringItsCopy",
+                   .moment = Moment::HalfWayThroughB,
+                   .action =
+                       [](FaultTest& scene) {
+                           const fs::path music = scene.music();
+                           writeFile(music / "b.new", contents().at("new b"));
+                           fs::rename(music / "b.new", music / "b.mp3");
+                       },
+                   .results = okOkOk,
+                   .logEnd = allFilesCopied,
+                   .target = allCopied,
+                   .sources = {{"a.mp3", "a"}, {"b.mp3", "new b"}, {"c.mp3", "c"}}},
         // Cut short in place, the source ends earlier; the copy holds what it holds.
-        MidRunCase{"SourceCutShortDuringItsCopy", Moment::HalfWayThroughB,
-                   [](FaultTest& scene) {
-                       fs::resize_file(scene.music() / "b.mp3", contents().at("b cut").size());
-                   },
-                   okOkOk, allFilesCopied, bCutShort, bCutShort},
-        MidRunCase{"DestinationBecomesAFolderDuringItsCopy",
-                   Moment::HalfWayThroughB,
-                   makeBAFolderInTheTarget,
-                   {"ok", "error", "ok"},
-                   allFilesCopied,
-                   bIsAFolder,
-                   allSources},
+        MidRunCase{.name = "SourceCutShortDuringItsCopy",
+                   .moment = Moment::HalfWayThroughB,
+                   .action =
+                       [](FaultTest& scene) {
+                           fs::resize_file(scene.music() / "b.mp3", contents().at("b cut").size());
+                       },
+                   .results = okOkOk,
+                   .logEnd = allFilesCopied,
+                   .target = bCutShort,
+                   .sources = bCutShort},
+        MidRunCase{.name = "DestinationBecomesAFolderDuringItsCopy",
+                   .moment = Moment::HalfWayThroughB,
+                   .action = makeBAFolderInTheTarget,
+                   .results = {"ok", "error", "ok"},
+                   .logEnd = allFilesCopied,
+                   .target = bIsAFolder,
+                   .sources = allSources},
         // The copy fails half-way over the older b, which stays as it was.
-        MidRunCase{"TemporaryRemovedDuringACopy",
-                   Moment::HalfWayThroughB,
-                   [](FaultTest& scene) { scene.removeTemporaries(); },
-                   {"ok", "error", "ok"},
-                   allFilesCopied,
-                   oldBKept,
-                   allSources},
-        MidRunCase{"ErrorRaisedDuringACopy",
-                   Moment::HalfWayThroughB,
-                   [](FaultTest&) { throw std::runtime_error("the window went away"); },
-                   {"ok", ""},
-                   "No playlist found!",
-                   NamedContents{{"a.mp3", "a"}, {"b.mp3", "old b"}},
-                   allSources},
-        MidRunCase{"CancelDuringACopy",
-                   Moment::HalfWayThroughB,
-                   [](FaultTest& scene) { scene.window.cancel = true; },
-                   {"ok", "ok"},
-                   "canceled!",
-                   NamedContents{{"a.mp3", "a"}, {"b.mp3", "b"}},
-                   allSources},
+        MidRunCase{.name = "TemporaryRemovedDuringACopy",
+                   .moment = Moment::HalfWayThroughB,
+                   .action = [](FaultTest& scene) { scene.removeTemporaries(); },
+                   .results = {"ok", "error", "ok"},
+                   .logEnd = allFilesCopied,
+                   .target = oldBKept,
+                   .sources = allSources},
+        MidRunCase{.name = "ErrorRaisedDuringACopy",
+                   .moment = Moment::HalfWayThroughB,
+                   .action = [](FaultTest&) { throw std::runtime_error("the window went away"); },
+                   .results = {"ok", ""},
+                   .logEnd = "No playlist found!",
+                   .target = NamedContents{{"a.mp3", "a"}, {"b.mp3", "old b"}},
+                   .sources = allSources},
+        MidRunCase{.name = "CancelDuringACopy",
+                   .moment = Moment::HalfWayThroughB,
+                   .action = [](FaultTest& scene) { scene.window.cancel = true; },
+                   .results = {"ok", "ok"},
+                   .logEnd = "canceled!",
+                   .target = NamedContents{{"a.mp3", "a"}, {"b.mp3", "b"}},
+                   .sources = allSources},
         // The run holds the playlist open and reads it to its end.
-        MidRunCase{"PlaylistRemovedDuringACopy", Moment::HalfWayThroughB,
-                   [](FaultTest& scene) { fs::remove(scene.list()); }, okOkOk, allFilesCopied,
-                   allCopied, allSources},
-        MidRunCase{"PlaylistReplacedDuringACopy",
-                   Moment::HalfWayThroughB,
-                   [](FaultTest& scene) {
-                       auto& test = scene;
-                       const std::string d = test.song("d.mp3", contents().at("d"));
-                       writeFile(test.dir.path() / "new.m3u", d + "\r\n");
-                       fs::rename(test.dir.path() / "new.m3u", test.list());
-                   },
-                   okOkOk,
-                   allFilesCopied,
-                   allCopied,
-                   {{"a.mp3", "a"}, {"b.mp3", "b"}, {"c.mp3", "c"}, {"d.mp3", "d"}}}),
+        MidRunCase{.name = "PlaylistRemovedDuringACopy",
+                   .moment = Moment::HalfWayThroughB,
+                   .action = [](FaultTest& scene) { fs::remove(scene.list()); },
+                   .results = okOkOk,
+                   .logEnd = allFilesCopied,
+                   .target = allCopied,
+                   .sources = allSources},
+        MidRunCase{.name = "PlaylistReplacedDuringACopy",
+                   .moment = Moment::HalfWayThroughB,
+                   .action =
+                       [](FaultTest& scene) {
+                           const std::string d = scene.song("d.mp3", contents().at("d"));
+                           writeFile(scene.dir.path() / "new.m3u", d + "\r\n");
+                           fs::rename(scene.dir.path() / "new.m3u", scene.list());
+                       },
+                   .results = okOkOk,
+                   .logEnd = allFilesCopied,
+                   .target = allCopied,
+                   .sources = {{"a.mp3", "a"}, {"b.mp3", "b"}, {"c.mp3", "c"}, {"d.mp3", "d"}}}),
     test::CaseName());
 
 // Save pressed again while b is being copied: the second run copies b too and

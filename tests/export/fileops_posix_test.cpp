@@ -1,5 +1,6 @@
 #include "FileOps.h"
 #include "TempDir.h"
+#include "Temporaries.h"
 
 #include <functional>
 #include <gtest/gtest.h>

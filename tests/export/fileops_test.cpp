@@ -1,6 +1,7 @@
 #include "CaseName.h"
 #include "FileOps.h"
 #include "TempDir.h"
+#include "Temporaries.h"
 #include "TestWindow.h"
 
 #include <gtest/gtest.h>

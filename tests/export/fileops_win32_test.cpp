@@ -2,6 +2,7 @@
 #include "FileOps.h"
 #include "Paths.h"
 #include "TempDir.h"
+#include "Temporaries.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>

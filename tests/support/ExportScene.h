@@ -3,10 +3,12 @@
 #include "FolderState.h"
 #include "Language.h"
 #include "TempDir.h"
+#include "Temporaries.h"
 #include "TestWindow.h"
 
 #include <filesystem>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace tunecrate::test {
@@ -31,25 +33,23 @@ inline std::string patterned(std::string_view label, std::size_t size)
 }
 
 // A fresh folder holding music/ (the sources), export/ (the target) and the
-// playlist list.m3u, with a window in English pointed at the playlist and the
-// target.
-class ExportScene {
+// playlist list.m3u. Paths given as text are UTF-8, as the core and the
+// window's fields take them.
+class ExportFolder {
 public:
-    ExportScene()
+    ExportFolder()
     {
         std::filesystem::create_directories(music());
         std::filesystem::create_directories(target());
-        ApplyLanguage("English", window);
-        window.pathFromText = dir.file("list.m3u");
-        window.pathToText = dir.file("export");
     }
 
     [[nodiscard]] std::filesystem::path music() const { return dir.path() / "music"; }
     [[nodiscard]] std::filesystem::path target() const { return dir.path() / "export"; }
     [[nodiscard]] std::filesystem::path list() const { return dir.path() / "list.m3u"; }
+    [[nodiscard]] std::string targetText() const { return dir.file("export"); }
 
     // Makes a source file and gives its path as a playlist line names it.
-    std::string song(const std::string& name, std::string_view bytes)
+    std::string song(const std::string& name, std::string_view bytes = "music")
     {
         writeFile(music() / name, bytes);
         return dir.file("music/" + name);
@@ -58,28 +58,36 @@ public:
     {
         return dir.file("export/" + name);
     }
-    void playlist(const std::vector<std::string>& lines) const
+    // Writes the playlist, each line ended by lineBreak, and gives its path.
+    std::string playlist(const std::vector<std::string>& lines,
+                         std::string_view lineBreak = "\r\n") const
     {
         std::string text;
         for (const auto& line : lines) {
-            text += line + "\r\n";
+            text += line;
+            text += lineBreak;
         }
         writeFile(list(), text);
+        return dir.file("list.m3u");
     }
 
-    // Every file anywhere in the scene that carries a copy's temporary name.
-    [[nodiscard]] int temporariesLeft() const
-    {
-        int count = 0;
-        for (const auto& entry : std::filesystem::recursive_directory_iterator(dir.path())) {
-            if (entry.path().filename().string().starts_with(".tunecrate-")) {
-                ++count;
-            }
-        }
-        return count;
-    }
+    // Temporaries left anywhere in the folder.
+    [[nodiscard]] int temporariesLeft() const { return countTemporaries(dir.path()); }
 
     TempDir dir;
+};
+
+// The folder with a stand-in window in English pointed at its playlist and its
+// target.
+class ExportScene : public ExportFolder {
+public:
+    ExportScene()
+    {
+        ApplyLanguage("English", window);
+        window.pathFromText = dir.file("list.m3u");
+        window.pathToText = targetText();
+    }
+
     TestWindow window;
 };
 

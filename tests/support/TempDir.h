@@ -65,17 +65,4 @@ inline std::string readFile(const std::filesystem::path& path)
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-// Names in a folder that look like a copy's temporary file.
-inline int countTemporaries(const std::filesystem::path& folder)
-{
-    int count = 0;
-    std::error_code ignored;
-    for (const auto& entry : std::filesystem::directory_iterator(folder, ignored)) {
-        if (entry.path().filename().string().starts_with(".tunecrate-")) {
-            ++count;
-        }
-    }
-    return count;
-}
-
 } // namespace tunecrate::test
