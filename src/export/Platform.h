@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -21,11 +22,25 @@ void decodePlaylistLine(std::string& line);
 // they are.
 [[nodiscard]] std::string comparablePath(std::string_view path);
 
+// What the file system says about the file a path reaches now: the volume it
+// lives on, its number there (inode, file index), the time its entry last
+// changed (a number reused for a new file comes with a new time) and its size.
+// A symbolic link is looked at itself, not followed. Nothing when no file is
+// there.
+struct FileFacts {
+    std::uint64_t volume = 0;
+    std::uint64_t file = 0;
+    std::uint64_t changed = 0;
+    std::uint64_t size = 0;
+};
+[[nodiscard]] std::optional<FileFacts> fileFacts(const std::filesystem::path& path);
+
 using CopyProgressRoutine =
     std::function<void(std::uint64_t totalFileSize, std::uint64_t totalBytesTransferred)>;
 
 // Copies source to destination, reporting progress at the start and after each
-// chunk, and keeps the source's modification time and permissions. The copy is
+// chunk, and keeps the source's modification time and permissions where the
+// file system stores them (a refused mode or time does not fail it). The copy is
 // written to a temporary file (an unnamed one where the system has them) that
 // takes the destination's name only once complete; on any failure it is
 // removed and destination is left as it was.

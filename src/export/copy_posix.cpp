@@ -314,13 +314,29 @@ bool copyFile(const std::filesystem::path& source, const std::filesystem::path& 
     }
 
     // The file was created with the source's mode, but the umask may have
-    // taken bits away.
+    // taken bits away. Only the data decides whether the copy succeeded: FAT
+    // and exFAT sticks, and mounts of another user, refuse a mode or times they
+    // cannot store, and the copy is no less complete for that. Each is tried on
+    // its own, so that a refused mode still leaves the time.
+    (void)::fchmod(copy.fd(), status.st_mode & 0777);
     const std::array<timespec, 2> times{status.st_atim, status.st_mtim};
-    if (::fchmod(copy.fd(), status.st_mode & 0777) != 0 ||
-        ::futimens(copy.fd(), times.data()) != 0) {
-        return false;
-    }
+    (void)::futimens(copy.fd(), times.data());
     return copy.commit(destination);
+}
+
+std::optional<FileFacts> fileFacts(const std::filesystem::path& path)
+{
+    struct stat status {};
+    if (::lstat(path.c_str(), &status) != 0) {
+        return std::nullopt;
+    }
+    FileFacts facts;
+    facts.volume = status.st_dev;
+    facts.file = status.st_ino;
+    facts.changed = static_cast<std::uint64_t>(status.st_ctim.tv_sec) * 1000000000u +
+                    static_cast<std::uint64_t>(status.st_ctim.tv_nsec);
+    facts.size = static_cast<std::uint64_t>(status.st_size);
+    return facts;
 }
 
 } // namespace tunecrate::platform

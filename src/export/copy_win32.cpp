@@ -174,4 +174,29 @@ bool copyFile(const std::filesystem::path& source, const std::filesystem::path& 
     return copyThroughTemporary(source, destination, progress);
 }
 
+std::optional<FileFacts> fileFacts(const std::filesystem::path& path)
+{
+    // No access asked for: only the file's information is read. Folders and
+    // links open as themselves.
+    const HANDLE file = CreateFileW(
+        osPath(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+        OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return std::nullopt;
+    }
+    BY_HANDLE_FILE_INFORMATION information{};
+    const bool known = GetFileInformationByHandle(file, &information) != 0;
+    CloseHandle(file);
+    if (!known) {
+        return std::nullopt;
+    }
+    FileFacts facts;
+    facts.volume = information.dwVolumeSerialNumber;
+    facts.file = (std::uint64_t{information.nFileIndexHigh} << 32) | information.nFileIndexLow;
+    facts.changed = (std::uint64_t{information.ftLastWriteTime.dwHighDateTime} << 32) |
+                    information.ftLastWriteTime.dwLowDateTime;
+    facts.size = (std::uint64_t{information.nFileSizeHigh} << 32) | information.nFileSizeLow;
+    return facts;
+}
+
 } // namespace tunecrate::platform
