@@ -74,6 +74,8 @@ public:
 
     [[nodiscard]] bool valid() const { return fd_.valid(); }
     [[nodiscard]] int fd() const { return fd_.get(); }
+    // True when the copy was written under a temporary name and renamed.
+    [[nodiscard]] bool named() const { return !path_.empty(); }
 
     // Gives the finished file its final name.
     [[nodiscard]] bool commit(const std::filesystem::path& destination)
@@ -321,7 +323,14 @@ bool copyFile(const std::filesystem::path& source, const std::filesystem::path& 
     (void)::fchmod(copy.fd(), status.st_mode & 0777);
     const std::array<timespec, 2> times{status.st_atim, status.st_mtim};
     (void)::futimens(copy.fd(), times.data());
-    return copy.commit(destination);
+    if (!copy.commit(destination)) {
+        return false;
+    }
+    // A driver may stamp the rename's time on the file (fusefat does).
+    if (copy.named()) {
+        (void)::utimensat(AT_FDCWD, destination.c_str(), times.data(), AT_SYMLINK_NOFOLLOW);
+    }
+    return true;
 }
 
 std::optional<FileFacts> fileFacts(const std::filesystem::path& path)
