@@ -22,18 +22,9 @@ void decodePlaylistLine(std::string& line);
 // they are.
 [[nodiscard]] std::string comparablePath(std::string_view path);
 
-// What the file system says about the file a path reaches now: the volume it
-// lives on, its number there (inode, file index), the time its entry last
-// changed (a number reused for a new file comes with a new time) and its size.
-// A symbolic link is looked at itself, not followed. Nothing when no file is
-// there.
-struct FileFacts {
-    std::uint64_t volume = 0;
-    std::uint64_t file = 0;
-    std::uint64_t changed = 0;
-    std::uint64_t size = 0;
-};
-[[nodiscard]] std::optional<FileFacts> fileFacts(const std::filesystem::path& path);
+// The size of the file that path reaches now, a symbolic link itself rather
+// than its target; nothing when no file is there.
+[[nodiscard]] std::optional<std::uint64_t> entrySize(const std::filesystem::path& path);
 
 using CopyProgressRoutine =
     std::function<void(std::uint64_t totalFileSize, std::uint64_t totalBytesTransferred)>;

@@ -1,8 +1,10 @@
 #include "WrittenDestinations.h"
 
 #include "Paths.h"
+#include "Platform.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <filesystem>
 #include <system_error>
 #include <unordered_set>
@@ -27,31 +29,25 @@ std::uint64_t pairKey(std::string_view plainPath, std::string_view source)
     return fingerprint(source, fingerprint(plainPath) ^ 0x9E3779B97F4A7C15ull);
 }
 
-std::uint64_t mix(std::uint64_t value)
-{
-    value = (value ^ (value >> 30)) * 0xBF58476D1CE4E5B9ull;
-    value = (value ^ (value >> 27)) * 0x94D049BB133111EBull;
-    return value ^ (value >> 31);
-}
+// 2^19 bits: 64 KiB, and a stray match for about one size in fifty after
+// 10,000 files.
+constexpr std::size_t sizeBitCount = std::size_t{1} << 19;
 
-// Of a file's volume with its number and change time, or with its size.
-std::uint64_t identityKey(const platform::FileFacts& facts)
+std::size_t sizeBit(std::uint64_t size)
 {
-    return mix(mix(mix(facts.volume) ^ facts.file) ^ facts.changed);
-}
-std::uint64_t sizeKey(const platform::FileFacts& facts)
-{
-    return mix(mix(facts.volume ^ 0x9E3779B97F4A7C15ull) ^ facts.size);
+    size = (size ^ (size >> 30)) * 0xBF58476D1CE4E5B9ull;
+    size = (size ^ (size >> 27)) * 0x94D049BB133111EBull;
+    return static_cast<std::size_t>(size ^ (size >> 31)) % sizeBitCount;
 }
 
 class SystemFileLookup final : public FileLookup {
 public:
-    std::optional<platform::FileFacts> facts(const std::string& path) const override
+    std::optional<std::uint64_t> size(const std::string& path) const override
     {
         if (holdsNul(path)) {
             return std::nullopt;
         }
-        return platform::fileFacts(fsPath(path));
+        return platform::entrySize(fsPath(path));
     }
     std::vector<std::string> names(const std::string& folder) const override
     {
@@ -104,32 +100,34 @@ const FileLookup& systemFileLookup()
 bool WrittenDestinations::takenByOther(const std::string& folder, const std::string& name,
                                        std::uint64_t source) const
 {
-    if (const auto owner = sourceOf_.find(fingerprint(pathFor(folder, name)));
-        owner != sourceOf_.end()) {
-        return owner->second != source;
+    if (const auto written = writtenAt_.find(fingerprint(pathFor(folder, name)));
+        written != writtenAt_.end()) {
+        return written->second.source != source;
     }
     return reachesFileOfOther(folder, name, source);
+}
+
+bool WrittenDestinations::sizeWritten(std::uint64_t size) const
+{
+    const std::size_t bit = sizeBit(size);
+    return !sizeBits_.empty() && (sizeBits_[bit / 64] & (std::uint64_t{1} << (bit % 64))) != 0;
 }
 
 bool WrittenDestinations::reachesFileOfOther(const std::string& folder, const std::string& name,
                                              std::uint64_t source) const
 {
-    if (fileOf_.empty()) {
+    if (writtenAt_.empty()) {
         return false;
     }
-    const auto facts = lookup_.facts(pathFor(folder, name));
-    if (!facts) {
+    const auto size = lookup_.size(pathFor(folder, name));
+    if (!size || !sizeWritten(*size)) {
         return false;
     }
-    if (const auto owner = fileOf_.find(identityKey(*facts)); owner != fileOf_.end()) {
-        return owner->second != source;
-    }
-    // Written paths of other sources whose files have the size of this one.
-    std::vector<std::uint64_t> candidates;
-    const auto [first, last] = sizeOf_.equal_range(sizeKey(*facts));
-    for (auto owner = first; owner != last; ++owner) {
-        if (owner->second.first != source) {
-            candidates.push_back(owner->second.second);
+    // The files of this run, from other sources, that the name may reach.
+    std::unordered_set<std::uint64_t> candidates;
+    for (const auto& [path, written] : writtenAt_) {
+        if (written.size == *size && written.source != source) {
+            candidates.insert(path);
         }
     }
     if (candidates.empty()) {
@@ -137,15 +135,13 @@ bool WrittenDestinations::reachesFileOfOther(const std::string& folder, const st
     }
     const std::vector<std::string> listed = lookup_.names(folder);
     if (std::find(listed.begin(), listed.end(), name) == listed.end()) {
-        return true; // a spelling of a listed file, and it could be one of ours
+        return true; // another spelling of a listed file, which may be one of them
     }
-    std::unordered_set<std::uint64_t> listedPaths;
+    // A candidate the folder lists under its own spelling is not this entry.
     for (const std::string& entry : listed) {
-        listedPaths.insert(fingerprint(pathFor(folder, entry)));
+        candidates.erase(fingerprint(pathFor(folder, entry)));
     }
-    // A candidate not listed under its own spelling may be the file this name reaches.
-    return std::any_of(candidates.begin(), candidates.end(),
-                       [&](std::uint64_t path) { return !listedPaths.contains(path); });
+    return !candidates.empty();
 }
 
 WrittenDestinations::Destination WrittenDestinations::resolve(const std::string& folder,
@@ -172,18 +168,14 @@ WrittenDestinations::Destination WrittenDestinations::resolve(const std::string&
 void WrittenDestinations::remember(const std::string& folder, std::string_view bareName,
                                    std::string_view source, const Destination& written)
 {
-    const std::uint64_t sourceKey = fingerprint(source);
-    const std::uint64_t pathKey = fingerprint(written.path);
-    sourceOf_[pathKey] = sourceKey;
-    if (const auto facts = lookup_.facts(written.path)) {
-        fileOf_[identityKey(*facts)] = sourceKey;
-        const std::pair<std::uint64_t, std::uint64_t> owner{sourceKey, pathKey};
-        const auto [first, last] = sizeOf_.equal_range(sizeKey(*facts));
-        if (std::find_if(first, last, [&](const auto& known) { return known.second == owner; }) ==
-            last) {
-            sizeOf_.emplace(sizeKey(*facts), owner);
-        }
+    // A file that cannot be looked at is given a size no file has.
+    const std::uint64_t size = lookup_.size(written.path).value_or(UINT64_MAX);
+    writtenAt_[fingerprint(written.path)] = {fingerprint(source), size};
+    if (sizeBits_.empty()) {
+        sizeBits_.resize(sizeBitCount / 64);
     }
+    const std::size_t bit = sizeBit(size);
+    sizeBits_[bit / 64] |= std::uint64_t{1} << (bit % 64);
     if (written.number > 1) {
         const std::string plainPath = pathFor(folder, bareName);
         numberOf_[pairKey(plainPath, source)] = written.number;

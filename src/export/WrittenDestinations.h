@@ -1,13 +1,10 @@
 #pragma once
 
-#include "Platform.h"
-
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
-#include <utility>
 #include <vector>
 
 namespace tunecrate {
@@ -16,8 +13,9 @@ namespace tunecrate {
 class FileLookup {
 public:
     virtual ~FileLookup() = default;
-    [[nodiscard]] virtual std::optional<platform::FileFacts>
-    facts(const std::string& path) const = 0;
+    // The size of the file that path reaches, under whatever spelling the file
+    // system stores it; nothing when no file is there.
+    [[nodiscard]] virtual std::optional<std::uint64_t> size(const std::string& path) const = 0;
     // The names the folder lists, spelled as the file system stores them.
     [[nodiscard]] virtual std::vector<std::string> names(const std::string& folder) const = 0;
 };
@@ -32,20 +30,22 @@ public:
 // one. The same source listed again keeps its path, and files from earlier runs
 // are replaced as usual.
 //
-// Whether a path reaches a file of this run is decided by the file system, not
-// by comparing names: on FAT, exFAT or NTFS "Song.mp3" reaches the "song.mp3"
-// written before it, on ext4 it does not. The file's identity (volume, number
-// and change time) settles it where the file system keeps one per file. Some give one
-// per name instead (FUSE drivers; FAT once a file drops out of the cache): then
-// a path that reaches a file with the size of a file this run wrote is looked
-// up in the folder's listing. Listed under another spelling, it is taken for
-// that file; listed as it is, it is taken for it only while that file is not
-// listed under its own spelling. At worst an earlier run's file gets a numbered
-// neighbour instead of being replaced; nothing of this run is lost.
+// Whether a path reaches a file of this run is the file system's to say, not a
+// comparison of names: on FAT, exFAT or NTFS "Song.mp3" reaches the "song.mp3"
+// written before it, on ext4 it does not, and FAT drivers differ in what else
+// they fold. File numbers cannot tell either: FUSE drivers number each spelling
+// on its own, FAT renumbers a file that dropped out of the cache, and ext4 hands
+// a freed number to the next new file. So a path that reaches a file with the
+// size of a file this run wrote from another source is looked up in the
+// folder's listing: when the folder does not list it under this spelling, or
+// lists it but not such a file of this run under that file's own spelling, it
+// counts as taken. At worst an earlier run's file then gets a numbered
+// neighbour instead of being replaced; nothing this run wrote is lost.
 //
-// Paths, sources and identities are kept as 64-bit fingerprints, a few bytes
-// per copied entry, and finding a free number costs the same however many
-// share a name.
+// Paths, sources and sizes are kept as 64-bit numbers, a few dozen bytes per
+// copied entry, and finding a free number costs the same however many share a
+// name. The folder is listed only for a name that reaches a file of a size this
+// run wrote.
 class WrittenDestinations {
 public:
     struct Destination {
@@ -66,13 +66,18 @@ private:
                                     std::uint64_t source) const;
     [[nodiscard]] bool reachesFileOfOther(const std::string& folder, const std::string& name,
                                           std::uint64_t source) const;
+    [[nodiscard]] bool sizeWritten(std::uint64_t size) const;
+
+    struct Written {
+        std::uint64_t source = 0; // fingerprint
+        std::uint64_t size = 0;
+    };
 
     const FileLookup& lookup_;
-    std::unordered_map<std::uint64_t, std::uint64_t> sourceOf_; // path -> source
-    std::unordered_map<std::uint64_t, std::uint64_t>
-        fileOf_; // volume, number, change time -> source
-    // volume and size -> source and path, one for each file written
-    std::unordered_multimap<std::uint64_t, std::pair<std::uint64_t, std::uint64_t>> sizeOf_;
+    std::unordered_map<std::uint64_t, Written> writtenAt_; // path -> what this run wrote there
+    // One bit for each size the run wrote (many sizes share a bit): most paths
+    // that reach a file of another size are let go without looking further.
+    std::vector<std::uint64_t> sizeBits_;
     std::unordered_map<std::uint64_t, int> numberOf_;      // plain path and source -> number
     std::unordered_map<std::uint64_t, int> highestNumber_; // plain path -> highest number
 };

@@ -333,19 +333,13 @@ bool copyFile(const std::filesystem::path& source, const std::filesystem::path& 
     return true;
 }
 
-std::optional<FileFacts> fileFacts(const std::filesystem::path& path)
+std::optional<std::uint64_t> entrySize(const std::filesystem::path& path)
 {
     struct stat status {};
     if (::lstat(path.c_str(), &status) != 0) {
         return std::nullopt;
     }
-    FileFacts facts;
-    facts.volume = status.st_dev;
-    facts.file = status.st_ino;
-    facts.changed = static_cast<std::uint64_t>(status.st_ctim.tv_sec) * 1000000000u +
-                    static_cast<std::uint64_t>(status.st_ctim.tv_nsec);
-    facts.size = static_cast<std::uint64_t>(status.st_size);
-    return facts;
+    return static_cast<std::uint64_t>(status.st_size);
 }
 
 } // namespace tunecrate::platform

@@ -94,15 +94,6 @@ DWORD CALLBACK onCopyProgress(LARGE_INTEGER totalFileSize, LARGE_INTEGER totalBy
     return PROGRESS_CONTINUE;
 }
 
-[[nodiscard]] std::uint64_t fileSize(const std::filesystem::path& file)
-{
-    WIN32_FILE_ATTRIBUTE_DATA data{};
-    if (!GetFileAttributesExW(osPath(file).c_str(), GetFileExInfoStandard, &data)) {
-        return 0;
-    }
-    return (std::uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow;
-}
-
 bool isNameTaken(DWORD error)
 {
     return error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS;
@@ -147,7 +138,7 @@ bool copyThroughTemporary(const std::filesystem::path& source,
     // Some system copies (Wine's among them) never call the routine; the
     // window still learns that the copy started and is complete.
     if (!relay.called) {
-        const std::uint64_t size = fileSize(temporary.path());
+        const std::uint64_t size = entrySize(temporary.path()).value_or(0);
         progress(size, 0);
         progress(size, size);
     }
@@ -174,29 +165,13 @@ bool copyFile(const std::filesystem::path& source, const std::filesystem::path& 
     return copyThroughTemporary(source, destination, progress);
 }
 
-std::optional<FileFacts> fileFacts(const std::filesystem::path& path)
+std::optional<std::uint64_t> entrySize(const std::filesystem::path& path)
 {
-    // No access asked for: only the file's information is read. Folders and
-    // links open as themselves.
-    const HANDLE file = CreateFileW(
-        osPath(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-        OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!GetFileAttributesExW(osPath(path).c_str(), GetFileExInfoStandard, &data)) {
         return std::nullopt;
     }
-    BY_HANDLE_FILE_INFORMATION information{};
-    const bool known = GetFileInformationByHandle(file, &information) != 0;
-    CloseHandle(file);
-    if (!known) {
-        return std::nullopt;
-    }
-    FileFacts facts;
-    facts.volume = information.dwVolumeSerialNumber;
-    facts.file = (std::uint64_t{information.nFileIndexHigh} << 32) | information.nFileIndexLow;
-    facts.changed = (std::uint64_t{information.ftLastWriteTime.dwHighDateTime} << 32) |
-                    information.ftLastWriteTime.dwLowDateTime;
-    facts.size = (std::uint64_t{information.nFileSizeHigh} << 32) | information.nFileSizeLow;
-    return facts;
+    return (std::uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow;
 }
 
 } // namespace tunecrate::platform

@@ -182,6 +182,8 @@ struct CaseVariantsCase {
     const char* name;
     std::vector<std::string> names;
     std::vector<std::string> stored;
+
+    friend void PrintTo(const CaseVariantsCase& row, std::ostream* out) { *out << row.name; }
 };
 
 class CaseVariantsTest : public RemovableTest,

@@ -44,41 +44,29 @@ std::string ignoringCaseAndForm(std::string name)
 }
 
 // A target folder in memory: names that fold alike reach one entry, which
-// keeps the spelling it was first written under.
+// keeps the spelling it was first written under, as some file systems do when
+// a file replaces one of another spelling.
 class FakeFileSystem final : public FileLookup {
 public:
-    enum class Numbers {
-        PerFile, // kernel file systems, NTFS
-        PerName, // FUSE drivers: each spelling looked up gets a number of its own
-    };
-
-    FakeFileSystem(std::function<std::string(std::string)> fold, Numbers numbers)
-        : fold_(std::move(fold)), numbers_(numbers)
+    explicit FakeFileSystem(std::function<std::string(std::string)> fold) : fold_(std::move(fold))
     {}
 
-    // Writes the file as a copy does: a new file takes the name's place.
     void write(const std::string& path, std::uint64_t size)
     {
         Entry& entry = entries_[fold_(path)];
         if (entry.stored.empty()) {
             entry.stored = path;
         }
-        entry.number = ++lastNumber_;
         entry.size = size;
     }
 
-    std::optional<platform::FileFacts> facts(const std::string& path) const override
+    std::optional<std::uint64_t> size(const std::string& path) const override
     {
         const auto entry = entries_.find(fold_(path));
         if (entry == entries_.end()) {
             return std::nullopt;
         }
-        platform::FileFacts facts;
-        facts.volume = 7;
-        facts.file =
-            numbers_ == Numbers::PerFile ? entry->second.number : std::hash<std::string>()(path);
-        facts.size = entry->second.size;
-        return facts;
+        return entry->second.size;
     }
     std::vector<std::string> names(const std::string& folder) const override
     {
@@ -94,13 +82,10 @@ public:
 private:
     struct Entry {
         std::string stored;
-        std::uint64_t number = 0;
         std::uint64_t size = 0;
     };
     std::function<std::string(std::string)> fold_;
-    Numbers numbers_;
     std::map<std::string, Entry> entries_;
-    std::uint64_t lastNumber_ = 0;
 };
 
 struct Entry {
@@ -126,7 +111,7 @@ std::vector<std::string> place(FakeFileSystem& files, const std::vector<Entry>& 
 
 std::vector<std::string> place(const std::vector<Entry>& entries)
 {
-    FakeFileSystem files(asIs, FakeFileSystem::Numbers::PerFile);
+    FakeFileSystem files(asIs);
     return place(files, entries);
 }
 
@@ -154,7 +139,7 @@ TEST(WrittenDestinations, SkipsANumberedNameThePlaylistItselfUsed)
 
 TEST(WrittenDestinations, ACopyThatFailedClaimsNothing)
 {
-    FakeFileSystem files(ignoringCase, FakeFileSystem::Numbers::PerFile);
+    FakeFileSystem files(ignoringCase);
     WrittenDestinations written(files);
     (void)written.resolve("out", "x.mp3", "/a/x.mp3"); // not remembered: the copy failed
     EXPECT_EQ(written.resolve("out", "x.mp3", "/b/x.mp3").path, out("x.mp3"));
@@ -166,10 +151,11 @@ TEST(WrittenDestinations, ACopyThatFailedClaimsNothing)
 struct FoldingCase {
     const char* name;
     std::function<std::string(std::string)> fold;
-    FakeFileSystem::Numbers numbers;
     std::vector<std::pair<std::string, std::uint64_t>> earlierRun; // files there before, sizes
     std::vector<Entry> entries;
     std::vector<std::string> paths;
+
+    friend void PrintTo(const FoldingCase& row, std::ostream* out) { *out << row.name; }
 };
 
 class FoldingTest : public testing::TestWithParam<FoldingCase> {};
@@ -177,7 +163,7 @@ class FoldingTest : public testing::TestWithParam<FoldingCase> {};
 TEST_P(FoldingTest, ALaterSourceNeverReplacesAFileOfThisRun)
 {
     const FoldingCase& row = GetParam();
-    FakeFileSystem files(row.fold, row.numbers);
+    FakeFileSystem files(row.fold);
     for (const auto& [name, size] : row.earlierRun) {
         files.write(out(name), size);
     }
@@ -187,8 +173,6 @@ TEST_P(FoldingTest, ALaterSourceNeverReplacesAFileOfThisRun)
     }
     EXPECT_EQ(place(files, row.entries), expected);
 }
-
-using Numbers = FakeFileSystem::Numbers;
 
 const std::vector<Entry> caseVariants{{.source = "/a/song.mp3", .bareName = "song.mp3", .size = 3},
                                       {.source = "/b/Song.mp3", .bareName = "Song.mp3", .size = 4},
@@ -203,26 +187,17 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(
         FoldingCase{.name = "CaseSensitiveKeepsEveryName",
                     .fold = asIs,
-                    .numbers = Numbers::PerFile,
                     .earlierRun = {},
                     .entries = caseVariants,
                     .paths = {"song.mp3", "Song.mp3", "SONG.MP3", "Song.mp3", "song.mp3"}},
-        FoldingCase{.name = "CaseIgnoredWithANumberPerFile",
+        FoldingCase{.name = "CaseIgnored",
                     .fold = ignoringCase,
-                    .numbers = Numbers::PerFile,
-                    .earlierRun = {},
-                    .entries = caseVariants,
-                    .paths = caseVariantsNumbered},
-        FoldingCase{.name = "CaseIgnoredWithANumberPerName",
-                    .fold = ignoringCase,
-                    .numbers = Numbers::PerName,
                     .earlierRun = {},
                     .entries = caseVariants,
                     .paths = caseVariantsNumbered},
         // Two sources whose copies have one size: the size alone does not decide.
-        FoldingCase{.name = "CaseIgnoredWithANumberPerNameAndEqualSizes",
+        FoldingCase{.name = "CaseIgnoredAndEqualSizes",
                     .fold = ignoringCase,
-                    .numbers = Numbers::PerName,
                     .earlierRun = {},
                     .entries = {{.source = "/a/x.mp3", .bareName = "x.mp3", .size = 9},
                                 {.source = "/b/y.mp3", .bareName = "y.mp3", .size = 9},
@@ -231,7 +206,6 @@ INSTANTIATE_TEST_SUITE_P(
                     .paths = {"x.mp3", "y.mp3", "X (2).mp3", "Y (2).mp3"}},
         FoldingCase{.name = "UnicodeFormIgnored",
                     .fold = ignoringCaseAndForm,
-                    .numbers = Numbers::PerName,
                     .earlierRun = {},
                     .entries = {{.source = "/a/\xC3\xBC"
                                            "ber.mp3",
@@ -254,7 +228,6 @@ INSTANTIATE_TEST_SUITE_P(
         // Files of an earlier run are replaced, under whatever spelling.
         FoldingCase{.name = "EarlierRunsFilesAreReplaced",
                     .fold = ignoringCase,
-                    .numbers = Numbers::PerName,
                     .earlierRun = {{"song.mp3", 1}, {"Song (2).mp3", 2}, {"other.mp3", 8}},
                     .entries = {{.source = "/a/Song.mp3", .bareName = "Song.mp3", .size = 3},
                                 {.source = "/b/song.mp3", .bareName = "song.mp3", .size = 4},
@@ -264,7 +237,6 @@ INSTANTIATE_TEST_SUITE_P(
         // not ours while ours is listed under its own spelling too.
         FoldingCase{.name = "EarlierRunsFileOfOurSizeIsReplaced",
                     .fold = ignoringCase,
-                    .numbers = Numbers::PerName,
                     .earlierRun = {{"other.mp3", 3}},
                     .entries = {{.source = "/a/song.mp3", .bareName = "song.mp3", .size = 3},
                                 {.source = "/b/other.mp3", .bareName = "other.mp3", .size = 3},
