@@ -1,4 +1,5 @@
 #include "CaseName.h"
+#include "Platform.h"
 #include "WrittenDestinations.h"
 
 #include <algorithm>
@@ -154,6 +155,8 @@ struct FoldingCase {
     std::vector<std::pair<std::string, std::uint64_t>> earlierRun; // files there before, sizes
     std::vector<Entry> entries;
     std::vector<std::string> paths;
+    // Only where the platform itself tells names apart by case.
+    bool caseSensitivePlatform = false;
 
     friend void PrintTo(const FoldingCase& row, std::ostream* out) { *out << row.name; }
 };
@@ -163,6 +166,9 @@ class FoldingTest : public testing::TestWithParam<FoldingCase> {};
 TEST_P(FoldingTest, ALaterSourceNeverReplacesAFileOfThisRun)
 {
     const FoldingCase& row = GetParam();
+    if (row.caseSensitivePlatform && platform::comparablePath("a") != "a") {
+        GTEST_SKIP() << "this platform compares names ignoring case before any file system";
+    }
     FakeFileSystem files(row.fold);
     for (const auto& [name, size] : row.earlierRun) {
         files.write(out(name), size);
@@ -189,7 +195,8 @@ INSTANTIATE_TEST_SUITE_P(
                     .fold = asIs,
                     .earlierRun = {},
                     .entries = caseVariants,
-                    .paths = {"song.mp3", "Song.mp3", "SONG.MP3", "Song.mp3", "song.mp3"}},
+                    .paths = {"song.mp3", "Song.mp3", "SONG.MP3", "Song.mp3", "song.mp3"},
+                    .caseSensitivePlatform = true},
         FoldingCase{.name = "CaseIgnored",
                     .fold = ignoringCase,
                     .earlierRun = {},
@@ -202,7 +209,7 @@ INSTANTIATE_TEST_SUITE_P(
                     .entries = {{.source = "/a/x.mp3", .bareName = "x.mp3", .size = 9},
                                 {.source = "/b/y.mp3", .bareName = "y.mp3", .size = 9},
                                 {.source = "/c/X.mp3", .bareName = "X.mp3", .size = 9},
-                                {.source = "/b/Y.mp3", .bareName = "Y.mp3", .size = 9}},
+                                {.source = "/d/Y.mp3", .bareName = "Y.mp3", .size = 9}},
                     .paths = {"x.mp3", "y.mp3", "X (2).mp3", "Y (2).mp3"}},
         FoldingCase{.name = "UnicodeFormIgnored",
                     .fold = ignoringCaseAndForm,
