@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <cstdio>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -63,6 +64,13 @@ public:
             breaks += static_cast<std::size_t>(std::count(block.begin(), block.end(), '\n'));
         }
         return breaks + 1;
+    }
+
+    void writeLog(std::FILE* out) const
+    {
+        for (const std::string& block : blocks_) {
+            std::fwrite(block.data(), 1, block.size(), out);
+        }
     }
 
 private:

@@ -185,11 +185,16 @@ private:
 
         // The target folder is read afresh for the record, the copy and the
         // check, so a folder chosen during the copy counts from the next read.
-        const std::string recorded = written_.resolve(window_.pathTo(), bareName, source).path;
-        window_.appendLog(concat({crlf, source, crlf, Language().strCopiedTo, crlf, recorded}));
+        const std::string recordedFolder = window_.pathTo();
+        const auto recorded = written_.resolve(recordedFolder, bareName, source);
+        window_.appendLog(
+            concat({crlf, source, crlf, Language().strCopiedTo, crlf, recorded.path}));
 
+        // Nothing ran in between, so the same folder gives the same answer
+        // without asking the file system again.
         const std::string folder = window_.pathTo();
-        const auto destination = written_.resolve(folder, bareName, source);
+        const auto destination =
+            folder == recordedFolder ? recorded : written_.resolve(folder, bareName, source);
         // A line cut short names no real file; copying what is left of it could
         // pick up an unrelated one.
         const bool copied =

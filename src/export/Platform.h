@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -32,11 +33,16 @@ inline constexpr std::string_view temporaryPrefix = ".tunecrate-";
            ".part";
 }
 
+// The size of the file that path reaches now, a symbolic link itself rather
+// than its target; nothing when no file is there.
+[[nodiscard]] std::optional<std::uint64_t> entrySize(const std::filesystem::path& path);
+
 using CopyProgressRoutine =
     std::function<void(std::uint64_t totalFileSize, std::uint64_t totalBytesTransferred)>;
 
 // Copies source to destination, reporting progress at the start and after each
-// chunk, and keeps the source's modification time and permissions. The copy is
+// chunk, and keeps the source's modification time and permissions where the
+// file system stores them (a refused mode or time does not fail it). The copy is
 // written to a temporary file (an unnamed one where the system has them) that
 // takes the destination's name only once complete; on any failure it is
 // removed and destination is left as it was.

@@ -1,20 +1,51 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <vector>
 
 namespace tunecrate {
 
+// What WrittenDestinations asks the file system about the target folder.
+class FileLookup {
+public:
+    virtual ~FileLookup() = default;
+    // The size of the file that path reaches, under whatever spelling the file
+    // system stores it; nothing when no file is there.
+    [[nodiscard]] virtual std::optional<std::uint64_t> size(const std::string& path) const = 0;
+    // The names the folder lists, spelled as the file system stores them.
+    [[nodiscard]] virtual std::vector<std::string> names(const std::string& folder) const = 0;
+};
+
+// The file system itself, through the platform.
+[[nodiscard]] const FileLookup& systemFileLookup();
+
 // Where one run puts each entry. Normally the target folder, the platform's
-// separator and the bare name; but when this run has already written that path
-// from a different source, the later file goes to "name (2).ext", then (3) and
-// so on, instead of silently replacing the earlier one. The same source listed
-// again keeps its path, and files from earlier runs are replaced as usual.
+// separator and the bare name; but when that path reaches a file this run has
+// already written from a different source, the later file goes to
+// "name (2).ext", then (3) and so on, instead of silently replacing the earlier
+// one. The same source listed again keeps its path, and files from earlier runs
+// are replaced as usual.
 //
-// Paths and sources are kept as 64-bit fingerprints, a few bytes per copied
-// entry, and finding a free number costs the same however many share a name.
+// Whether a path reaches a file of this run is the file system's to say, not a
+// comparison of names: on FAT, exFAT or NTFS "Song.mp3" reaches the "song.mp3"
+// written before it, on ext4 it does not, and FAT drivers differ in what else
+// they fold. File numbers cannot tell either: FUSE drivers number each spelling
+// on its own, FAT renumbers a file that dropped out of the cache, and ext4 hands
+// a freed number to the next new file. So a path that reaches a file with the
+// size of a file this run wrote from another source is looked up in the
+// folder's listing: when the folder does not list it under this spelling, or
+// lists it but not such a file of this run under that file's own spelling, it
+// counts as taken. At worst an earlier run's file then gets a numbered
+// neighbour instead of being replaced; nothing this run wrote is lost.
+//
+// Paths, sources and sizes are kept as 64-bit numbers, a few dozen bytes per
+// copied entry, and finding a free number costs the same however many share a
+// name. The folder is listed only for a name that reaches a file of a size this
+// run wrote.
 class WrittenDestinations {
 public:
     struct Destination {
@@ -22,17 +53,33 @@ public:
         int number = 1; // 1: the plain name
     };
 
+    explicit WrittenDestinations(const FileLookup& lookup = systemFileLookup()) : lookup_(lookup) {}
+
     [[nodiscard]] Destination resolve(const std::string& folder, std::string_view bareName,
                                       std::string_view source) const;
+    // After a successful copy to written.path.
     void remember(const std::string& folder, std::string_view bareName, std::string_view source,
                   const Destination& written);
 
 private:
-    [[nodiscard]] bool takenByOther(const std::string& path, std::uint64_t source) const;
+    [[nodiscard]] bool takenByOther(const std::string& folder, const std::string& name,
+                                    std::uint64_t source) const;
+    [[nodiscard]] bool reachesFileOfOther(const std::string& folder, const std::string& name,
+                                          std::uint64_t source) const;
+    [[nodiscard]] bool sizeWritten(std::uint64_t size) const;
 
-    std::unordered_map<std::uint64_t, std::uint64_t> sourceOf_; // path -> source
-    std::unordered_map<std::uint64_t, int> numberOf_;           // plain path and source -> number
-    std::unordered_map<std::uint64_t, int> highestNumber_;      // plain path -> highest number
+    struct Written {
+        std::uint64_t source = 0; // fingerprint
+        std::uint64_t size = 0;
+    };
+
+    const FileLookup& lookup_;
+    std::unordered_map<std::uint64_t, Written> writtenAt_; // path -> what this run wrote there
+    // One bit for each size the run wrote (many sizes share a bit): most paths
+    // that reach a file of another size are let go without looking further.
+    std::vector<std::uint64_t> sizeBits_;
+    std::unordered_map<std::uint64_t, int> numberOf_;      // plain path and source -> number
+    std::unordered_map<std::uint64_t, int> highestNumber_; // plain path -> highest number
 };
 
 } // namespace tunecrate

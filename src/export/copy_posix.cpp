@@ -74,6 +74,8 @@ public:
 
     [[nodiscard]] bool valid() const { return fd_.valid(); }
     [[nodiscard]] int fd() const { return fd_.get(); }
+    // True when the copy was written under a temporary name and renamed.
+    [[nodiscard]] bool named() const { return !path_.empty(); }
 
     // Gives the finished file its final name.
     [[nodiscard]] bool commit(const std::filesystem::path& destination)
@@ -313,13 +315,30 @@ bool copyFile(const std::filesystem::path& source, const std::filesystem::path& 
     }
 
     // The file was created with the source's mode, but the umask may have
-    // taken bits away.
+    // taken bits away. Only the data decides whether the copy succeeded: FAT
+    // and exFAT sticks, and mounts of another user, refuse a mode or times they
+    // cannot store, and the copy is no less complete for that. Each is tried on
+    // its own, so that a refused mode still leaves the time.
+    (void)::fchmod(copy.fd(), status.st_mode & 0777);
     const std::array<timespec, 2> times{status.st_atim, status.st_mtim};
-    if (::fchmod(copy.fd(), status.st_mode & 0777) != 0 ||
-        ::futimens(copy.fd(), times.data()) != 0) {
+    (void)::futimens(copy.fd(), times.data());
+    if (!copy.commit(destination)) {
         return false;
     }
-    return copy.commit(destination);
+    // A driver may stamp the rename's time on the file (fusefat does).
+    if (copy.named()) {
+        (void)::utimensat(AT_FDCWD, destination.c_str(), times.data(), AT_SYMLINK_NOFOLLOW);
+    }
+    return true;
+}
+
+std::optional<std::uint64_t> entrySize(const std::filesystem::path& path)
+{
+    struct stat status {};
+    if (::lstat(path.c_str(), &status) != 0) {
+        return std::nullopt;
+    }
+    return static_cast<std::uint64_t>(status.st_size);
 }
 
 } // namespace tunecrate::platform

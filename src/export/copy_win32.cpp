@@ -94,15 +94,6 @@ DWORD CALLBACK onCopyProgress(LARGE_INTEGER totalFileSize, LARGE_INTEGER totalBy
     return PROGRESS_CONTINUE;
 }
 
-[[nodiscard]] std::uint64_t fileSize(const std::filesystem::path& file)
-{
-    WIN32_FILE_ATTRIBUTE_DATA data{};
-    if (!GetFileAttributesExW(osPath(file).c_str(), GetFileExInfoStandard, &data)) {
-        return 0;
-    }
-    return (std::uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow;
-}
-
 bool isNameTaken(DWORD error)
 {
     return error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS;
@@ -146,7 +137,7 @@ bool copyThroughTemporary(const std::filesystem::path& source,
     // Some system copies (Wine's among them) never call the routine; the
     // window still learns that the copy started and is complete.
     if (!relay.called) {
-        const std::uint64_t size = fileSize(temporary.path());
+        const std::uint64_t size = entrySize(temporary.path()).value_or(0);
         progress(size, 0);
         progress(size, size);
     }
@@ -171,6 +162,15 @@ bool copyFile(const std::filesystem::path& source, const std::filesystem::path& 
         return false;
     }
     return copyThroughTemporary(source, destination, progress);
+}
+
+std::optional<std::uint64_t> entrySize(const std::filesystem::path& path)
+{
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!GetFileAttributesExW(osPath(path).c_str(), GetFileExInfoStandard, &data)) {
+        return std::nullopt;
+    }
+    return (std::uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow;
 }
 
 } // namespace tunecrate::platform

@@ -2,9 +2,16 @@
 #include "TempDir.h"
 #include "Temporaries.h"
 
+#include <cstddef>
 #include <functional>
 #include <gtest/gtest.h>
+#include <linux/filter.h>
+#include <linux/seccomp.h>
+#include <sys/prctl.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace tunecrate {
 namespace {
@@ -33,6 +40,71 @@ TEST(FileCopyPosix, KeepsModificationTimeAndPermissionBits)
     EXPECT_EQ(fs::status(dir.path() / "b.mp3").permissions(),
               fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
 }
+
+// Makes the given system calls fail with EPERM in this process from now on, as
+// a FAT stick or another user's mount refuses a mode or times.
+void refuseSystemCalls(const std::vector<long>& calls)
+{
+    std::vector<sock_filter> program{{BPF_LD | BPF_W | BPF_ABS, 0, 0, offsetof(seccomp_data, nr)}};
+    for (const long call : calls) {
+        program.push_back({BPF_JMP | BPF_JEQ | BPF_K, 0, 1, static_cast<std::uint32_t>(call)});
+        program.push_back({BPF_RET | BPF_K, 0, 0, SECCOMP_RET_ERRNO | EPERM});
+    }
+    program.push_back({BPF_RET | BPF_K, 0, 0, SECCOMP_RET_ALLOW});
+    const sock_fprog filter{static_cast<unsigned short>(program.size()), program.data()};
+    if (::prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) != 0 ||
+        ::prctl(PR_SET_SECCOMP, SECCOMP_MODE_FILTER, &filter) != 0) {
+        ::_exit(3);
+    }
+}
+
+struct RefusedMetadataCase {
+    const char* name;
+    std::vector<long> refused;
+    bool timeKept;
+
+    friend void PrintTo(const RefusedMetadataCase& row, std::ostream* out) { *out << row.name; }
+};
+
+class RefusedMetadataTest : public testing::TestWithParam<RefusedMetadataCase> {};
+
+// Only the data decides: a copy whose bytes all arrived is done, whatever the
+// file system says to the mode and times.
+TEST_P(RefusedMetadataTest, CopySucceedsWithWhatTheFileSystemTakes)
+{
+    const RefusedMetadataCase& row = GetParam();
+    TempDir dir;
+    writeFile(dir.path() / "a.mp3", "music");
+    const auto past = fs::last_write_time(dir.path() / "a.mp3") - std::chrono::hours(240);
+    fs::last_write_time(dir.path() / "a.mp3", past);
+
+    // In a child of its own, which alone runs under the filter.
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        refuseSystemCalls(row.refused);
+        ::_exit(FileCopy(dir.file("a.mp3"), dir.file("b.mp3"), ignoreProgress) ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    ASSERT_NE(WEXITSTATUS(status), 3) << "no seccomp filter here";
+
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "the copy failed";
+    EXPECT_EQ(readFile(dir.path() / "b.mp3"), "music");
+    EXPECT_EQ(fs::last_write_time(dir.path() / "b.mp3") == past, row.timeKept);
+    EXPECT_EQ(countTemporaries(dir.path()), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    FileCopyPosix, RefusedMetadataTest,
+    testing::Values(RefusedMetadataCase{"ModeRefused", {SYS_fchmod, SYS_fchmodat}, true},
+                    RefusedMetadataCase{"TimesRefused", {SYS_utimensat}, false},
+                    RefusedMetadataCase{
+                        "ModeAndTimesRefused", {SYS_fchmod, SYS_fchmodat, SYS_utimensat}, false}),
+    [](const testing::TestParamInfo<RefusedMetadataCase>& row) {
+        return std::string(row.param.name);
+    });
 
 TEST(FileCopyPosix, DestinationWithoutWriteBitsIsRefusedEvenForRoot)
 {

@@ -9,15 +9,16 @@
 
 namespace tunecrate::test {
 
-// A fresh, empty folder for one test, removed with everything in it afterwards.
+// A fresh, empty folder for one test, removed with everything in it afterwards;
+// in the system's temporary folder unless another parent is given.
 class TempDir {
 public:
-    TempDir()
+    explicit TempDir(const std::filesystem::path& parent = std::filesystem::temp_directory_path())
     {
         static std::atomic<unsigned> counter{0};
         const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
-        path_ = std::filesystem::temp_directory_path() /
-                ("tunecrate-test-" + std::to_string(stamp) + "-" + std::to_string(counter++));
+        path_ =
+            parent / ("tunecrate-test-" + std::to_string(stamp) + "-" + std::to_string(counter++));
         std::filesystem::create_directories(path_);
     }
     ~TempDir()

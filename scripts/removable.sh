@@ -1,0 +1,65 @@
+# shellcheck shell=bash
+# Sourced by the scripts that export onto a USB stick or memory card as the
+# user's would be: a FAT32 or exFAT disk image mounted through FUSE. Every
+# mount and loop device made here is recorded, so that unmount_removable (also
+# from an EXIT trap) undoes all of them.
+
+# shellcheck disable=SC2034 # read by the scripts that source this one
+REMOVABLE_PACKAGES="dosfstools fusefat exfatprogs exfat-fuse fuse3 util-linux"
+REMOVABLE_MOUNTS=()
+REMOVABLE_LOOPS=()
+
+# Prints, in one line, why nothing can be mounted here; false when all is there.
+# exFAT mounts from a loop device; FAT32 needs none.
+removable_missing() {
+    local kind=$1
+    if [ "$(id -u)" -ne 0 ]; then
+        echo "mounting disk images needs root"
+    elif [ ! -c /dev/fuse ]; then
+        echo "no FUSE device (/dev/fuse)"
+    elif [ "$kind" = exfat ] && [ ! -c /dev/loop-control ]; then
+        echo "no loop devices (/dev/loop-control)"
+    else
+        return 1
+    fi
+}
+
+# mount_removable KIND IMAGE SIZE_MIB MOUNTPOINT: a fresh, empty file system of
+# KIND (fat32 or exfat) in IMAGE, mounted at MOUNTPOINT.
+mount_removable() {
+    local kind=$1 image=$2 size=$3 mountpoint=$4 loop
+    rm -f "$image"
+    truncate -s "${size}M" "$image"
+    mkdir -p "$mountpoint"
+    case $kind in
+    fat32)
+        mkfs.fat -F 32 "$image" >/dev/null
+        fusefat -o rw+ "$image" "$mountpoint" >/dev/null 2>&1 || return 1
+        ;;
+    exfat)
+        mkfs.exfat "$image" >/dev/null
+        loop=$(losetup -f --show "$image") || return 1
+        REMOVABLE_LOOPS+=("$loop")
+        mount.exfat-fuse "$loop" "$mountpoint" >/dev/null 2>&1 || return 1
+        ;;
+    *)
+        echo "mount_removable: no such kind: $kind" >&2
+        return 1
+        ;;
+    esac
+    REMOVABLE_MOUNTS+=("$mountpoint")
+    mountpoint -q "$mountpoint"
+}
+
+unmount_removable() {
+    local mountpoint loop
+    for mountpoint in "${REMOVABLE_MOUNTS[@]}"; do
+        umount "$mountpoint" 2>/dev/null || fusermount -u "$mountpoint" 2>/dev/null ||
+            umount -l "$mountpoint" 2>/dev/null || true
+    done
+    for loop in "${REMOVABLE_LOOPS[@]}"; do
+        losetup -d "$loop" 2>/dev/null || true
+    done
+    REMOVABLE_MOUNTS=()
+    REMOVABLE_LOOPS=()
+}

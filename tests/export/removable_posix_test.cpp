@@ -1,0 +1,335 @@
+// The export onto a USB stick or a memory card: a FAT32 or exFAT file system
+// mounted at the folder that TUNECRATE_TARGET_DIR names (scripts/test-removable
+// mounts an image of each). Every test exports into a fresh folder there and
+// checks the log against what the stick holds afterwards; the sources stay in
+// the system's temporary folder.
+
+#include "CaseName.h"
+#include "ExportRun.h"
+#include "ExportScene.h"
+#include "Paths.h"
+
+#include <cstdlib>
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <optional>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace tunecrate {
+namespace {
+
+namespace fs = std::filesystem;
+using test::FolderState;
+using test::folderState;
+using test::logRecords;
+using test::patterned;
+using test::resultsOf;
+using Results = std::vector<std::string>;
+
+constexpr std::size_t mib = 1024 * 1024;
+
+class RemovableTest : public testing::Test, public test::ExportScene {
+protected:
+    void SetUp() override
+    {
+        const char* root = std::getenv("TUNECRATE_TARGET_DIR");
+        if (root == nullptr || *root == '\0') {
+            GTEST_SKIP() << "TUNECRATE_TARGET_DIR names no FAT or exFAT folder to export onto";
+        }
+        stick_.emplace(fs::path(root));
+        fs::create_directory(stick());
+        window.pathToText = stick_->file("export");
+    }
+
+    // The export's target folder on the stick.
+    [[nodiscard]] fs::path stick() const { return stick_->path() / "export"; }
+    [[nodiscard]] std::string onStick(const std::string& name) const
+    {
+        return stick_->file("export/" + name);
+    }
+    // Room on the stick beside the target folder.
+    [[nodiscard]] fs::path besideTarget(const std::string& name) const
+    {
+        return stick_->path() / name;
+    }
+
+    // A source in its own folder (so that names differing only in case can
+    // live side by side), remembered with its bytes.
+    std::string source(const std::string& name, std::string bytes)
+    {
+        const std::string folder = "from" + std::to_string(sources_.size());
+        fs::create_directory(music() / folder);
+        const std::string path = song(folder + "/" + name, bytes);
+        sources_[path] = std::move(bytes);
+        return path;
+    }
+
+    // Whether the stick takes a file of this name at all: FAT forbids some
+    // characters, and a driver may refuse names that are not ASCII.
+    [[nodiscard]] bool stickTakesName(const std::string& name) const
+    {
+        const std::string probe = stick_->file(name);
+        const int fd = ::open(probe.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+        if (fd < 0) {
+            return false;
+        }
+        ::close(fd);
+        ::unlink(probe.c_str());
+        return true;
+    }
+
+    // The target as the log describes it: as it was, except that every "ok"
+    // destination holds its source's bytes; and no temporary left anywhere.
+    void expectLogMatchesStick(const FolderState& before) const
+    {
+        const auto records = logRecords(window.logLines());
+        EXPECT_EQ(folderState(stick()), test::claimedState(before, stick(), records, sources_))
+            << window.logText;
+        EXPECT_EQ(test::countTemporaries(stick()), 0);
+        EXPECT_EQ(test::countTemporaries(stick_->path()), 0);
+    }
+
+    [[nodiscard]] std::vector<std::string> destinations() const
+    {
+        std::vector<std::string> paths;
+        for (const auto& record : logRecords(window.logLines())) {
+            paths.push_back(record.destination);
+        }
+        return paths;
+    }
+
+    std::map<std::string, std::string> sources_; // path -> bytes
+
+private:
+    std::optional<test::TempDir> stick_;
+};
+
+void setModificationTime(const std::string& path, time_t seconds)
+{
+    const std::array<timespec, 2> times{timespec{seconds, 0}, timespec{seconds, 0}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times.data(), 0), 0) << path;
+}
+
+time_t modificationTime(const std::string& path)
+{
+    struct stat status {};
+    return ::stat(path.c_str(), &status) == 0 ? status.st_mtim.tv_sec : 0;
+}
+
+TEST_F(RemovableTest, OrdinaryFilesAreCopiedWholeWithTheirTimes)
+{
+    const std::vector<std::pair<std::string, std::size_t>> files{
+        {"a.mp3", 64 * 1024},
+        {"b.mp3", 3 * mib + 17},
+        {"empty.mp3", 0},
+        {"Track 01 - Intro (Live).mp3", 1000},
+        {std::string(251, 'n') + ".mp3", 4096}, // 255 bytes, the longest name there is
+    };
+    std::vector<std::string> lines{"#EXTM3U"};
+    std::vector<std::string> expectedDestinations;
+    time_t time = 981173106; // 2001-02-03 04:05:06 UTC
+    for (const auto& [name, size] : files) {
+        lines.push_back(source(name, patterned(name, size)));
+        setModificationTime(lines.back(), time += 60);
+        ::chmod(lines.back().c_str(), 0640);
+        expectedDestinations.push_back(onStick(name));
+    }
+    playlist(lines);
+
+    RunExport(window);
+
+    EXPECT_EQ(resultsOf(logRecords(window.logLines())), Results(files.size(), "ok"))
+        << window.logText;
+    EXPECT_EQ(destinations(), expectedDestinations);
+    expectLogMatchesStick({});
+    // FAT keeps modification times to two seconds.
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        EXPECT_NEAR(static_cast<double>(modificationTime(expectedDestinations[i])),
+                    static_cast<double>(modificationTime(lines[i + 1])), 2.0)
+            << files[i].first;
+    }
+}
+
+TEST_F(RemovableTest, AnEarlierExportIsReplacedNotNumbered)
+{
+    const std::string oldA = patterned("old a", 5000);
+    const std::string oldB = patterned("old b", 7000);
+    const std::string newA = patterned("new a", 5000);
+    const std::string newB = patterned("new b", 7000);
+    test::writeFile(stick() / "a.mp3", oldA);
+    test::writeFile(stick() / "B.MP3", oldB); // the same name to FAT
+    playlist({source("a.mp3", newA), source("b.mp3", newB)});
+
+    for (int run = 1; run <= 2; ++run) {
+        SCOPED_TRACE("run " + std::to_string(run));
+        RunExport(window);
+
+        EXPECT_EQ(resultsOf(logRecords(window.logLines())), (Results{"ok", "ok"}))
+            << window.logText;
+        EXPECT_EQ(destinations(), (std::vector<std::string>{onStick("a.mp3"), onStick("b.mp3")}));
+        // The stick may keep the older spelling of b; the log's name reaches it.
+        const auto state = folderState(stick());
+        ASSERT_TRUE(state);
+        EXPECT_EQ(state->size(), 2u);
+        EXPECT_EQ(test::bytesOf(onStick("a.mp3")), newA);
+        EXPECT_EQ(test::bytesOf(onStick("b.mp3")), newB);
+        EXPECT_EQ(test::countTemporaries(stick()), 0);
+    }
+}
+
+struct CaseVariantsCase {
+    const char* name;
+    std::vector<std::string> names;
+    std::vector<std::string> stored;
+
+    friend void PrintTo(const CaseVariantsCase& row, std::ostream* out) { *out << row.name; }
+};
+
+class CaseVariantsTest : public RemovableTest,
+                         public testing::WithParamInterface<CaseVariantsCase> {};
+
+// Names the stick takes for one are different files to the playlist: each
+// keeps its own copy, under a number where its name is taken, in this run and
+// in the next.
+TEST_P(CaseVariantsTest, EachSourceKeepsItsOwnFile)
+{
+    const CaseVariantsCase& row = GetParam();
+    for (const auto& name : row.names) {
+        if (!stickTakesName(name)) {
+            GTEST_SKIP() << "this stick takes no file named " << name;
+        }
+    }
+    std::vector<std::string> lines;
+    std::vector<std::string> expectedDestinations;
+    FolderState expected;
+    for (std::size_t i = 0; i < row.names.size(); ++i) {
+        // One size for all: the size alone must not tell them apart.
+        const std::string bytes = patterned("source " + std::to_string(i), 20000);
+        lines.push_back(source(row.names[i], bytes));
+        expectedDestinations.push_back(onStick(row.stored[i]));
+        expected[row.stored[i]] = bytes;
+    }
+    playlist(lines);
+
+    for (int run = 1; run <= 2; ++run) {
+        SCOPED_TRACE("run " + std::to_string(run));
+        RunExport(window);
+
+        EXPECT_EQ(resultsOf(logRecords(window.logLines())), Results(row.names.size(), "ok"))
+            << window.logText;
+        EXPECT_EQ(destinations(), expectedDestinations);
+        EXPECT_EQ(folderState(stick()), expected);
+        EXPECT_EQ(test::countTemporaries(stick()), 0);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Removable, CaseVariantsTest,
+    testing::Values(CaseVariantsCase{.name = "Ascii",
+                                     .names = {"song.mp3", "Song.mp3", "SONG.MP3"},
+                                     .stored = {"song.mp3", "Song (2).mp3", "SONG (3).MP3"}},
+                    CaseVariantsCase{.name = "NotAscii",
+                                     .names = {"\xC3\xBC"
+                                               "ber.mp3",
+                                               "\xC3\x9C"
+                                               "ber.mp3"},
+                                     .stored = {"\xC3\xBC"
+                                                "ber.mp3",
+                                                "\xC3\x9C"
+                                                "ber (2).mp3"}},
+                    // Same name, different sources, among the case variants of a numbered name.
+                    CaseVariantsCase{.name = "NumberedNamesToo",
+                                     .names = {"a.mp3", "a (2).mp3", "A.mp3", "a.mp3"},
+                                     .stored = {"a.mp3", "a (2).mp3", "A (3).mp3", "a (4).mp3"}}),
+    test::CaseName());
+
+TEST_F(RemovableTest, NamesTheStickRefusesAreErrorsAndLeaveNothing)
+{
+    const std::string longest = std::string(251, 'n') + ".mp3";
+    std::vector<std::string> lines;
+    // Characters FAT forbids in names.
+    for (const char* name :
+         {"a:b.mp3", "what?.mp3", "star*.mp3", "say \"hi\".mp3", "a<b.mp3", "a>b.mp3", "a|b.mp3"}) {
+        lines.push_back(source(name, patterned(name, 3000)));
+    }
+    lines.push_back(source(longest, patterned("first", 3000)));
+    // A second source of that name would need a number, and the name has no room for one.
+    lines.push_back(source(longest, patterned("second", 3000)));
+    lines.push_back(source("fine.mp3", patterned("fine", 3000)));
+    playlist(lines);
+
+    RunExport(window);
+
+    Results expected(7, "error");
+    expected.insert(expected.end(), {"ok", "error", "ok"});
+    EXPECT_EQ(resultsOf(logRecords(window.logLines())), expected) << window.logText;
+    expectLogMatchesStick({});
+    EXPECT_EQ(folderState(stick())->size(), 2u);
+}
+
+TEST_F(RemovableTest, NamesThatAreNotAsciiAreCopiedWhereTheStickTakesThem)
+{
+    std::vector<std::string> names{
+        "\xC3\x9Cn\xC3\xAF"
+        "c\xC3\xB8"
+        "d\xC3\xA9 \xE2\x80\x93 \xC3\x9F.mp3",      // Ünïcødé – ß
+        "\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E.mp3", // 日本語
+        "\xF0\x9F\x8E\xB5 note.mp3",                // beyond 16 bits
+        "u\xCC\x88"
+        "ber decomposed.mp3",
+    };
+    std::string longName;
+    for (int i = 0; i < 125; ++i) {
+        longName += "\xC3\xBC";
+    }
+    names.push_back(longName + ".mp3"); // 254 bytes, 129 characters
+    std::vector<std::string> lines;
+    Results expected;
+    for (const auto& name : names) {
+        lines.push_back(source(name, patterned(name, 2000)));
+        expected.push_back(stickTakesName(name) ? "ok" : "error");
+    }
+    playlist(lines);
+    RecordProperty("taken", testing::PrintToString(expected));
+
+    RunExport(window);
+
+    EXPECT_EQ(resultsOf(logRecords(window.logLines())), expected) << window.logText;
+    expectLogMatchesStick({});
+}
+
+// Fills the stick until nothing more fits, then frees room bytes of it again.
+void fillStick(const fs::path& filler, std::size_t room)
+{
+    const int fd = ::open(filler.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    ASSERT_GE(fd, 0);
+    const std::string chunk(mib, 'f');
+    off_t size = 0;
+    for (ssize_t written; (written = ::write(fd, chunk.data(), chunk.size())) > 0;) {
+        size += written;
+    }
+    ASSERT_GT(size, static_cast<off_t>(room)) << "the stick is too small";
+    ASSERT_EQ(::ftruncate(fd, size - static_cast<off_t>(room)), 0);
+    ASSERT_EQ(::close(fd), 0);
+}
+
+TEST_F(RemovableTest, NearlyFullStickFailsTheLargeCopyAndKeepsTheOlderFile)
+{
+    const std::string oldB = patterned("old b", mib + 17);
+    test::writeFile(stick() / "b.mp3", oldB);
+    playlist({source("a.mp3", patterned("a", 64 * 1024)), source("b.mp3", patterned("b", 3 * mib)),
+              source("c.mp3", patterned("c", 100 * 1024))});
+    fillStick(besideTarget("filler"), 2 * mib);
+    const FolderState before = folderState(stick()).value();
+
+    RunExport(window);
+
+    EXPECT_EQ(resultsOf(logRecords(window.logLines())), (Results{"ok", "error", "ok"}))
+        << window.logText;
+    expectLogMatchesStick(before);
+    EXPECT_EQ(test::bytesOf(onStick("b.mp3")), oldB);
+}
+
+} // namespace
+} // namespace tunecrate
