@@ -18,7 +18,7 @@ int main(int argc, char** argv)
     }
     tunecrate::bench::NullWindow window(argv[1], argv[2]);
     tunecrate::ApplyLanguage("English", window);
-    tunecrate::RunExport(window);
+    tunecrate::runExport(window);
     std::printf("%zu log lines, %zu log bytes\n", window.logLines(), window.logBytes());
     if (showLog) {
         window.writeLog(stdout);

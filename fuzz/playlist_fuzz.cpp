@@ -131,7 +131,7 @@ void checkEntries(const std::vector<Line>& lines)
         lines, [](const Line& line) { return !tunecrate::isBlankLine(line.text); });
     if (firstContent != lines.end()) {
         const std::string_view first = firstContent->text;
-        const auto mode = tunecrate::DecidePlaylistMode(first, playlist);
+        const auto mode = tunecrate::decidePlaylistMode(first, playlist);
         require((mode == PlaylistMode::Pls) == (lowerBlanksTrimmed(first) == "[playlist]"),
                 "PLS exactly when the first line reads [playlist]");
         require(!lowerBlanksTrimmed(first).starts_with('#') || mode == PlaylistMode::M3uTxt,
@@ -140,7 +140,7 @@ void checkEntries(const std::vector<Line>& lines)
     for (const Line& line : lines) {
         const std::string_view text = line.text;
         for (const PlaylistMode mode : {PlaylistMode::M3uTxt, PlaylistMode::Pls}) {
-            const auto candidate = tunecrate::EntryCandidate(mode, text);
+            const auto candidate = tunecrate::entryCandidate(mode, text);
             if (!candidate) {
                 continue;
             }
@@ -152,11 +152,11 @@ void checkEntries(const std::vector<Line>& lines)
                 require(candidate->data() == text.data() + text.find('=') + 1,
                         "a PLS candidate begins after the first =");
             }
-            const auto source = tunecrate::SourcePath(*candidate, playlist.parent_path());
+            const auto source = tunecrate::sourcePath(*candidate, playlist.parent_path());
             if (!source) {
                 continue;
             }
-            const std::string_view bareName = tunecrate::BareName(*source);
+            const std::string_view bareName = tunecrate::bareName(*source);
             require(endsAtEndOf(bareName, *source), "a bare name ends its path");
             require(bareName.find_first_of("/\\") == std::string_view::npos,
                     "a bare name holds no separator");

@@ -229,7 +229,7 @@ void frmPlaylistExporter::cmdSave_Click()
         }
     });
     const RunDisplay::Run run(*display_);
-    RunExport(*this);
+    runExport(*this);
 }
 
 void frmPlaylistExporter::cmdSearch_Click()

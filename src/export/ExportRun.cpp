@@ -122,7 +122,7 @@ public:
             PlaylistLines lines(playlistPath);
             const std::filesystem::path playlist = absolutePlaylistPath(playlistPath);
             const std::optional<PlaylistMode> mode =
-                lines.findFirstContent() ? DecidePlaylistMode(lines.line(), playlist)
+                lines.findFirstContent() ? decidePlaylistMode(lines.line(), playlist)
                                          : std::nullopt;
             if (!mode) {
                 window_.setLog(Language().strNoPlaylistFound);
@@ -162,9 +162,9 @@ private:
                 return WalkEnd::Canceled;
             }
             if (const std::optional<std::string_view> candidate =
-                    EntryCandidate(mode, lines.line())) {
+                    entryCandidate(mode, lines.line())) {
                 if (const std::optional<std::string> source =
-                        SourcePath(*candidate, playlistFolder)) {
+                        sourcePath(*candidate, playlistFolder)) {
                     copyEntry(*source, lines.truncated());
                 }
             }
@@ -178,15 +178,15 @@ private:
 
     void copyEntry(const std::string& source, bool truncatedLine)
     {
-        const std::string bareName(BareName(source));
+        const std::string name(bareName(source));
         window_.setPanelText(1, concat({Language().strFile, ": ", source}));
-        window_.setPanelText(2, concat({Language().strFilename, ": ", bareName}));
+        window_.setPanelText(2, concat({Language().strFilename, ": ", name}));
         window_.setProgressValue(0);
 
         // The target folder is read afresh for the record, the copy and the
         // check, so a folder chosen during the copy counts from the next read.
         const std::string recordedFolder = window_.pathTo();
-        const auto recorded = written_.resolve(recordedFolder, bareName, source);
+        const auto recorded = written_.resolve(recordedFolder, name, source);
         window_.appendLog(
             concat({crlf, source, crlf, Language().strCopiedTo, crlf, recorded.path}));
 
@@ -194,7 +194,7 @@ private:
         // without asking the file system again.
         const std::string folder = window_.pathTo();
         const auto destination =
-            folder == recordedFolder ? recorded : written_.resolve(folder, bareName, source);
+            folder == recordedFolder ? recorded : written_.resolve(folder, name, source);
         // A line cut short names no real file; copying what is left of it could
         // pick up an unrelated one.
         const bool copied =
@@ -203,10 +203,9 @@ private:
                 CopyProgress(total, done, &window_);
             });
         if (copied) {
-            written_.remember(folder, bareName, source, destination);
+            written_.remember(folder, name, source, destination);
         }
-        const bool ok =
-            copied && FileExists(written_.resolve(window_.pathTo(), bareName, source).path);
+        const bool ok = copied && FileExists(written_.resolve(window_.pathTo(), name, source).path);
         window_.appendLog(concat({crlf, ok ? "ok" : "error", crlf, "---"}));
     }
 
@@ -224,7 +223,7 @@ private:
 
 } // namespace
 
-void RunExport(ExportWindow& window)
+void runExport(ExportWindow& window)
 {
     window.clearCancelRequest();
     window.setLog({});

@@ -11,6 +11,6 @@ namespace tunecrate {
 // once per examined line and during each copy, so Cancel, a language switch, a new target or a
 // second run can happen in between; a cancel request ends the walk at the next
 // examined line.
-void RunExport(ExportWindow& window);
+void runExport(ExportWindow& window);
 
 } // namespace tunecrate

@@ -48,9 +48,9 @@ bool FileCopy(const std::string& sSourceFile, const std::string& sDestFile,
 }
 
 void CopyProgress(std::uint64_t totalFileSize, std::uint64_t totalBytesTransferred,
-                  ExportWindow* CopyProgressBar)
+                  ExportWindow* window)
 {
-    if (CopyProgressBar == nullptr) {
+    if (window == nullptr) {
         return;
     }
     // Divide first, then scale, then round down: 2 of 3 bytes shows 66.
@@ -58,10 +58,10 @@ void CopyProgress(std::uint64_t totalFileSize, std::uint64_t totalBytesTransferr
                                ? 100.0
                                : std::floor(static_cast<double>(totalBytesTransferred) /
                                             static_cast<double>(totalFileSize) * 100.0);
-    CopyProgressBar->setProgressValue(static_cast<float>(percent));
-    const long shown = std::lround(CopyProgressBar->progressValue());
-    CopyProgressBar->setPanelText(3, Language().strProgress + ": " + std::to_string(shown) + "%");
-    CopyProgressBar->processEvents();
+    window->setProgressValue(static_cast<float>(percent));
+    const long shown = std::lround(window->progressValue());
+    window->setPanelText(3, Language().strProgress + ": " + std::to_string(shown) + "%");
+    window->processEvents();
 }
 
 } // namespace tunecrate

@@ -26,10 +26,11 @@ namespace tunecrate {
 [[nodiscard]] bool FileCopy(const std::string& sSourceFile, const std::string& sDestFile,
                             const platform::CopyProgressRoutine& progress);
 
-// Shows how far a copy has got: pgbCopy to the whole percent reached (rounded
-// down) and panel 3 to "Progress: n%", then lets pending events through. With no
-// bar (CopyProgressBar null) it does nothing at all. An empty file shows 100.
+// Shows how far a copy has got on the window's bar (pgbCopy, the bar a run
+// points CopyProgressBar at): the whole percent reached, rounded down, and panel
+// 3 "Progress: n%"; then lets pending events through. With no window it does
+// nothing at all. An empty file shows 100.
 void CopyProgress(std::uint64_t totalFileSize, std::uint64_t totalBytesTransferred,
-                  ExportWindow* CopyProgressBar);
+                  ExportWindow* window);
 
 } // namespace tunecrate

@@ -185,7 +185,7 @@ bool isBlankLine(std::string_view line)
     return line.find_first_not_of(blanks) == std::string_view::npos;
 }
 
-std::optional<PlaylistMode> DecidePlaylistMode(std::string_view firstLine, const fs::path& playlist)
+std::optional<PlaylistMode> decidePlaylistMode(std::string_view firstLine, const fs::path& playlist)
 {
     const std::string_view text = trimmed(firstLine);
     if (equalsIgnoringCase(text, "[playlist]")) {
@@ -200,14 +200,14 @@ std::optional<PlaylistMode> DecidePlaylistMode(std::string_view firstLine, const
     if (urlScheme(firstLine)) {
         return std::nullopt;
     }
-    const std::optional<std::string> source = SourcePath(firstLine, playlist.parent_path());
+    const std::optional<std::string> source = sourcePath(firstLine, playlist.parent_path());
     if (source && fileExists(fsPath(*source))) {
         return PlaylistMode::M3uTxt;
     }
     return std::nullopt;
 }
 
-std::optional<std::string_view> EntryCandidate(PlaylistMode mode, std::string_view line)
+std::optional<std::string_view> entryCandidate(PlaylistMode mode, std::string_view line)
 {
     if (mode == PlaylistMode::M3uTxt) {
         if (line.starts_with('#')) {
@@ -233,7 +233,7 @@ std::optional<std::string_view> EntryCandidate(PlaylistMode mode, std::string_vi
     return value;
 }
 
-std::optional<std::string> SourcePath(std::string_view candidate, const fs::path& playlistFolder)
+std::optional<std::string> sourcePath(std::string_view candidate, const fs::path& playlistFolder)
 {
     if (const auto scheme = urlScheme(candidate)) {
         if (!equalsIgnoringCase(*scheme, "file")) {
@@ -255,7 +255,7 @@ std::optional<std::string> SourcePath(std::string_view candidate, const fs::path
     return source;
 }
 
-std::string_view BareName(std::string_view path)
+std::string_view bareName(std::string_view path)
 {
     return afterLast(afterLast(path, '\\'), '/');
 }

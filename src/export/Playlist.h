@@ -19,13 +19,13 @@ enum class PlaylistMode { M3uTxt, Pls };
 // absolute or a file URL, when it is a relative entry naming an existing file,
 // or when the playlist's own name ends in .m3u or .m3u8; no known format
 // otherwise, so that a song or a picture chosen by mistake is not walked.
-[[nodiscard]] std::optional<PlaylistMode> DecidePlaylistMode(std::string_view firstLine,
+[[nodiscard]] std::optional<PlaylistMode> decidePlaylistMode(std::string_view firstLine,
                                                              const std::filesystem::path& playlist);
 
 // What a line offers as an entry: in M3U/TXT mode every line that is not blank
 // and no comment (first character other than blanks "#"); in PLS mode the value
 // of a File<digits>= line (key in any capitals), taken after the first "=".
-[[nodiscard]] std::optional<std::string_view> EntryCandidate(PlaylistMode mode,
+[[nodiscard]] std::optional<std::string_view> entryCandidate(PlaylistMode mode,
                                                              std::string_view line);
 
 // The local file an entry candidate names, as the copy reads it and the log
@@ -35,10 +35,10 @@ enum class PlaylistMode { M3uTxt, Pls };
 // and the platform's separators. On POSIX, a relative entry written with "\"
 // (a playlist made on Windows) reads "\" as "/" unless a file of the literal
 // name exists.
-[[nodiscard]] std::optional<std::string> SourcePath(std::string_view candidate,
+[[nodiscard]] std::optional<std::string> sourcePath(std::string_view candidate,
                                                     const std::filesystem::path& playlistFolder);
 
 // The file-name part of a path: after the last "\", then after the last "/".
-[[nodiscard]] std::string_view BareName(std::string_view path);
+[[nodiscard]] std::string_view bareName(std::string_view path);
 
 } // namespace tunecrate

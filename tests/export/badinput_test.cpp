@@ -88,7 +88,7 @@ class BadPlaylistTest : public BadInputTest, public testing::WithParamInterface<
 TEST_P(BadPlaylistTest, LogsEveryEntryAndCopiesOnlyWhatIsNamedExactly)
 {
     writeFile(list(), GetParam().bytes(*this));
-    RunExport(window);
+    runExport(window);
     const auto lines = window.logLines();
     EXPECT_EQ(resultsOf(logRecords(lines)), GetParam().results) << window.logText;
     EXPECT_EQ(lines.back(), GetParam().logEnd);
@@ -191,7 +191,7 @@ TEST_P(LongLineTest, IsCutAtTheCapAndCopiesNothing)
     }
     ASSERT_GT(fs::file_size(list()), GetParam().bytes - 1);
 
-    RunExport(window);
+    runExport(window);
 
     const Results expected = GetParam().entry ? Results{"ok", "error"} : Results{"ok"};
     EXPECT_EQ(resultsOf(logRecords(window.logLines())), expected);
@@ -229,7 +229,7 @@ TEST_P(GarbageTest, EveryEntryIsAnErrorAndNothingIsWritten)
     }
     writeFile(list(), bytes);
 
-    RunExport(window);
+    runExport(window);
 
     const auto lines = window.logLines();
     for (const auto& record : logRecords(lines)) {
@@ -315,7 +315,7 @@ TEST_F(BadInputTest, MillionLinePlaylistIsWalkedToItsEnd)
     tally.pathFromText = window.pathFromText;
     tally.pathToText = window.pathToText;
 
-    RunExport(tally);
+    runExport(tally);
 
     EXPECT_EQ(tally.records, static_cast<std::size_t>(lines / entryEvery));
     EXPECT_EQ(tally.errors, tally.records);

@@ -40,7 +40,7 @@ TEST_F(ExportRunTest, ExtendedM3uCopiesWhatExistsAndLogsTheRest)
     playlist({"#EXTM3U", "#EXTINF:215,Artist A - First Song", first,
               "#EXTINF:187,Artist B - Second Song", gone});
 
-    RunExport(window);
+    runExport(window);
 
     EXPECT_EQ(window.logLines(), join({{""},
                                        entry(first, exported("First Song.mp3"), "ok"),
@@ -62,7 +62,7 @@ TEST_F(ExportRunTest, EmptyTargetEndsAtOnceWithEmptyLog)
     window.progress = 40;
     window.cancel = true;
 
-    RunExport(window);
+    runExport(window);
 
     EXPECT_EQ(window.logText, "");
     EXPECT_FALSE(window.cancel);
@@ -89,7 +89,7 @@ TEST_P(NoPlaylistTest, LogReadsNoPlaylistFoundAlone)
         window.pathFromText.clear();
     }
     window.progress = 40;
-    RunExport(window);
+    runExport(window);
     EXPECT_EQ(window.logText, "No playlist found!");
     EXPECT_EQ(window.progress, 0);
 }
@@ -107,7 +107,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(ExportRunTest, PlaylistThatIsAFolderIsNotFound)
 {
     window.pathFromText = dir.file("music");
-    RunExport(window);
+    runExport(window);
     EXPECT_EQ(window.logText, "No playlist found!");
 }
 
@@ -117,7 +117,7 @@ TEST_F(ExportRunTest, PlainListCopiesLineOneAndSkipsNetworkUrlsAndBlankLines)
     const std::string b = song("b.mp3");
     playlist({a, "http://host/c.mp3", "   ", b});
 
-    RunExport(window);
+    runExport(window);
 
     EXPECT_EQ(window.logLines(), join({{""},
                                        entry(a, exported("a.mp3"), "ok"),
@@ -130,7 +130,7 @@ TEST_F(ExportRunTest, BlankLinesArePassedOverToTheEndOfTheFile)
     const std::string a = song("a.mp3");
     const std::string b = song("b.mp3");
     playlist({"", "#EXTM3U", a, "", " \t", b, ""});
-    RunExport(window);
+    runExport(window);
     EXPECT_EQ(window.logLines(), join({{""},
                                        entry(a, exported("a.mp3"), "ok"),
                                        entry(b, exported("b.mp3"), "ok"),
@@ -143,7 +143,7 @@ TEST_F(ExportRunTest, LineFeedsAloneEndLines)
 {
     const std::string a = song("a.mp3");
     writeFile(dir.path() / "list.m3u", "#EXTM3U\n" + a + "\n");
-    RunExport(window);
+    runExport(window);
     EXPECT_EQ(window.logLines(),
               join({{""}, entry(a, exported("a.mp3"), "ok"), {"All files copied!"}}));
 }
@@ -152,7 +152,7 @@ TEST_F(ExportRunTest, Utf8ByteOrderMarkIsSkipped)
 {
     const std::string a = song("a.mp3");
     writeFile(dir.path() / "list.m3u", "\xEF\xBB\xBF#EXTM3U\r\n" + a + "\r\n");
-    RunExport(window);
+    runExport(window);
     EXPECT_EQ(window.logLines(),
               join({{""}, entry(a, exported("a.mp3"), "ok"), {"All files copied!"}}));
 }
@@ -164,7 +164,7 @@ TEST_F(ExportRunTest, PlsCopiesFileLinesInFileOrder)
     playlist(
         {"[playlist]", "File2=" + b, "Title2=B", "file1=" + a, "Title1=" + a, "NumberOfEntries=2"});
 
-    RunExport(window);
+    runExport(window);
 
     EXPECT_EQ(window.logLines(), join({{""},
                                        entry(b, exported("b.mp3"), "ok"),
@@ -175,7 +175,7 @@ TEST_F(ExportRunTest, PlsCopiesFileLinesInFileOrder)
 TEST_F(ExportRunTest, LetsEventsThroughOncePerExaminedLine)
 {
     playlist({"#EXTM3U", "#EXTINF:1,a", "", "#EXTINF:2,b"});
-    RunExport(window);
+    runExport(window);
     EXPECT_EQ(window.eventCalls, 4);
     EXPECT_EQ(window.logText, "\r\nAll files copied!");
 }
@@ -190,7 +190,7 @@ TEST_F(ExportRunTest, CancelDuringACopyEndsTheWalkAtTheNextLine)
         }
     };
 
-    RunExport(window);
+    runExport(window);
 
     EXPECT_EQ(window.logLines(), join({{""}, entry(a, exported("a.mp3"), "ok"), {"canceled!"}}));
     EXPECT_FALSE(fs::exists(dir.path() / "export/b.mp3"));
@@ -217,7 +217,7 @@ TEST_P(CancelDuringACopyTest, EndsTheLogAsTheLinesAfterTheEntryDecide)
             window.cancel = true;
         }
     };
-    RunExport(window);
+    runExport(window);
     EXPECT_EQ(window.logLines(),
               join({{""}, entry(a, exported("a.mp3"), "ok"), GetParam().logEnd}));
 }
@@ -235,7 +235,7 @@ TEST_F(ExportRunTest, CancelBeforeSaveIsForgotten)
     const std::string a = song("a.mp3");
     playlist({a});
     window.cancel = true;
-    RunExport(window);
+    runExport(window);
     EXPECT_EQ(window.logLines(),
               join({{""}, entry(a, exported("a.mp3"), "ok"), {"All files copied!"}}));
 }
@@ -253,7 +253,7 @@ TEST_F(ExportRunTest, LanguageSwitchTakesEffectForEveryLaterText)
         }
     };
 
-    RunExport(window);
+    runExport(window);
 
     EXPECT_EQ(window.logLines(), join({{""},
                                        entry(a, exported("a.mp3"), "ok"),
@@ -276,7 +276,7 @@ TEST_F(ExportRunTest, TargetIsReadAfreshAtEveryUse)
         }
     };
 
-    RunExport(window);
+    runExport(window);
 
     // The first copy went to the folder it began in; its check looks in the
     // folder chosen meanwhile, so it cannot claim success.
@@ -298,11 +298,11 @@ TEST_F(ExportRunTest, SecondRunInsideTheFirstRunsWholeThenTheFirstGoesOn)
         // Save pressed again while the first run waits at line 3.
         if (!started && !window.copying() && window.logText.find("---") != std::string::npos) {
             started = true;
-            RunExport(window);
+            runExport(window);
         }
     };
 
-    RunExport(window);
+    runExport(window);
 
     EXPECT_EQ(window.logLines(), join({{""},
                                        entry(a, exported("a.mp3"), "ok"),
@@ -323,7 +323,7 @@ TEST_F(ExportRunTest, ErrorInTheWalkKeepsTheRecordsWritten)
         }
     };
 
-    RunExport(window);
+    runExport(window);
 
     EXPECT_EQ(window.logLines(),
               join({{""}, entry(a, exported("a.mp3"), "ok"), {"No playlist found!", "canceled!"}}));
@@ -339,7 +339,7 @@ TEST_F(ExportRunTest, SameNameFromAnotherSourceIsNumberedNotOverwritten)
     const std::string b = song("b.mp3", "new b");
     playlist({first, second, first, b});
 
-    RunExport(window);
+    runExport(window);
 
     EXPECT_EQ(window.logLines(), join({{""},
                                        entry(first, exported("a.mp3"), "ok"),
@@ -357,7 +357,7 @@ TEST_F(ExportRunTest, FailedCopyIsAnErrorEvenWhenAnOlderFileIsThere)
     writeFile(dir.path() / "export/gone.mp3", "older");
     const std::string gone = dir.file("music/gone.mp3");
     playlist({gone});
-    RunExport(window);
+    runExport(window);
     EXPECT_EQ(window.logLines(),
               join({{""}, entry(gone, exported("gone.mp3"), "error"), {"All files copied!"}}));
     EXPECT_EQ(readFile(dir.path() / "export/gone.mp3"), "older");
@@ -368,7 +368,7 @@ TEST_F(ExportRunTest, TargetThatIsTheSourceFolderLeavesSourcesWhole)
     const std::string a = song("a.mp3", "precious");
     playlist({a});
     window.pathToText = dir.file("music");
-    RunExport(window);
+    runExport(window);
     EXPECT_EQ(window.logLines(),
               join({{""}, entry(a, dir.file("music/a.mp3"), "ok"), {"All files copied!"}}));
     EXPECT_EQ(readFile(dir.path() / "music/a.mp3"), "precious");
@@ -379,7 +379,7 @@ TEST_F(ExportRunTest, TargetEndingInSeparatorDoublesIt)
     const std::string a = song("a.mp3");
     playlist({a});
     window.pathToText = dir.file("export") + sep;
-    RunExport(window);
+    runExport(window);
     EXPECT_EQ(window.logLines()[3], dir.file("export") + sep + sep + "a.mp3");
     EXPECT_EQ(window.logLines()[4], "ok");
 }
@@ -388,7 +388,7 @@ TEST_F(ExportRunTest, EmptySourceShowsAFullBarAndIsLogged)
 {
     const std::string empty = song("empty.mp3", "");
     playlist({empty});
-    RunExport(window);
+    runExport(window);
     EXPECT_EQ(window.logLines(),
               join({{""}, entry(empty, exported("empty.mp3"), "ok"), {"All files copied!"}}));
     EXPECT_NE(std::find(window.progressValues.begin(), window.progressValues.end(), 100.0f),
@@ -401,7 +401,7 @@ TEST_F(ExportRunTest, OverlongEntryIsAnErrorAndNothingIsCopied)
     const std::string a = song("a.mp3");
     const std::string overlong = a + std::string(300 * 1024, 'x');
     playlist({overlong, a});
-    RunExport(window);
+    runExport(window);
     const Lines log = window.logLines();
     ASSERT_EQ(log.size(), 12u);
     EXPECT_EQ(log[4], "error");

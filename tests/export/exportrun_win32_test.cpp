@@ -69,7 +69,7 @@ protected:
     void runWithPlaylist(const std::string& source, Encoding encoding = Encoding::Utf8)
     {
         window.pathFromText = create("list.m3u", encode("#EXTM3U\r\n" + source + "\r\n", encoding));
-        RunExport(window);
+        runExport(window);
     }
     static Lines oneCopyLog(const std::string& source, const std::string& destination)
     {
@@ -131,7 +131,7 @@ TEST_F(ExportRunWin32Test, NameThatDiffersOnlyInCaseFromAnotherSourceIsNumbered)
     window.pathFromText =
         create("list.m3u", "#EXTM3U\r\n" + first + "\r\n" + second + "\r\n" + firstAgain + "\r\n");
 
-    RunExport(window);
+    runExport(window);
 
     const Lines expected{"",
                          first,

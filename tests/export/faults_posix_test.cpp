@@ -149,7 +149,7 @@ TEST_P(MidRunFaultTest, LogMatchesTheDiskAndNothingIsLost)
         once([this] { return halfWayThroughB(); }, [this, &fault] { fault.action(*this); });
     }
 
-    RunExport(window);
+    runExport(window);
 
     if (fault.moment != Moment::BeforeRun) {
         ASSERT_TRUE(fired()) << "the fault never happened";
@@ -159,7 +159,7 @@ TEST_P(MidRunFaultTest, LogMatchesTheDiskAndNothingIsLost)
     EXPECT_EQ(resultsOf(records), fault.results) << window.logText;
     EXPECT_EQ(lines.back(), fault.logEnd);
     for (const auto& record : records) {
-        EXPECT_EQ(record.destination, exported(std::string(BareName(record.source))));
+        EXPECT_EQ(record.destination, exported(std::string(bareName(record.source))));
     }
     if (fault.target) {
         EXPECT_EQ(folderState(target()), stateOf(*fault.target));
@@ -349,9 +349,9 @@ TEST_P(SecondRunTest, RunsWholeAndTheFirstFinishesItsCopy)
     const std::string& a = sources[0];
     const std::string& b = sources[1];
     const std::string& c = sources[2];
-    once([this] { return halfWayThroughB(); }, [this] { RunExport(window); });
+    once([this] { return halfWayThroughB(); }, [this] { runExport(window); });
 
-    RunExport(window);
+    runExport(window);
 
     const auto record = [this](const std::string& source, const std::string& name) {
         return std::vector<std::string>{source, "copied to:", exported(name), "ok", "---"};
@@ -388,7 +388,7 @@ TEST_F(FaultTest, PlaylistCutShortDuringTheWalkEndsItThere)
     int lineEvents = 0;
     once([&] { return ++lineEvents == 100; }, [this] { fs::resize_file(list(), 0); });
 
-    RunExport(window);
+    runExport(window);
 
     ASSERT_TRUE(fired());
     EXPECT_EQ(window.logText, "\r\n" + allFilesCopied);
@@ -417,7 +417,7 @@ TEST_P(NamelessEntryTest, IsAnErrorAndWritesNothing)
     playlist({line, song("a.mp3", contents().at("a"))});
     FolderState expected = folderState(dir.path()).value();
 
-    RunExport(window);
+    runExport(window);
 
     const auto records = logRecords(window.logLines());
     ASSERT_EQ(records.size(), 2u);
@@ -455,7 +455,7 @@ std::string runOnAFullDisk(test::TestWindow& window, rlim_t limit)
         std::signal(SIGXFSZ, SIG_IGN);
         const rlimit fileSize{limit, limit};
         ::setrlimit(RLIMIT_FSIZE, &fileSize);
-        RunExport(window);
+        runExport(window);
         const std::string& log = window.logText;
         for (std::size_t done = 0; done < log.size();) {
             const ssize_t count = ::write(pipeEnds[1], log.data() + done, log.size() - done);
@@ -522,7 +522,7 @@ TEST_P(NoRegularPlaylistTest, IsNotFoundAndNothingWaits)
         GTEST_SKIP() << window.pathFromText << " is not on this machine";
     }
 
-    RunExport(window);
+    runExport(window);
     ::close(writer);
 
     EXPECT_EQ(window.logText, "No playlist found!");
@@ -554,7 +554,7 @@ TEST_F(FaultTest, SourcesThatAreNoRegularFilesAreErrors)
     lines.push_back(song("a.mp3", contents().at("a")));
     playlist(lines);
 
-    RunExport(window);
+    runExport(window);
 
     Results expected(lines.size() - 1, "error");
     expected.push_back("ok");
@@ -570,7 +570,7 @@ TEST_F(FaultTest, NamesThatAreNoUtf8AreCopiedByteForByte)
     const std::string stray = "\xFF\xFE\x80.mp3";
     playlist({"#EXTM3U", song(latin1, contents().at("a")), song(stray, contents().at("c"))});
 
-    RunExport(window);
+    runExport(window);
 
     EXPECT_EQ(resultsOf(logRecords(window.logLines())), (Results{"ok", "ok"}));
     EXPECT_EQ(folderState(target()), stateOf({{latin1, "a"}, {stray, "c"}}));

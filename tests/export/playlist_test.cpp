@@ -35,7 +35,7 @@ protected:
 TEST_P(DecidePlaylistModeTest, DecidesFromTheFirstLineThatIsNotBlank)
 {
     const ModeCase& row = GetParam();
-    EXPECT_EQ(DecidePlaylistMode(row.firstLine, dir.path() / row.playlistName), row.mode);
+    EXPECT_EQ(decidePlaylistMode(row.firstLine, dir.path() / row.playlistName), row.mode);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -93,7 +93,7 @@ class EntryCandidateTest : public testing::TestWithParam<CandidateCase> {};
 
 TEST_P(EntryCandidateTest, OffersWhatCouldNameAFile)
 {
-    const auto candidate = EntryCandidate(GetParam().mode, GetParam().line);
+    const auto candidate = entryCandidate(GetParam().mode, GetParam().line);
     EXPECT_EQ(candidate ? std::optional<std::string>(*candidate) : std::nullopt,
               GetParam().candidate);
 }
@@ -133,7 +133,7 @@ class SourcePathTest : public testing::TestWithParam<SourceCase> {};
 TEST_P(SourcePathTest, ResolvesTheFileTheEntryNames)
 {
     const fs::path folder = posix ? fs::path("/home/u/lists") : fs::path("C:\\Lists");
-    EXPECT_EQ(SourcePath(GetParam().candidate, folder),
+    EXPECT_EQ(sourcePath(GetParam().candidate, folder),
               posix ? GetParam().posix : GetParam().windows);
 }
 
@@ -176,18 +176,18 @@ TEST(SourcePath, WindowsMadeRelativeEntryPrefersAFileOfTheLiteralName)
     test::writeFile(dir.path() / "Music" / "a.mp3", "a");
     test::writeFile(dir.path() / "odd\\name.mp3", "b");
 
-    EXPECT_EQ(SourcePath("Music\\a.mp3", dir.path()), dir.file("Music/a.mp3"));
-    EXPECT_EQ(SourcePath("odd\\name.mp3", dir.path()), dir.file("odd\\name.mp3"));
-    EXPECT_EQ(SourcePath("..\\x\\gone.mp3", dir.path() / "Music"), dir.file("x/gone.mp3"));
+    EXPECT_EQ(sourcePath("Music\\a.mp3", dir.path()), dir.file("Music/a.mp3"));
+    EXPECT_EQ(sourcePath("odd\\name.mp3", dir.path()), dir.file("odd\\name.mp3"));
+    EXPECT_EQ(sourcePath("..\\x\\gone.mp3", dir.path() / "Music"), dir.file("x/gone.mp3"));
 }
 
 TEST(BareName, TakesTheTextAfterTheLastSeparatorOfEitherKind)
 {
-    EXPECT_EQ(BareName("C:\\Music\\x.mp3"), "x.mp3");
-    EXPECT_EQ(BareName("C:\\Music/x.mp3"), "x.mp3");
-    EXPECT_EQ(BareName("/music/sub\\x.mp3"), "x.mp3");
-    EXPECT_EQ(BareName("x.mp3"), "x.mp3");
-    EXPECT_EQ(BareName("C:\\Music\\"), "");
+    EXPECT_EQ(bareName("C:\\Music\\x.mp3"), "x.mp3");
+    EXPECT_EQ(bareName("C:\\Music/x.mp3"), "x.mp3");
+    EXPECT_EQ(bareName("/music/sub\\x.mp3"), "x.mp3");
+    EXPECT_EQ(bareName("x.mp3"), "x.mp3");
+    EXPECT_EQ(bareName("C:\\Music\\"), "");
 }
 
 } // namespace

@@ -125,7 +125,7 @@ TEST_P(RealPlaylistExportTest, ExportsEveryLocalFileItNames)
     test::writeFile(utf8Path(dir.path(), row.file), row.bytes(*this));
     window.pathFromText = dir.file(row.file);
 
-    RunExport(window);
+    runExport(window);
 
     if (!row.found) {
         EXPECT_EQ(window.logText, "No playlist found!");

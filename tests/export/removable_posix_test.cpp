@@ -137,7 +137,7 @@ TEST_F(RemovableTest, OrdinaryFilesAreCopiedWholeWithTheirTimes)
     }
     playlist(lines);
 
-    RunExport(window);
+    runExport(window);
 
     EXPECT_EQ(resultsOf(logRecords(window.logLines())), Results(files.size(), "ok"))
         << window.logText;
@@ -163,7 +163,7 @@ TEST_F(RemovableTest, AnEarlierExportIsReplacedNotNumbered)
 
     for (int run = 1; run <= 2; ++run) {
         SCOPED_TRACE("run " + std::to_string(run));
-        RunExport(window);
+        runExport(window);
 
         EXPECT_EQ(resultsOf(logRecords(window.logLines())), (Results{"ok", "ok"}))
             << window.logText;
@@ -214,7 +214,7 @@ TEST_P(CaseVariantsTest, EachSourceKeepsItsOwnFile)
 
     for (int run = 1; run <= 2; ++run) {
         SCOPED_TRACE("run " + std::to_string(run));
-        RunExport(window);
+        runExport(window);
 
         EXPECT_EQ(resultsOf(logRecords(window.logLines())), Results(row.names.size(), "ok"))
             << window.logText;
@@ -259,7 +259,7 @@ TEST_F(RemovableTest, NamesTheStickRefusesAreErrorsAndLeaveNothing)
     lines.push_back(source("fine.mp3", patterned("fine", 3000)));
     playlist(lines);
 
-    RunExport(window);
+    runExport(window);
 
     Results expected(7, "error");
     expected.insert(expected.end(), {"ok", "error", "ok"});
@@ -293,7 +293,7 @@ TEST_F(RemovableTest, NamesThatAreNotAsciiAreCopiedWhereTheStickTakesThem)
     playlist(lines);
     RecordProperty("taken", testing::PrintToString(expected));
 
-    RunExport(window);
+    runExport(window);
 
     EXPECT_EQ(resultsOf(logRecords(window.logLines())), expected) << window.logText;
     expectLogMatchesStick({});
@@ -323,7 +323,7 @@ TEST_F(RemovableTest, NearlyFullStickFailsTheLargeCopyAndKeepsTheOlderFile)
     fillStick(besideTarget("filler"), 2 * mib);
     const FolderState before = folderState(stick()).value();
 
-    RunExport(window);
+    runExport(window);
 
     EXPECT_EQ(resultsOf(logRecords(window.logLines())), (Results{"ok", "error", "ok"}))
         << window.logText;

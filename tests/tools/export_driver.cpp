@@ -18,7 +18,7 @@ int main(int argc, char** argv)
     tunecrate::ApplyLanguage("English", window);
     window.pathFromText = argv[1];
     window.pathToText = argv[2];
-    tunecrate::RunExport(window);
+    tunecrate::runExport(window);
     std::fwrite(window.logText.data(), 1, window.logText.size(), stdout);
     return 0;
 }
