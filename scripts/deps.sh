@@ -37,5 +37,5 @@ need_packages() {
 
 # What every build needs.
 BUILD_PACKAGES="cmake ninja-build g++ qt6-base-dev libgl-dev libgtest-dev libgmock-dev fonts-dejavu-core"
-# The Windows cross build and Wine to run its tests.
-WINDOWS_PACKAGES="g++-mingw-w64-x86-64-posix googletest wine wine64"
+# The Windows cross build, Wine to run its tests and a virtual display for the window.
+WINDOWS_PACKAGES="g++-mingw-w64-x86-64-posix googletest wine wine64 fonts-wine xvfb"

@@ -10,14 +10,14 @@
 namespace tunecrate::test {
 
 // A fresh, empty folder for one test, removed with everything in it afterwards.
+// It lies in the system's temporary folder unless the test names another root.
 class TempDir {
 public:
-    TempDir()
+    explicit TempDir(const std::filesystem::path& root = std::filesystem::temp_directory_path())
     {
         static std::atomic<unsigned> counter{0};
         const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
-        path_ = std::filesystem::temp_directory_path() /
-                ("tunecrate-test-" + std::to_string(stamp) + "-" + std::to_string(counter++));
+        path_ = root / ("tunecrate-test-" + std::to_string(stamp) + "-" + std::to_string(counter++));
         std::filesystem::create_directories(path_);
     }
     ~TempDir()
