@@ -2,6 +2,7 @@
 #include "ControlIds.h"
 #include "Dialogs.h"
 #include "LogLines.h"
+#include "ModalDialog.h"
 #include "PlaylistFilter.h"
 #include "TempDir.h"
 #include "Utf16.h"
@@ -781,6 +782,40 @@ TEST_F(WindowTest, ErrorInACommandIsShownAndTheWindowGoesOn)
     click(ControlId::cmdSave);
     EXPECT_EQ(window->logText(), "");
 }
+
+struct FileDialogAnswer {
+    const char* name;
+    bool confirm;
+};
+
+class RealFileDialog : public WindowTest, public testing::WithParamInterface<FileDialogAnswer> {};
+
+// The system's file-open dialog, answered as a user who types a file's path
+// and presses Open, or who cancels.
+TEST_P(RealFileDialog, FillsThePlaylistBoxOrLeavesIt)
+{
+    window->setDialogs(Dialogs::system());
+    const TempDir dir(testRoot());
+    const std::string list = dir.file("Sommer \xC3\xA4.m3u8");
+    writeFile(fs::path(wideFromUtf8(list)), "C:\\song.mp3\r\n");
+    setText(ControlId::txtPathfrom, "C:\\before.m3u");
+    const bool confirm = GetParam().confirm;
+    const test::ModalDialogAnswer answer([&](HWND dialog) {
+        constexpr int fileNameBox = 0x47c;
+        SetDlgItemTextW(dialog, fileNameBox, wideFromUtf8(list).c_str());
+        PostMessageW(dialog, WM_COMMAND, confirm ? IDOK : IDCANCEL, 0);
+    });
+
+    click(ControlId::cmdSearch);
+
+    EXPECT_TRUE(test::ModalDialogAnswer::answered());
+    EXPECT_EQ(text(ControlId::txtPathfrom), confirm ? list : "C:\\before.m3u");
+}
+
+INSTANTIATE_TEST_SUITE_P(WindowWin32, RealFileDialog,
+                         testing::Values(FileDialogAnswer{"opened", true},
+                                         FileDialogAnswer{"cancelled", false}),
+                         test::CaseName());
 
 TEST(FileDialogFilter, TurnsEveryBarIntoANulAndEndsWithTwo)
 {
