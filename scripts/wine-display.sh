@@ -33,7 +33,7 @@ prepare_wine_prefix() {
 # One wineserver for the whole run: without it every program would wait for a
 # server to start and stop again.
 start_wine() {
-    wineserver -p
+    wineserver -p >/dev/null 2>&1 </dev/null
     # Starts Wine's services here, so that they do not hold a test's output open.
     wineboot >/dev/null 2>&1
 }

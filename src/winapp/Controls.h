@@ -72,13 +72,6 @@ public:
         send(EM_SETSEL, end, static_cast<LPARAM>(end));
         send(EM_SCROLLCARET);
     }
-    [[nodiscard]] std::pair<int, int> selection() const
-    {
-        DWORD start = 0;
-        DWORD end = 0;
-        send(EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
-        return {static_cast<int>(start), static_cast<int>(end)};
-    }
 };
 
 class PushButton : public Control {

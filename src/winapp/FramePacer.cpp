@@ -11,6 +11,7 @@ void FramePacer::measureScreen(HWND window)
     constexpr int defaultHertz = 60;
     frame_ = std::chrono::duration_cast<Clock::duration>(std::chrono::microseconds(1'000'000) /
                                                          (hertz > 1 ? hertz : defaultHertz));
+    gap_ = frame_;
 }
 
 } // namespace tunecrate::win32

@@ -516,9 +516,13 @@ void frmPlaylistExporter::processEvents()
     const FlagScope yielding(inRunBody_, false);
     // Painting waits for the next frame; every other message goes on at once
     // and in its order, each after the controls are brought up to date.
+    using Clock = FramePacer::Clock;
     const bool frame = runDepth_ == 0 || pacer_.frameDue();
+    Clock::duration painting{};
     if (frame) {
+        const Clock::time_point started = Clock::now();
         syncDisplay();
+        painting += Clock::now() - started;
     }
     MSG message{};
     while (PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE)) {
@@ -532,10 +536,16 @@ void frmPlaylistExporter::processEvents()
             break;
         }
         syncDisplay();
+        // Only painting counts: a command run from here, a dialog say, can
+        // take as long as the user likes.
+        const Clock::time_point started = Clock::now();
         dispatch(message);
+        if (message.message == WM_PAINT) {
+            painting += Clock::now() - started;
+        }
     }
     if (frame) {
-        pacer_.framePainted();
+        pacer_.framePainted(painting);
     }
 }
 
@@ -611,10 +621,16 @@ void frmPlaylistExporter::setProgressValue(float value)
 {
     // The bar would paint itself at once at every new value; during the run
     // it waits for the next frame like the rest of the window.
+    const auto position = static_cast<int>(std::lround(std::clamp(value, 0.0f, 100.0f)));
+    // A run sets the same value several times for each file, and every change
+    // costs the bar a trip to the window system.
+    if (position == pgbCopy.position()) {
+        return;
+    }
     if (deferringDisplay()) {
         pauseProgressBar();
     }
-    pgbCopy.setPosition(static_cast<int>(std::lround(std::clamp(value, 0.0f, 100.0f))));
+    pgbCopy.setPosition(position);
 }
 
 void frmPlaylistExporter::pauseProgressBar()
