@@ -8,6 +8,7 @@
 #include "Utf16.h"
 #include "frmPlaylistExporter.h"
 
+#include <array>
 #include <filesystem>
 #include <functional>
 #include <gtest/gtest.h>
@@ -409,6 +410,49 @@ TEST_F(WindowTest, WindowIsAFixedCentredToolWindowWithATaskBarButton)
               2);
     EXPECT_LE(std::abs((outer.top + outer.bottom) - (monitor.rcWork.top + monitor.rcWork.bottom)),
               2);
+}
+
+TEST_F(WindowTest, StatusPanelsShareTheBarAsDesigned)
+{
+    HWND bar = item(ControlId::stbStatus);
+    const auto widths = [bar] {
+        std::array<RECT, 3> parts{};
+        for (std::size_t i = 0; i < parts.size(); ++i) {
+            SendMessageW(bar, SB_GETRECT, i, reinterpret_cast<LPARAM>(&parts[i]));
+        }
+        RECT client{};
+        GetClientRect(bar, &client);
+        // The last part reaches to the bar's right edge.
+        return std::array<LONG, 3>{parts[0].right - parts[0].left, parts[1].right - parts[1].left,
+                                   client.right - parts[2].left};
+    };
+    const UINT dpi = GetDpiForWindow(window->handle());
+    const LONG minimum = MulDiv(1440, static_cast<int>(dpi), 1440);
+    const std::array<LONG, 3> start = widths();
+    EXPECT_NEAR(start[1], minimum, 2) << "panel 2 starts at its minimum";
+    EXPECT_GE(start[2], MulDiv(1150, static_cast<int>(dpi), 1440));
+    HDC context = GetDC(bar);
+    const HGDIOBJ old =
+        SelectObject(context, reinterpret_cast<HFONT>(SendMessageW(bar, WM_GETFONT, 0, 0)));
+    SIZE fullProgress{};
+    GetTextExtentPoint32W(context, L"Progress: 100%", 14, &fullProgress);
+    SelectObject(context, old);
+    ReleaseDC(bar, context);
+    EXPECT_GT(start[2], fullProgress.cx) << "panel 3 holds the longest percentage";
+
+    // Panel 2 widens for a long name, and panel 1 gives up the room.
+    window->setPanelText(2, "Filename: " + std::string(40, 'x') + ".mp3");
+    window->setPanelText(3, "Progress: 100%");
+    const std::array<LONG, 3> wide = widths();
+    EXPECT_GT(wide[1], start[1]);
+    EXPECT_NEAR(wide[0], start[0] - (wide[1] - start[1]), 2);
+    EXPECT_EQ(wide[2], start[2]);
+
+    // A long path does not push the others; a short name shrinks panel 2 back.
+    window->setPanelText(1, "File: " + std::string(500, 'y'));
+    window->setPanelText(2, "Filename: a");
+    window->setPanelText(3, "Progress: 7%");
+    EXPECT_EQ(widths(), start);
 }
 
 TEST_F(WindowTest, TabAndShiftTabWalkTheDesignedOrder)
