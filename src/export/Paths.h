@@ -9,16 +9,8 @@ namespace tunecrate {
 // The core keeps paths as UTF-8 text. These cross to std::filesystem without
 // the narrow code page: on Windows the path becomes UTF-16, on POSIX the bytes
 // pass unchanged.
-[[nodiscard]] inline std::filesystem::path fsPath(std::string_view utf8)
-{
-    return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
-}
-
-[[nodiscard]] inline std::string utf8Text(const std::filesystem::path& path)
-{
-    const std::u8string text = path.u8string();
-    return std::string(text.begin(), text.end());
-}
+[[nodiscard]] std::filesystem::path fsPath(std::string_view utf8);
+[[nodiscard]] std::string utf8Text(const std::filesystem::path& path);
 
 // A NUL byte would cut the path short on its way to the OS, so such a text
 // names no file at all.

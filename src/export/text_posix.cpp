@@ -1,4 +1,5 @@
 #include "ByteSource.h"
+#include "Paths.h"
 #include "Platform.h"
 
 #include <cerrno>
@@ -41,6 +42,16 @@ bool meansNotFound(int error)
 }
 
 } // namespace
+
+std::filesystem::path fsPath(std::string_view utf8)
+{
+    return std::filesystem::path(std::string(utf8));
+}
+
+std::string utf8Text(const std::filesystem::path& path)
+{
+    return path.native();
+}
 
 std::unique_ptr<ByteSource> openPlaylistFile(const std::string& path)
 {

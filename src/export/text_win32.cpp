@@ -1,6 +1,7 @@
 #include "ByteSource.h"
 #include "Paths.h"
 #include "Platform.h"
+#include "Utf16.h"
 
 #include <algorithm>
 #include <system_error>
@@ -31,26 +32,17 @@ private:
     HANDLE file_;
 };
 
-std::wstring wideFromCodePage(UINT codePage, std::string_view bytes)
-{
-    const int size = static_cast<int>(bytes.size());
-    const int length = MultiByteToWideChar(codePage, 0, bytes.data(), size, nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(length), L'\0');
-    MultiByteToWideChar(codePage, 0, bytes.data(), size, wide.data(), length);
-    return wide;
-}
-
-std::string utf8FromWide(std::wstring_view wide)
-{
-    const int size = static_cast<int>(wide.size());
-    const int length =
-        WideCharToMultiByte(CP_UTF8, 0, wide.data(), size, nullptr, 0, nullptr, nullptr);
-    std::string text(static_cast<std::size_t>(length), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, wide.data(), size, text.data(), length, nullptr, nullptr);
-    return text;
-}
-
 } // namespace
+
+std::filesystem::path fsPath(std::string_view utf8)
+{
+    return wideFromUtf8(utf8);
+}
+
+std::string utf8Text(const std::filesystem::path& path)
+{
+    return utf8FromWide(path.native());
+}
 
 std::unique_ptr<ByteSource> openPlaylistFile(const std::string& path)
 {
@@ -89,7 +81,7 @@ void decodePlaylistLine(std::string& line)
 
 std::string comparablePath(std::string_view path)
 {
-    const std::wstring wide = wideFromCodePage(CP_UTF8, path);
+    const std::wstring wide = wideFromUtf8(path);
     const int size = static_cast<int>(wide.size());
     std::wstring upper(wide.size(), L'\0');
     LCMapStringEx(LOCALE_NAME_INVARIANT, LCMAP_UPPERCASE, wide.data(), size, upper.data(), size,

@@ -1,24 +1,34 @@
 #include "Folderopen.h"
+#include "Utf16.h"
 
-#include <array>
 #include <cwchar>
-#include <filesystem>
+#include <memory>
 #include <objbase.h>
 #include <shlobj.h>
+#include <string>
 #include <windows.h>
 
 namespace tunecrate {
 namespace {
 
-std::wstring wideText(const std::string& utf8)
-{
-    return std::filesystem::path(std::u8string(utf8.begin(), utf8.end())).wstring();
-}
+// The item list the dialog hands out, freed when it goes out of scope.
+struct ItemIdListFree {
+    void operator()(ITEMIDLIST_ABSOLUTE* list) const { CoTaskMemFree(list); }
+};
+using ItemIdList = std::unique_ptr<ITEMIDLIST_ABSOLUTE, ItemIdListFree>;
 
-std::string utf8Text(const std::wstring& wide)
+// The folder's file-system path, also one past MAX_PATH; the empty text for an
+// item that has none.
+std::wstring pathOf(const ItemIdList& folder)
 {
-    const std::u8string text = std::filesystem::path(wide).u8string();
-    return {text.begin(), text.end()};
+    // The longest path the wide calls take.
+    std::wstring path(32768, L'\0');
+    if (!SHGetPathFromIDListEx(folder.get(), path.data(), static_cast<DWORD>(path.size()),
+                               GPFIDL_DEFAULT)) {
+        return {};
+    }
+    path.resize(wcsnlen(path.data(), path.size()));
+    return path;
 }
 
 // Preselects the start folder, which arrives as the dialog's application data.
@@ -55,8 +65,8 @@ private:
 std::string BrowseFolder(const std::string& sTitle, const std::string& sStartPath)
 {
     const ComScope com;
-    const std::wstring title = wideText(sTitle);
-    const std::wstring startPath = wideText(sStartPath);
+    const std::wstring title = wideFromUtf8(sTitle);
+    const std::wstring startPath = wideFromUtf8(sStartPath);
 
     BROWSEINFOW request{};
     request.hwndOwner = GetActiveWindow();
@@ -67,14 +77,11 @@ std::string BrowseFolder(const std::string& sTitle, const std::string& sStartPat
         request.lParam = reinterpret_cast<LPARAM>(startPath.c_str());
     }
 
-    PIDLIST_ABSOLUTE folder = SHBrowseForFolderW(&request);
-    if (folder == nullptr) {
+    const ItemIdList folder(SHBrowseForFolderW(&request));
+    if (!folder) {
         return {};
     }
-    std::array<wchar_t, MAX_PATH> path{};
-    SHGetPathFromIDListW(folder, path.data());
-    CoTaskMemFree(folder);
-    return utf8Text(std::wstring(path.data(), wcsnlen(path.data(), path.size())));
+    return utf8FromWide(pathOf(folder));
 }
 
 } // namespace tunecrate

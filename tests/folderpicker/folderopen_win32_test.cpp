@@ -1,7 +1,11 @@
+#include "CaseName.h"
 #include "Folderopen.h"
+#include "ModalDialog.h"
+#include "TempDir.h"
 
 #include <gtest/gtest.h>
 #include <objbase.h>
+#include <shlobj.h>
 #include <windows.h>
 
 namespace tunecrate {
@@ -27,6 +31,41 @@ TEST(BrowseFolderWin32, DialogClosedWithoutAChoiceGivesEmptyText)
     EXPECT_EQ(CoInitializeEx(nullptr, COINIT_MULTITHREADED), S_OK);
     CoUninitialize();
 }
+
+struct FolderAnswer {
+    const char* name;
+    bool confirm;
+};
+
+class BrowseFolderShown : public testing::TestWithParam<FolderAnswer> {};
+
+// With a display the real dialog opens; it is answered as a user would, on a
+// folder directly under C:\ (Wine links the profile folders to the Linux home).
+TEST_P(BrowseFolderShown, GivesTheConfirmedFolderOrEmptyText)
+{
+    if (isWineWithoutDisplay()) {
+        GTEST_SKIP() << "no display to show the dialog on";
+    }
+    const test::TempDir dir(L"C:\\");
+    const std::filesystem::path folder = dir.path() / L"Musik \u00e4";
+    std::filesystem::create_directories(folder);
+    const bool confirm = GetParam().confirm;
+    const test::ModalDialogAnswer answer([&](HWND dialog) {
+        SendMessageW(dialog, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(folder.c_str()));
+        PostMessageW(dialog, WM_COMMAND, confirm ? IDOK : IDCANCEL, 0);
+    });
+
+    const std::string chosen = BrowseFolder("Bitte Ordner auswählen", "");
+
+    EXPECT_TRUE(test::ModalDialogAnswer::answered());
+    const std::u8string expected = folder.u8string();
+    EXPECT_EQ(chosen, confirm ? std::string(expected.begin(), expected.end()) : std::string());
+}
+
+INSTANTIATE_TEST_SUITE_P(Answers, BrowseFolderShown,
+                         testing::Values(FolderAnswer{"confirmed", true},
+                                         FolderAnswer{"cancelled", false}),
+                         test::CaseName());
 
 } // namespace
 } // namespace tunecrate

@@ -1,0 +1,61 @@
+#include "ControlIds.h"
+
+#include <chrono>
+#include <gtest/gtest.h>
+#include <string>
+#include <thread>
+#include <windows.h>
+
+namespace tunecrate::win32 {
+namespace {
+
+// Starts the real tunecrate.exe (from the working folder), finds its window
+// as a tool looking at windows would, and closes it by its close box.
+TEST(TunecrateExe, StartsIntoItsWindowAndEndsWhenItIsClosed)
+{
+    std::wstring commandLine = L"" TUNECRATE_EXE;
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process{};
+    ASSERT_TRUE(CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                               nullptr, &startup, &process))
+        << "error " << GetLastError();
+
+    HWND window = nullptr;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (std::chrono::steady_clock::now() < deadline) {
+        for (HWND found = FindWindowW(windowClassName, nullptr); found != nullptr;
+             found = FindWindowExW(nullptr, found, windowClassName, nullptr)) {
+            DWORD owner = 0;
+            GetWindowThreadProcessId(found, &owner);
+            if (owner == process.dwProcessId && IsWindowVisible(found)) {
+                window = found;
+            }
+        }
+        if (window != nullptr) {
+            break;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+
+    ASSERT_NE(window, nullptr) << "no visible frmPlaylistExporter window";
+    std::wstring caption(64, L'\0');
+    caption.resize(static_cast<std::size_t>(
+        GetWindowTextW(window, caption.data(), static_cast<int>(caption.size()))));
+    EXPECT_EQ(caption, L"Tunecrate 0.9.0 by Quillmar");
+    EXPECT_NE(GetDlgItem(window, idOf(ControlId::cmdSave)), nullptr);
+
+    PostMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0);
+    EXPECT_EQ(WaitForSingleObject(process.hProcess, 30000), WAIT_OBJECT_0);
+    DWORD exitCode = STILL_ACTIVE;
+    GetExitCodeProcess(process.hProcess, &exitCode);
+    EXPECT_EQ(exitCode, 0u);
+    if (exitCode == STILL_ACTIVE) {
+        TerminateProcess(process.hProcess, 1);
+    }
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+}
+
+} // namespace
+} // namespace tunecrate::win32
