@@ -1,7 +1,8 @@
 #pragma once
 
 // The few things the core does differently on Windows and on POSIX. Each has
-// one implementation per platform (text_*.cpp, copy_*.cpp), chosen in CMake.
+// one implementation per platform, chosen in CMake: files_*.cpp opens
+// playlists and turns paths and their text into each other, copy_*.cpp copies.
 
 #include <cstdint>
 #include <filesystem>
