@@ -197,13 +197,15 @@ private:
             folder == recordedFolder ? recorded : written_.resolve(folder, name, source);
         // A line cut short names no real file; copying what is left of it could
         // pick up an unrelated one.
+        std::uint64_t size = 0;
         const bool copied =
-            !truncatedLine &&
-            FileCopy(source, destination.path, [this](std::uint64_t total, std::uint64_t done) {
-                CopyProgress(total, done, &window_);
-            });
+            !truncatedLine && FileCopy(source, destination.path,
+                                       [this, &size](std::uint64_t total, std::uint64_t done) {
+                                           size = done;
+                                           CopyProgress(total, done, &window_);
+                                       });
         if (copied) {
-            written_.remember(folder, name, source, destination);
+            written_.remember(folder, name, source, destination, size);
         }
         const bool ok = copied && FileExists(written_.resolve(window_.pathTo(), name, source).path);
         window_.appendLog(concat({crlf, ok ? "ok" : "error", crlf, "---"}));

@@ -166,10 +166,9 @@ WrittenDestinations::Destination WrittenDestinations::resolve(const std::string&
 }
 
 void WrittenDestinations::remember(const std::string& folder, std::string_view bareName,
-                                   std::string_view source, const Destination& written)
+                                   std::string_view source, const Destination& written,
+                                   std::uint64_t size)
 {
-    // A file that cannot be looked at is given a size no file has.
-    const std::uint64_t size = lookup_.size(written.path).value_or(UINT64_MAX);
     writtenAt_[fingerprint(written.path)] = {fingerprint(source), size};
     if (sizeBits_.empty()) {
         sizeBits_.resize(sizeBitCount / 64);

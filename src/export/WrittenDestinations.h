@@ -57,9 +57,10 @@ public:
 
     [[nodiscard]] Destination resolve(const std::string& folder, std::string_view bareName,
                                       std::string_view source) const;
-    // After a successful copy to written.path.
+    // After a successful copy of size bytes to written.path (the copy knows
+    // the size, so the file system is not asked again).
     void remember(const std::string& folder, std::string_view bareName, std::string_view source,
-                  const Destination& written);
+                  const Destination& written, std::uint64_t size);
 
 private:
     [[nodiscard]] bool takenByOther(const std::string& folder, const std::string& name,

@@ -104,7 +104,7 @@ std::vector<std::string> place(FakeFileSystem& files, const std::vector<Entry>& 
     for (const auto& entry : entries) {
         const auto destination = written.resolve("out", entry.bareName, entry.source);
         files.write(destination.path, entry.size);
-        written.remember("out", entry.bareName, entry.source, destination);
+        written.remember("out", entry.bareName, entry.source, destination, entry.size);
         paths.push_back(destination.path);
     }
     return paths;
