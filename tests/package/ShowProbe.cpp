@@ -55,9 +55,9 @@ class ShowProbePlugin : public QGenericPlugin {
     Q_PLUGIN_METADATA(IID QGenericPluginFactoryInterface_iid FILE "showprobe.json")
 
 public:
-    QObject* create(const QString& key, const QString& specification) override
+    QObject* create(const QString& key, const QString& parameters) override
     {
-        Q_UNUSED(specification)
+        Q_UNUSED(parameters)
         QCoreApplication* application = QCoreApplication::instance();
         if (key.compare(QStringLiteral("showprobe"), Qt::CaseInsensitive) != 0 ||
             application == nullptr) {
