@@ -140,10 +140,10 @@ bool isAbsolutePath(std::string_view path)
     return isUncPath(path) || fsPath(path).is_absolute();
 }
 
-bool fileExists(const fs::path& path)
+bool fileExists(std::string_view path)
 {
     std::error_code error;
-    return !holdsNul(utf8Text(path)) && fs::exists(path, error);
+    return !holdsNul(path) && fs::exists(fsPath(path), error);
 }
 
 // The path with "." and ".." steps taken out and the platform's separators; a
@@ -201,7 +201,7 @@ std::optional<PlaylistMode> decidePlaylistMode(std::string_view firstLine, const
         return std::nullopt;
     }
     const std::optional<std::string> source = sourcePath(firstLine, playlist.parent_path());
-    if (source && fileExists(fsPath(*source))) {
+    if (source && fileExists(*source)) {
         return PlaylistMode::M3uTxt;
     }
     return std::nullopt;
@@ -246,8 +246,7 @@ std::optional<std::string> sourcePath(std::string_view candidate, const fs::path
         return std::string(candidate);
     }
     std::string source = joined(playlistFolder, candidate);
-    if (!windowsPaths && candidate.find('\\') != std::string_view::npos &&
-        !fileExists(fsPath(source))) {
+    if (!windowsPaths && candidate.find('\\') != std::string_view::npos && !fileExists(source)) {
         std::string slashed(candidate);
         std::ranges::replace(slashed, '\\', '/');
         source = joined(playlistFolder, slashed);
