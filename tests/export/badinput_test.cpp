@@ -20,6 +20,7 @@ using test::ExportScene;
 using test::FolderState;
 using test::folderState;
 using test::logRecords;
+using test::PrintTo;
 using test::resultsOf;
 using test::writeFile;
 using Results = std::vector<std::string>;
@@ -27,16 +28,6 @@ using namespace std::string_literals;
 
 constexpr std::size_t mib = 1024 * 1024;
 
-// Test output names a case by its name rather than by its bytes.
-template <class Case>
-requires requires(const Case& row)
-{
-    row.name;
-}
-void PrintTo(const Case& row, std::ostream* out)
-{
-    *out << row.name;
-}
 const std::string allFilesCopied = "All files copied!";
 const std::string noPlaylistFound = "No playlist found!";
 

@@ -10,6 +10,7 @@
 namespace tunecrate {
 namespace {
 
+using test::PrintTo;
 using test::readFile;
 using test::TempDir;
 using test::TestWindow;
@@ -87,10 +88,6 @@ struct NamesCase {
     std::string song;
     std::string target;
 };
-void PrintTo(const NamesCase& row, std::ostream* out)
-{
-    *out << row.name;
-}
 
 class NamesTest : public ExportRunWin32Test, public testing::WithParamInterface<NamesCase> {};
 

@@ -27,22 +27,12 @@ using test::FolderState;
 using test::folderState;
 using test::logRecords;
 using test::patterned;
+using test::PrintTo;
 using test::resultsOf;
 using test::writeFile;
 using Results = std::vector<std::string>;
 
 constexpr std::size_t mib = 1024 * 1024;
-
-// Test output names a case by its name rather than by its bytes.
-template <class Case>
-requires requires(const Case& row)
-{
-    row.name;
-}
-void PrintTo(const Case& row, std::ostream* out)
-{
-    *out << row.name;
-}
 
 // The contents the fault cases name by a short key.
 const std::map<std::string, std::string>& contents()

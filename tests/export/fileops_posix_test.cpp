@@ -1,3 +1,4 @@
+#include "CaseName.h"
 #include "FileOps.h"
 #include "TempDir.h"
 #include "Temporaries.h"
@@ -17,6 +18,7 @@ namespace tunecrate {
 namespace {
 
 using test::countTemporaries;
+using test::PrintTo;
 using test::readFile;
 using test::TempDir;
 using test::writeFile;
@@ -62,8 +64,6 @@ struct RefusedMetadataCase {
     const char* name;
     std::vector<long> refused;
     bool timeKept;
-
-    friend void PrintTo(const RefusedMetadataCase& row, std::ostream* out) { *out << row.name; }
 };
 
 class RefusedMetadataTest : public testing::TestWithParam<RefusedMetadataCase> {};

@@ -11,6 +11,7 @@ namespace tunecrate {
 namespace {
 
 using test::countTemporaries;
+using test::PrintTo;
 using test::readFile;
 using test::TempDir;
 using test::writeFile;
@@ -22,10 +23,6 @@ struct DestinationCase {
     DWORD attributes;
     bool replaced;
 };
-void PrintTo(const DestinationCase& row, std::ostream* out)
-{
-    *out << row.name;
-}
 
 class ExistingDestinationTest : public testing::TestWithParam<DestinationCase> {};
 
@@ -112,10 +109,6 @@ struct NotFoundCase {
     const char* name;
     const char* path; // in a folder that holds list.m3u and the folder sub
 };
-void PrintTo(const NotFoundCase& row, std::ostream* out)
-{
-    *out << row.name;
-}
 
 class NotAPlaylistTest : public testing::TestWithParam<NotFoundCase> {};
 
@@ -159,10 +152,6 @@ struct DecodeCase {
     std::string text; // UTF-8
     bool ansi = false;
 };
-void PrintTo(const DecodeCase& row, std::ostream* out)
-{
-    *out << row.name;
-}
 
 class LineDecodingTest : public testing::TestWithParam<DecodeCase> {};
 

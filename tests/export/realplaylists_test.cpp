@@ -19,6 +19,7 @@ namespace {
 namespace fs = std::filesystem;
 using test::ExportScene;
 using test::FolderState;
+using test::PrintTo;
 using Lines = std::vector<std::string>;
 
 constexpr bool posix = fs::path::preferred_separator == '/';
@@ -110,11 +111,6 @@ struct RealCase {
     std::vector<Entry> entries = {};
     bool found = true;
 };
-
-void PrintTo(const RealCase& row, std::ostream* out)
-{
-    *out << row.name;
-}
 
 class RealPlaylistExportTest : public RealPlaylistTest,
                                public testing::WithParamInterface<RealCase> {};

@@ -24,6 +24,7 @@ using test::FolderState;
 using test::folderState;
 using test::logRecords;
 using test::patterned;
+using test::PrintTo;
 using test::resultsOf;
 using Results = std::vector<std::string>;
 
@@ -182,8 +183,6 @@ struct CaseVariantsCase {
     const char* name;
     std::vector<std::string> names;
     std::vector<std::string> stored;
-
-    friend void PrintTo(const CaseVariantsCase& row, std::ostream* out) { *out << row.name; }
 };
 
 class CaseVariantsTest : public RemovableTest,

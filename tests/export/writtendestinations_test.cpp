@@ -12,6 +12,7 @@
 namespace tunecrate {
 namespace {
 
+using test::PrintTo;
 const std::string sep(1, static_cast<char>(std::filesystem::path::preferred_separator));
 
 std::string out(const std::string& name)
@@ -157,8 +158,6 @@ struct FoldingCase {
     std::vector<std::string> paths;
     // Only where the platform itself tells names apart by case.
     bool caseSensitivePlatform = false;
-
-    friend void PrintTo(const FoldingCase& row, std::ostream* out) { *out << row.name; }
 };
 
 class FoldingTest : public testing::TestWithParam<FoldingCase> {};

@@ -14,6 +14,7 @@
 namespace tunecrate {
 namespace {
 
+using test::PrintTo;
 using Bytes = std::vector<unsigned char>;
 
 const std::filesystem::path resourceDir{TUNECRATE_RESOURCE_DIR};
@@ -92,11 +93,6 @@ struct EntryCase {
     std::size_t size;
     std::size_t bits;
 };
-
-void PrintTo(const EntryCase& c, std::ostream* out)
-{
-    *out << c.name;
-}
 
 class IcoEntryTest : public testing::TestWithParam<EntryCase> {};
 
