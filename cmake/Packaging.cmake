@@ -1,10 +1,27 @@
-# The Debian package that scripts/package-linux makes with CPack from what
-# `cmake --install` puts in place.
-set(CPACK_GENERATOR DEB)
+# What scripts/package makes with CPack from what `cmake --install` puts in
+# place: the Debian package on Linux, the zip of tunecrate.exe for Windows.
 set(CPACK_PACKAGE_NAME tunecrate)
 set(CPACK_PACKAGE_VENDOR Quillmar)
 set(CPACK_PACKAGE_CONTACT Quillmar)
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "${PROJECT_DESCRIPTION}")
+# Whatever the umask of the machine that builds the package.
+set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
+    OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
+
+if(WIN32)
+    # tunecrate-<version>-windows-x64.zip holds a folder of that name with
+    # tunecrate.exe (linked without symbols already) and README.txt.
+    set(CPACK_GENERATOR ZIP)
+    set(CPACK_PACKAGE_FILE_NAME ${CPACK_PACKAGE_NAME}-${PROJECT_VERSION}-windows-x64)
+    set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY ON)
+    # Notepad on older Windows shows LF-only text as one line.
+    configure_file(resources/windows/README.txt.in README.txt @ONLY NEWLINE_STYLE CRLF)
+    install(FILES ${CMAKE_CURRENT_BINARY_DIR}/README.txt DESTINATION .)
+    include(CPack)
+    return()
+endif()
+
+set(CPACK_GENERATOR DEB)
 # One line of the package's long description each, as Debian wants them short.
 string(JOIN "\n" CPACK_PACKAGE_DESCRIPTION
     "Pick a playlist (extended or plain M3U, a plain text list of paths, or PLS)"
@@ -13,9 +30,6 @@ string(JOIN "\n" CPACK_PACKAGE_DESCRIPTION
     "button. The interface speaks English and German.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
-# Whatever the umask of the machine that builds the package.
-set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
-    OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
 
 # tunecrate_<version>_<architecture>.deb
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)

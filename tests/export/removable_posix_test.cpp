@@ -1,5 +1,5 @@
 // The export onto a USB stick or a memory card: a FAT32 or exFAT file system
-// mounted at the folder that TUNECRATE_TARGET_DIR names (scripts/test-removable
+// mounted at the folder that TUNECRATE_TARGET_DIR names (scripts/test removable
 // mounts an image of each). Every test exports into a fresh folder there and
 // checks the log against what the stick holds afterwards; the sources stay in
 // the system's temporary folder.
