@@ -9,6 +9,7 @@ namespace tunecrate {
 namespace {
 
 using test::countTemporaries;
+using test::PrintTo;
 using test::readFile;
 using test::writeFile;
 using Lines = std::vector<std::string>;

@@ -10,6 +10,7 @@ namespace tunecrate {
 namespace {
 
 using test::countTemporaries;
+using test::PrintTo;
 using test::readFile;
 using test::TempDir;
 using test::TestWindow;

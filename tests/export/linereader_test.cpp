@@ -8,6 +8,7 @@
 namespace tunecrate {
 namespace {
 
+using test::PrintTo;
 using test::TempDir;
 using test::writeFile;
 

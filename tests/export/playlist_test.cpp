@@ -8,6 +8,8 @@
 namespace tunecrate {
 namespace {
 
+using test::PrintTo;
+
 namespace fs = std::filesystem;
 using Mode = std::optional<PlaylistMode>;
 

@@ -11,6 +11,8 @@
 namespace tunecrate {
 namespace {
 
+using test::PrintTo;
+
 bool isWineWithoutDisplay()
 {
     const bool wine = GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;

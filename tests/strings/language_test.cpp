@@ -7,6 +7,7 @@
 namespace tunecrate {
 namespace {
 
+using test::PrintTo;
 using test::TestWindow;
 
 struct Expected {
