@@ -154,20 +154,19 @@ bool copyThroughTemporary(const std::filesystem::path& source,
             return false;
         }
     }
-    // Renamed before anything else runs: the system copy holds the temporary
-    // until it returns, and from then on only its name protects it from
-    // another run's sweep.
-    if (!temporary.renameTo(destination)) {
-        return false;
-    }
     // Some system copies (Wine's among them) never call the routine; the
-    // window still learns that the copy started and is complete.
+    // window still learns that the copy started and is complete. It may start
+    // a run into this folder meanwhile: held, the temporary is no leftover to
+    // that run's sweep.
     if (!relay.called) {
-        const std::uint64_t size = entrySize(destination).value_or(0);
+        const FileHandle held(CreateFileW(osPath(temporary.path()).c_str(), GENERIC_READ,
+                                          FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                          OPEN_EXISTING, 0, nullptr));
+        const std::uint64_t size = entrySize(temporary.path()).value_or(0);
         progress(size, 0);
         progress(size, size);
     }
-    return true;
+    return temporary.renameTo(destination);
 }
 
 } // namespace
