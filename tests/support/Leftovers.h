@@ -3,7 +3,6 @@
 #include "TempDir.h"
 
 #include <cstdio>
-#include <filesystem>
 #include <gtest/gtest.h>
 #include <memory>
 #ifndef _WIN32
