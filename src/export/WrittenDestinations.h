@@ -52,8 +52,8 @@ public:
 // from the listing and therefore count as taken.
 //
 // Paths, sources and sizes are kept as 64-bit numbers, a few dozen bytes per
-// copied entry, and each entry costs the same however many files share its
-// size or its name.
+// copied entry besides the names of the listed folders, and each entry costs
+// the same however many files share its size or its name.
 class WrittenDestinations {
 public:
     struct Destination {
