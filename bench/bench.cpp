@@ -1,17 +1,22 @@
 // Measures Tunecrate's export beside cp on generated data and prints one table.
-//   tunecrate-bench WORKDIR RUN_EXPORT [WINDOW_EXPORT]
+//   tunecrate-bench WORKDIR RUN_EXPORT [WINDOW_EXPORT [EARLIER_WINDOW_EXPORT]]
 // RUN_EXPORT is the core-only runner (tunecrate-run-export); WINDOW_EXPORT, when
-// given, runs the same export through the real window offscreen. Every figure
-// is a ratio of runs made side by side, alternating, in this one process.
+// given, runs the same export through the real window offscreen, and
+// EARLIER_WINDOW_EXPORT through an earlier build of that window, so that the
+// two are compared in the same rounds. TUNECRATE_BENCH_CASES (say "1" or "0 1")
+// runs only the cases it names. Every figure is a ratio of runs made side by
+// side, alternating, in this one process.
 
 #include <algorithm>
 #include <array>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <sstream>
 #include <string>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -188,24 +193,43 @@ void alternate(std::vector<Contender>& contenders, int rounds, Outputs& outputs,
     }
 }
 
+// Whether TUNECRATE_BENCH_CASES, when set, names the case.
+bool caseChosen(int number)
+{
+    const char* chosen = std::getenv("TUNECRATE_BENCH_CASES");
+    if (chosen == nullptr || *chosen == '\0') {
+        return true;
+    }
+    std::istringstream words(chosen);
+    for (int word = 0; words >> word;) {
+        if (word == number) {
+            return true;
+        }
+    }
+    return false;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
     if (argc < 3) {
-        std::fprintf(stderr, "usage: %s WORKDIR RUN_EXPORT [WINDOW_EXPORT]\n", argv[0]);
+        std::fprintf(stderr,
+                     "usage: %s WORKDIR RUN_EXPORT [WINDOW_EXPORT [EARLIER_WINDOW_EXPORT]]\n",
+                     argv[0]);
         return 2;
     }
     const fs::path work = argv[1];
     const std::string runExport = argv[2];
     const std::string windowExport = argc > 3 ? argv[3] : "";
+    const std::string earlierWindowExport = argc > 4 ? argv[4] : "";
 
     std::printf("| Case | Measure | Tunecrate | cp or base | Ratio | Target |\n");
     std::printf("|---|---|---|---|---|---|\n");
 
     // 0. Reading alone: 1,000,000 comment lines, nothing to copy, beside wc -l;
     // once with CR LF line ends and once with LF alone, as most playlists have.
-    {
+    if (caseChosen(0)) {
         const fs::path source = work / "c0";
         fs::create_directories(source);
         for (const std::string_view lineEnd : {"\r\n", "\n"}) {
@@ -231,14 +255,14 @@ int main(int argc, char** argv)
         for (std::size_t i = 0; i < 2; ++i) {
             const double core = median(contenders[i].times);
             std::printf("| 0 | 1,000,000 comment lines%s, nothing copied, median of 5 | %.3f s | "
-                        "%.3f s (wc -l) | %.2f × wc | |\n",
+                        "%.3f s (wc -l) | %.2f × wc | ≤ 2 |\n",
                         i == 0 ? " (CR LF)" : " (LF)", core, wc, core / wc);
         }
         fs::remove_all(source);
     }
 
     // 1. 10,000 files of 4 KiB from an extended M3U.
-    {
+    if (caseChosen(1)) {
         const fs::path source = work / "c1";
         fs::create_directories(source / "s");
         std::ofstream list(source / "list.m3u", std::ios::binary);
@@ -275,6 +299,9 @@ int main(int argc, char** argv)
         if (!windowExport.empty()) {
             contenders.push_back(exporter("window", windowExport, listPath));
         }
+        if (!windowExport.empty() && !earlierWindowExport.empty()) {
+            contenders.push_back(exporter("earlier window", earlierWindowExport, listPath));
+        }
         settle();
         Outputs outputs(source / "out", false);
         const int rounds = 7;
@@ -282,22 +309,28 @@ int main(int argc, char** argv)
         const double cp = median(contenders[1].times);
         const double core = median(contenders[0].times);
         std::printf(
-            "| 1 | 10,000 × 4 KiB, core, median of %d | %.3f s | %.3f s | %.2f × cp | ≤ 1.3 |\n",
+            "| 1 | 10,000 × 4 KiB, core, median of %d | %.3f s | %.3f s | %.2f × cp | ≤ 1.1 |\n",
             rounds, core, cp, core / cp);
         const double coreLf = median(contenders[2].times);
         std::printf("| 1 | 10,000 × 4 KiB, core, LF and relative entries, median of %d | %.3f s | "
-                    "%.3f s | %.2f × cp | ≤ 1.3 |\n",
+                    "%.3f s | %.2f × cp | ≤ 1.1 |\n",
                     rounds, coreLf, cp, coreLf / cp);
         if (!windowExport.empty()) {
             const double window = median(contenders[3].times);
             std::printf("| 1 | 10,000 × 4 KiB, real window offscreen, median of %d | %.3f s | %.3f "
-                        "s | %.2f × cp | ≤ 2 |\n",
-                        rounds, window, cp, window / cp);
+                        "s | %.2f × cp (%.2f × core) | ≤ 1.25 |\n",
+                        rounds, window, cp, window / cp, window / core);
+        }
+        if (contenders.size() > 4) {
+            const double earlier = median(contenders[4].times);
+            std::printf("| 1 | 10,000 × 4 KiB, the earlier build's window, median of %d | %.3f s | "
+                        "%.3f s | %.2f × cp (%.2f × core) | |\n",
+                        rounds, earlier, cp, earlier / cp, earlier / core);
         }
     }
 
     // 2. One 512 MiB file, progress reporting on.
-    {
+    if (caseChosen(2)) {
         const fs::path source = work / "c2";
         fs::create_directories(source);
         writeBytes(source / "big.mp3", std::size_t{512} << 20, 'b');
@@ -328,7 +361,7 @@ int main(int argc, char** argv)
     // own, so that every size does the same kind of work per line (replacing
     // files instead of writing new ones costs several times as much). The
     // start-up of a run, timed on a playlist of one line, is taken off first.
-    {
+    if (caseChosen(3) || caseChosen(4)) {
         const fs::path source = work / "c3";
         fs::create_directories(source / "s");
         const auto tiny = [&](long number) {
