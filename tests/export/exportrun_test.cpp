@@ -2,6 +2,8 @@
 #include "ExportRun.h"
 #include "ExportScene.h"
 
+#include <chrono>
+#include <functional>
 #include <gtest/gtest.h>
 #include <stdexcept>
 
@@ -406,6 +408,116 @@ TEST_F(ExportRunTest, OverlongEntryIsAnErrorAndNothingIsCopied)
     ASSERT_EQ(log.size(), 12u);
     EXPECT_EQ(log[4], "error");
     EXPECT_EQ(log[9], "ok");
+}
+
+
+TEST_F(ExportRunTest, TargetEmptiedDuringTheRunWritesNothingMore)
+{
+    const std::string a = song("a.mp3");
+    const std::string b = song("b.mp3");
+    playlist({a, b});
+    window.onEvents = [&] {
+        if (window.copying()) {
+            window.pathToText.clear();
+        }
+    };
+    runExport(window);
+    EXPECT_EQ(window.logLines(), join({{""},
+                                       entry(a, exported("a.mp3"), "error"),
+                                       entry(b, sep + "b.mp3", "error"),
+                                       {"All files copied!"}}));
+    EXPECT_FALSE(fs::exists(fs::path(sep + "b.mp3")));
+}
+
+// An export made again over an earlier one: what the earlier one wrote is
+// changed first, and its time set one second off the source's, which a copy
+// would set right.
+struct ReexportCase {
+    const char* name;
+    std::function<bool(const fs::path& held, std::string& bytes)> change;
+    bool copied = true;
+    std::chrono::seconds apart{1};
+};
+
+class ReexportTest : public ExportRunTest, public testing::WithParamInterface<ReexportCase> {};
+
+TEST_P(ReexportTest, CopiesOnlyWhatChanged)
+{
+    const std::string bytes = test::patterned("a", 200 * 1024);
+    const std::string a = song("a.mp3", bytes);
+    const auto time = std::chrono::floor<std::chrono::seconds>(fs::last_write_time(a));
+    fs::last_write_time(a, time);
+    playlist({a});
+    runExport(window);
+    const fs::path held = dir.path() / "export/a.mp3";
+    std::string changed = bytes;
+    if (!GetParam().change(held, changed)) {
+        GTEST_SKIP() << "no symbolic links here";
+    }
+    fs::last_write_time(held, time + GetParam().apart);
+
+    runExport(window);
+
+    EXPECT_EQ(window.logLines()[4], "ok");
+    EXPECT_EQ(window.panels[3], "Progress: 100%");
+    EXPECT_EQ(readFile(held), GetParam().copied ? bytes : changed);
+    EXPECT_EQ(fs::last_write_time(held), GetParam().copied ? time : time + GetParam().apart);
+    EXPECT_FALSE(fs::is_symlink(held));
+}
+
+bool rewrite(const fs::path& held, const std::string& bytes)
+{
+    writeFile(held, bytes);
+    return true;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Changes, ReexportTest,
+    testing::Values(
+        ReexportCase{"Unchanged", [](const fs::path&, std::string&) { return true; }, false},
+        ReexportCase{"OtherSize",
+                     [](const fs::path& held, std::string& bytes) {
+                         return rewrite(held, bytes += "x");
+                     }},
+        ReexportCase{"OtherTime", [](const fs::path&, std::string&) { return true; }, true,
+                     std::chrono::seconds(3)},
+        ReexportCase{"OtherFirstByte",
+                     [](const fs::path& held, std::string& bytes) {
+                         bytes.front() = '?';
+                         return rewrite(held, bytes);
+                     }},
+        ReexportCase{"OtherLastByte",
+                     [](const fs::path& held, std::string& bytes) {
+                         bytes.back() = '?';
+                         return rewrite(held, bytes);
+                     }},
+        ReexportCase{"UsersFileOfThatSize",
+                     [](const fs::path& held, std::string& bytes) {
+                         return rewrite(held, bytes = test::patterned("mine", bytes.size()));
+                     }},
+        ReexportCase{"LinkToAnEqualFile",
+                     [](const fs::path& held, std::string&) {
+                         std::error_code error;
+                         fs::rename(held, held.parent_path().parent_path() / "equal.mp3");
+                         fs::create_symlink("../equal.mp3", held, error);
+                         return !error;
+                     }}),
+    test::CaseName());
+
+TEST_F(ExportRunTest, UnchangedFileLeftAloneStillTakesItsNameFromASecondSource)
+{
+    fs::create_directory(dir.path() / "music/other");
+    const std::string first = song("a.mp3", "first");
+    const std::string second = song("other/a.mp3", "second");
+    playlist({first});
+    runExport(window);
+    playlist({first, second});
+    runExport(window);
+    EXPECT_EQ(window.logLines(), join({{""},
+                                       entry(first, exported("a.mp3"), "ok"),
+                                       entry(second, exported("a (2).mp3"), "ok"),
+                                       {"All files copied!"}}));
+    EXPECT_EQ(readFile(dir.path() / "export/a (2).mp3"), "second");
 }
 
 } // namespace
