@@ -410,7 +410,6 @@ TEST_F(ExportRunTest, OverlongEntryIsAnErrorAndNothingIsCopied)
     EXPECT_EQ(log[9], "ok");
 }
 
-
 TEST_F(ExportRunTest, TargetEmptiedDuringTheRunWritesNothingMore)
 {
     const std::string a = song("a.mp3");
