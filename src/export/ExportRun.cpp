@@ -217,6 +217,8 @@ private:
         const std::string folder = window_.pathTo();
         const auto destination =
             folder == recordedFolder ? recorded : written_.resolve(folder, name, source);
+        // A line cut short names no real file (copying what is left of it could
+        // pick up an unrelated one), and an empty target box no real place.
         const std::optional<std::uint64_t> size =
             truncatedLine || folder.empty() ? std::nullopt : copy(source, destination.path);
         if (size) {
@@ -229,10 +231,9 @@ private:
         return ok ? std::optional<Arrival>({checkedFolder, checked}) : std::nullopt;
     }
 
-    // Copies source to destination unless it already holds the copy, which an
+    // Copies source to destination unless it already holds the copy, as an
     // export made again over an earlier one finds for every unchanged file;
-    // the size written or found. A line cut short (truncated) names no real
-    // file, and an empty target folder no real place: neither is copied.
+    // the size written or found.
     std::optional<std::uint64_t> copy(const std::string& source, const std::string& destination)
     {
         if (const std::optional<std::uint64_t> held = heldCopySize(source, destination)) {

@@ -449,13 +449,14 @@ TEST_P(ReexportTest, CopiesOnlyWhatChanged)
     runExport(window);
     const fs::path held = target() / "a.mp3";
     const std::string changed = GetParam().change(bytes);
-    writeFile(GetParam().link ? dir.path() / "equal.mp3" : held, changed);
+    const fs::path changedFile = GetParam().link ? dir.path() / "equal.mp3" : held;
+    writeFile(changedFile, changed);
+    fs::last_write_time(changedFile, time + std::chrono::seconds(GetParam().apart));
     std::error_code error;
     if (GetParam().link) {
         fs::remove(held);
-        fs::create_symlink("../equal.mp3", held, error);
+        fs::create_symlink(fs::path("..") / "equal.mp3", held, error);
     }
-    fs::last_write_time(held, time + std::chrono::seconds(GetParam().apart));
     const auto listTime = fs::last_write_time(target() / "list.m3u8") - std::chrono::hours(1);
     fs::last_write_time(target() / "list.m3u8", listTime);
 
