@@ -49,7 +49,7 @@ void RunDisplay::setProgressValue(int value)
 
 void RunDisplay::processEvents()
 {
-    const HeldDisplay::Yield yielding(held_);
+    const HeldDisplay::LetThrough yielding(held_);
     QCoreApplication::processEvents();
 }
 

@@ -202,12 +202,12 @@ void frmPlaylistExporter::Form_Load()
 
 void frmPlaylistExporter::cmbLang_Click()
 {
-    commands_.run([this] { commands_.applyShownLanguage(); });
+    commands_.applyShownLanguage();
 }
 
 void frmPlaylistExporter::cmbLang_KeyUp()
 {
-    commands_.run([this] { commands_.applyShownLanguage(); });
+    commands_.applyShownLanguage();
 }
 
 void frmPlaylistExporter::cmdCancel_Click()
@@ -217,22 +217,20 @@ void frmPlaylistExporter::cmdCancel_Click()
 
 void frmPlaylistExporter::cmdSave_Click()
 {
-    commands_.run([this] {
-        commands_.save([this] {
-            const RunDisplay::Run run(*display_);
-            runExport(*this);
-        });
+    commands_.save([this] {
+        const RunDisplay::Run run(*display_);
+        runExport(*this);
     });
 }
 
 void frmPlaylistExporter::cmdSearch_Click()
 {
-    commands_.run([this] { commands_.choosePlaylist(); });
+    commands_.choosePlaylist();
 }
 
 void frmPlaylistExporter::cmdSearch2_Click()
 {
-    commands_.run([this] { commands_.chooseTargetFolder(); });
+    commands_.chooseTargetFolder();
 }
 
 void frmPlaylistExporter::txtPlaylist_Change()

@@ -37,11 +37,11 @@ HeldDisplay::Run::~Run()
     --display_.runDepth_;
 }
 
-HeldDisplay::Yield::Yield(HeldDisplay& display)
+HeldDisplay::LetThrough::LetThrough(HeldDisplay& display)
     : display_(display), wasHolding_(std::exchange(display.holding_, false))
 {}
 
-HeldDisplay::Yield::~Yield()
+HeldDisplay::LetThrough::~LetThrough()
 {
     display_.holding_ = wasHolding_;
 }

@@ -50,12 +50,12 @@ public:
     };
 
     // While it lives, the run lets events through and writes go through at once.
-    class Yield {
+    class LetThrough {
     public:
-        explicit Yield(HeldDisplay& display);
-        ~Yield();
-        Yield(const Yield&) = delete;
-        Yield& operator=(const Yield&) = delete;
+        explicit LetThrough(HeldDisplay& display);
+        ~LetThrough();
+        LetThrough(const LetThrough&) = delete;
+        LetThrough& operator=(const LetThrough&) = delete;
 
     private:
         HeldDisplay& display_;

@@ -30,24 +30,30 @@ void WindowCommands::run(const std::function<void()>& command)
 
 void WindowCommands::applyShownLanguage()
 {
-    ApplyLanguage(controls_.shownLanguage(), language_);
-    controls_.languageApplied();
+    run([this] {
+        ApplyLanguage(controls_.shownLanguage(), language_);
+        controls_.languageApplied();
+    });
 }
 
 void WindowCommands::choosePlaylist()
 {
-    const std::string chosen = dialogs_.choosePlaylist();
-    if (!chosen.empty()) {
-        controls_.setPathFrom(chosen);
-    }
+    run([this] {
+        const std::string chosen = dialogs_.choosePlaylist();
+        if (!chosen.empty()) {
+            controls_.setPathFrom(chosen);
+        }
+    });
 }
 
 void WindowCommands::chooseTargetFolder()
 {
-    const std::string chosen = dialogs_.browseFolder(folderPrompt, {});
-    if (!chosen.empty()) {
-        controls_.setPathTo(chosen);
-    }
+    run([this] {
+        const std::string chosen = dialogs_.browseFolder(folderPrompt, {});
+        if (!chosen.empty()) {
+            controls_.setPathTo(chosen);
+        }
+    });
 }
 
 void WindowCommands::save(const std::function<void()>& exportRun)
@@ -61,9 +67,11 @@ void WindowCommands::save(const std::function<void()>& exportRun)
             }
         }
     };
-    ++runDepth_;
-    const RunEnd runEnd{*this};
-    exportRun();
+    run([this, &exportRun] {
+        ++runDepth_;
+        const RunEnd runEnd{*this};
+        exportRun();
+    });
 }
 
 bool WindowCommands::mayClose()

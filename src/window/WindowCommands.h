@@ -27,16 +27,13 @@ protected:
 };
 
 // What the window's commands do, for both windows: each window's handler
-// (cmdSave_Click, cmbLang_Click, ...) hands over to one of these.
+// (cmdSave_Click, cmbLang_Click, ...) hands over to one of these. An error
+// that escapes a command is shown in a message box, and the program goes on.
 class WindowCommands {
 public:
     WindowCommands(CommandControls& controls, LanguageWindow& language, Dialogs dialogs);
 
     void setDialogs(Dialogs dialogs);
-
-    // Runs a command; an error that escapes it is shown in a message box, and
-    // the program goes on.
-    void run(const std::function<void()>& command);
 
     // cmbLang Click and KeyUp: the language the list shows.
     void applyShownLanguage();
@@ -58,6 +55,8 @@ public:
     [[nodiscard]] bool cancelRequested() const { return CancelRequested || closePending_; }
 
 private:
+    void run(const std::function<void()>& command);
+
     CommandControls& controls_;
     LanguageWindow& language_;
     Dialogs dialogs_;
