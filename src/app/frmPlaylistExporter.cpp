@@ -1,5 +1,6 @@
 #include "frmPlaylistExporter.h"
 
+#include "DesignedControls.h"
 #include "ExportRun.h"
 #include "RunDisplay.h"
 #include "SystemDialogs.h"
@@ -22,33 +23,6 @@
 #include <cmath>
 
 namespace tunecrate {
-namespace {
-
-QString qText(std::string_view text)
-{
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-// Qt's logical pixels are 96-dpi pixels that it scales for the screen, so the
-// layout keeps its proportions on high-DPI screens.
-QRect qRect(const TwipsRect& twips)
-{
-    const PixelRect pixels = pixelsFromTwips(twips);
-    return {pixels.left, pixels.top, pixels.width, pixels.height};
-}
-
-QLabel* makePanel(QStatusBar* bar, int panel)
-{
-    auto* label = new QLabel(qText(panelDesignTexts.at(static_cast<std::size_t>(panel - 1))), bar);
-    label->setObjectName(QStringLiteral("panel%1").arg(panel));
-    label->setTextFormat(Qt::PlainText);
-    label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    return label;
-}
-
-} // namespace
-
 frmPlaylistExporter::frmPlaylistExporter(QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowCloseButtonHint),
@@ -69,13 +43,13 @@ void frmPlaylistExporter::setDialogs(Dialogs dialogs)
 void frmPlaylistExporter::buildControls()
 {
     setWindowTitle(QString::fromUtf8(windowCaption));
-    setFixedSize(qRect(clientTwips).size());
+    setFixedSize(designedRect(clientTwips).size());
     setWindowIconFromResources();
 
     // Created in tab order, which is also the order Tab walks.
     QWidget* previous = nullptr;
     for (const ControlDesign& design : designedControls) {
-        QWidget* control = makeControl(design);
+        QWidget* control = makeDesignedControl(*this, design);
         if (control->focusPolicy() != Qt::NoFocus) {
             if (previous != nullptr) {
                 QWidget::setTabOrder(previous, control);
@@ -97,7 +71,7 @@ void frmPlaylistExporter::buildControls()
 
     // Panel 1 takes what the others leave, panel 2 fits its text, panel 3 keeps its width.
     for (int panel = 1; panel <= 3; ++panel) {
-        panels_.at(static_cast<std::size_t>(panel - 1)) = makePanel(stbStatus, panel);
+        panels_.at(static_cast<std::size_t>(panel - 1)) = makeDesignedPanel(*stbStatus, panel);
     }
     panels_[0]->setMinimumWidth(pixelsFromTwips(panelMinimumTwips));
     panels_[0]->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
@@ -123,61 +97,10 @@ void frmPlaylistExporter::buildControls()
     }
 }
 
-QWidget* frmPlaylistExporter::makeControl(const ControlDesign& design)
-{
-    QWidget* control = nullptr;
-    switch (design.kind) {
-    case ControlKind::Button:
-        control = new QPushButton(qText(design.text), this);
-        break;
-    case ControlKind::TextBox:
-        control = new QLineEdit(this);
-        break;
-    case ControlKind::LogBox: {
-        auto* box = new QPlainTextEdit(this);
-        box->setLineWrapMode(QPlainTextEdit::NoWrap);
-        box->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-        box->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-        box->setTabChangesFocus(true);
-        // A long run would otherwise keep every addition for undo.
-        box->setUndoRedoEnabled(false);
-        control = box;
-        break;
-    }
-    case ControlKind::LanguageList: {
-        auto* list = new QComboBox(this);
-        for (const std::string_view item : languageItems) {
-            list->addItem(qText(item));
-        }
-        list->setCurrentIndex(-1);
-        control = list;
-        break;
-    }
-    case ControlKind::ProgressBar: {
-        auto* bar = new QProgressBar(this);
-        bar->setRange(0, 100);
-        bar->setValue(0);
-        bar->setTextVisible(false);
-        bar->setFocusPolicy(Qt::NoFocus);
-        control = bar;
-        break;
-    }
-    case ControlKind::StatusBar: {
-        auto* bar = new QStatusBar(this);
-        bar->setSizeGripEnabled(false);
-        bar->setFocusPolicy(Qt::NoFocus);
-        control = bar;
-        break;
-    }
-    }
-    control->setObjectName(qText(design.name));
-    control->setGeometry(qRect(design.twips));
-    return control;
-}
-
 template <class Control> Control* frmPlaylistExporter::designed(std::string_view name) const
 {
-    return findChild<Control*>(qText(name), Qt::FindDirectChildrenOnly);
+    return findChild<Control*>(QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size())),
+                               Qt::FindDirectChildrenOnly);
 }
 
 void frmPlaylistExporter::setWindowIconFromResources()
@@ -281,7 +204,7 @@ void frmPlaylistExporter::appendToLogBox(std::string_view piece)
 {
     QTextCursor end(txtPlaylist->document());
     end.movePosition(QTextCursor::End);
-    end.insertText(qText(piece));
+    end.insertText(QString::fromUtf8(piece.data(), static_cast<qsizetype>(piece.size())));
 }
 
 void frmPlaylistExporter::showPanelText(int panel, const std::string& text)

@@ -68,7 +68,6 @@ protected:
 
 private:
     void buildControls();
-    QWidget* makeControl(const ControlDesign& design);
     template <class Control> Control* designed(std::string_view name) const;
     void setWindowIconFromResources();
     void Form_Load();
