@@ -3,8 +3,8 @@
 // RUN_EXPORT is the core-only runner (tunecrate-run-export); WINDOW_EXPORT, when
 // given, runs the same export through the real window offscreen, and
 // EARLIER_WINDOW_EXPORT through an earlier build of that window, so that the
-// two are compared in the same rounds. TUNECRATE_BENCH_CASES (say "1" or "0 1")
-// runs only the cases it names. Every figure is a ratio of runs made side by
+// two are compared in the same rounds. TUNECRATE_BENCH_CASES (say "0 1") runs
+// only the parts it names. Every figure is a ratio of runs made side by
 // side, alternating, in this one process.
 
 #include <algorithm>
@@ -121,11 +121,42 @@ struct Contender {
 };
 
 // A program that takes a playlist and a target folder: the core or the window.
-Contender exporter(std::string name, std::string program, std::string playlist)
+// options follow the two.
+Contender exporter(std::string name, std::string program, std::string playlist,
+                   std::vector<std::string> options = {})
 {
     return {std::move(name),
-            [program = std::move(program), playlist = std::move(playlist)](const fs::path& target) {
-                return std::vector<std::string>{program, playlist, target.string()};
+            [program = std::move(program), playlist = std::move(playlist),
+             options = std::move(options)](const fs::path& target) {
+                std::vector<std::string> command{program, playlist, target.string()};
+                command.insert(command.end(), options.begin(), options.end());
+                return command;
+            },
+            {}};
+}
+
+// The core exporting again, into the same folder every time, over an export
+// made once before the first round.
+Contender exporterAgain(std::string name, const std::string& program, std::string playlist,
+                        const fs::path& folder)
+{
+    fs::create_directories(folder);
+    run({program, playlist, folder.string()});
+    return {std::move(name),
+            [program, playlist = std::move(playlist), folder](const fs::path&) {
+                return std::vector<std::string>{program, playlist, folder.string()};
+            },
+            {}};
+}
+
+// cp copying the files that list names, one a line, in one process.
+Contender cpFrom(const std::string& list)
+{
+    return {"cp",
+            [list](const fs::path& target) {
+                return std::vector<std::string>{"sh", "-c",
+                                                "xargs -a \"$0\" -d '\\n' -s 1000000 cp -t \"$1\"",
+                                                list, target.string()};
             },
             {}};
 }
@@ -173,6 +204,16 @@ std::size_t filesIn(const fs::path& folder)
         std::distance(fs::directory_iterator(folder), fs::directory_iterator()));
 }
 
+// Ends the bench when folder does not hold that many files.
+void expectFiles(const fs::path& folder, std::size_t count)
+{
+    if (filesIn(folder) != count) {
+        std::fprintf(stderr, "bench: %s holds %zu files, not %zu\n", folder.c_str(),
+                     filesIn(folder), count);
+        std::exit(1);
+    }
+}
+
 // Runs each contender once per round, rotating who goes first. With
 // expectedFiles, a run that did not leave that many files fails the bench.
 void alternate(std::vector<Contender>& contenders, int rounds, Outputs& outputs,
@@ -183,26 +224,37 @@ void alternate(std::vector<Contender>& contenders, int rounds, Outputs& outputs,
             auto& contender = contenders[(k + static_cast<std::size_t>(round)) % contenders.size()];
             const fs::path target = outputs.next();
             contender.times.push_back(run(contender.command(target)).seconds);
-            if (expectedFiles > 0 && filesIn(target) != expectedFiles) {
-                std::fprintf(stderr, "bench: %s left %zu files, not %zu\n", contender.name.c_str(),
-                             filesIn(target), expectedFiles);
-                std::exit(1);
+            if (expectedFiles > 0) {
+                expectFiles(target, expectedFiles);
             }
             outputs.done(target);
         }
     }
 }
 
-// Whether TUNECRATE_BENCH_CASES, when set, names the case.
-bool caseChosen(int number)
+// An export made again (first) and its base (second) taking turns: their
+// medians, once the folder exported again still holds its 10,000 files.
+std::pair<double, double> againBesideBase(std::vector<Contender>& pair, int rounds,
+                                          Outputs& outputs, const fs::path& again)
+{
+    settle();
+    alternate(pair, rounds, outputs);
+    expectFiles(again, 10000);
+    return {median(pair[0].times), median(pair[1].times)};
+}
+
+// Whether TUNECRATE_BENCH_CASES, when set, names the part: a case's number, or
+// for case 1's longer parts, which go with it, "1p" (playlist beside) and "1a"
+// (exported again).
+bool caseChosen(std::string_view part)
 {
     const char* chosen = std::getenv("TUNECRATE_BENCH_CASES");
     if (chosen == nullptr || *chosen == '\0') {
         return true;
     }
     std::istringstream words(chosen);
-    for (int word = 0; words >> word;) {
-        if (word == number) {
+    for (std::string word; words >> word;) {
+        if (word == part) {
             return true;
         }
     }
@@ -229,7 +281,7 @@ int main(int argc, char** argv)
 
     // 0. Reading alone: 1,000,000 comment lines, nothing to copy, beside wc -l;
     // once with CR LF line ends and once with LF alone, as most playlists have.
-    if (caseChosen(0)) {
+    if (caseChosen("0")) {
         const fs::path source = work / "c0";
         fs::create_directories(source);
         for (const std::string_view lineEnd : {"\r\n", "\n"}) {
@@ -262,7 +314,7 @@ int main(int argc, char** argv)
     }
 
     // 1. 10,000 files of 4 KiB from an extended M3U.
-    if (caseChosen(1)) {
+    if (caseChosen("1")) {
         const fs::path source = work / "c1";
         fs::create_directories(source / "s");
         std::ofstream list(source / "list.m3u", std::ios::binary);
@@ -286,15 +338,7 @@ int main(int argc, char** argv)
         const std::string listPath = (source / "list.m3u").string();
         const std::string listLfPath = (source / "list-lf.m3u").string();
         const std::string filesPath = (source / "files.txt").string();
-        std::vector<Contender> contenders{
-            exporter("core", runExport, listPath),
-            {"cp",
-             [&](const fs::path& target) {
-                 return std::vector<std::string>{"sh", "-c",
-                                                 "xargs -a \"$0\" -d '\\n' -s 1000000 cp -t \"$1\"",
-                                                 filesPath, target.string()};
-             },
-             {}}};
+        std::vector<Contender> contenders{exporter("core", runExport, listPath), cpFrom(filesPath)};
         contenders.push_back(exporter("core LF", runExport, listLfPath));
         if (!windowExport.empty()) {
             contenders.push_back(exporter("window", windowExport, listPath));
@@ -327,10 +371,68 @@ int main(int argc, char** argv)
                         "%.3f s | %.2f × cp (%.2f × core) | |\n",
                         rounds, earlier, cp, earlier / cp, earlier / core);
         }
+
+        if (caseChosen("1p")) {
+            // The same export with the box for the playlist beside the copies
+            // checked, and without.
+            std::vector<Contender> withPlaylist{
+                exporter("core", runExport, listPath),
+                exporter("core with playlist", runExport, listPath, {"--with-playlist"})};
+            alternate(withPlaylist, rounds, outputs);
+            const double plain = median(withPlaylist[0].times);
+            const double checked = median(withPlaylist[1].times);
+            std::printf(
+                "| 1 | 10,000 × 4 KiB, core, playlist written beside, median of %d | %.3f s | "
+                "%.3f s (without) | %.2f × without | ≤ 1.05 |\n",
+                rounds, checked, plain, checked / plain);
+        }
+
+        if (caseChosen("1a")) {
+            // Exported again over an unchanged first export: every file is of the
+            // same size, so each one's name is checked against the folder.
+            const int againRounds = 3;
+            std::vector<Contender> again{
+                exporterAgain("core again", runExport, listPath, source / "again"),
+                exporter("core", runExport, listPath)};
+            const auto [second, first] =
+                againBesideBase(again, againRounds, outputs, source / "again");
+            std::printf("| 1 | 10,000 × 4 KiB, one size, exported again unchanged, median of %d | "
+                        "%.3f s | %.3f s (first export) | %.2f × first | ≤ 1.2 |\n",
+                        againRounds, second, first, second / first);
+        }
+    }
+
+    // 1 again: 10,000 files of as many sizes (4 KiB and up), exported again
+    // over an unchanged first export, beside cp copying them afresh.
+    if (caseChosen("1a")) {
+        const fs::path source = work / "c1b";
+        fs::create_directories(source / "s");
+        std::ofstream list(source / "list.m3u", std::ios::binary);
+        std::ofstream files(source / "files.txt", std::ios::binary);
+        list << "#EXTM3U\r\n";
+        for (int i = 0; i < 10000; ++i) {
+            const fs::path song = source / "s" / ("song" + std::to_string(i) + ".mp3");
+            writeBytes(song, 4096 + static_cast<std::size_t>(i), static_cast<char>('a' + i % 26));
+            list << "#EXTINF:200,Artist " << i << " - Title " << i << "\r\n"
+                 << song.string() << "\r\n";
+            files << song.string() << "\n";
+        }
+        list.close();
+        files.close();
+        std::vector<Contender> contenders{exporterAgain("core again", runExport,
+                                                        (source / "list.m3u").string(),
+                                                        source / "again"),
+                                          cpFrom((source / "files.txt").string())};
+        Outputs outputs(source / "out", false);
+        const int rounds = 7;
+        const auto [again, cp] = againBesideBase(contenders, rounds, outputs, source / "again");
+        std::printf("| 1 | 10,000 × 4 to 14 KiB, core, exported again unchanged, median of %d | "
+                    "%.3f s | %.3f s | %.2f × cp | ≤ 0.5 |\n",
+                    rounds, again, cp, again / cp);
     }
 
     // 2. One 512 MiB file, progress reporting on.
-    if (caseChosen(2)) {
+    if (caseChosen("2")) {
         const fs::path source = work / "c2";
         fs::create_directories(source);
         writeBytes(source / "big.mp3", std::size_t{512} << 20, 'b');
@@ -361,7 +463,7 @@ int main(int argc, char** argv)
     // own, so that every size does the same kind of work per line (replacing
     // files instead of writing new ones costs several times as much). The
     // start-up of a run, timed on a playlist of one line, is taken off first.
-    if (caseChosen(3) || caseChosen(4)) {
+    if (caseChosen("3") || caseChosen("4")) {
         const fs::path source = work / "c3";
         fs::create_directories(source / "s");
         const auto tiny = [&](long number) {
