@@ -6,6 +6,7 @@
 #include "SystemDialogs.h"
 #include "ToolWindow.h"
 
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QFile>
@@ -60,6 +61,7 @@ void frmPlaylistExporter::buildControls()
     cmdSearch = designed<QPushButton>("cmdSearch");
     txtPlaylist = designed<QPlainTextEdit>("txtPlaylist");
     txtPathfrom = designed<QLineEdit>("txtPathfrom");
+    chkPlaylist = designed<QCheckBox>("chkPlaylist");
     cmdSave = designed<QPushButton>("cmdSave");
     txtPathto = designed<QLineEdit>("txtPathto");
     cmdSearch2 = designed<QPushButton>("cmdSearch2");
@@ -255,6 +257,11 @@ std::string frmPlaylistExporter::pathTo() const
     return txtPathto->text().toStdString();
 }
 
+bool frmPlaylistExporter::withPlaylist() const
+{
+    return chkPlaylist->isChecked();
+}
+
 void frmPlaylistExporter::setLog(const std::string& text)
 {
     display_->held().setLog(text);
@@ -297,7 +304,7 @@ void frmPlaylistExporter::processEvents()
 
 void frmPlaylistExporter::setButtonCaption(Button button, const std::string& caption)
 {
-    QPushButton* target = nullptr;
+    QAbstractButton* target = nullptr;
     switch (button) {
     case Button::Search:
         target = cmdSearch;
@@ -310,6 +317,9 @@ void frmPlaylistExporter::setButtonCaption(Button button, const std::string& cap
         break;
     case Button::Cancel:
         target = cmdCancel;
+        break;
+    case Button::WithPlaylist:
+        target = chkPlaylist;
         break;
     }
     target->setText(QString::fromStdString(caption));

@@ -12,6 +12,7 @@
 #include <string>
 #include <string_view>
 
+class QCheckBox;
 class QComboBox;
 class QLabel;
 class QLineEdit;
@@ -49,6 +50,7 @@ public:
 
     [[nodiscard]] std::string pathFrom() const override;
     [[nodiscard]] std::string pathTo() const override;
+    [[nodiscard]] bool withPlaylist() const override;
     void setLog(const std::string& text) override;
     void appendLog(std::string_view piece) override;
     void setPanelText(int panel, const std::string& text) override;
@@ -96,6 +98,7 @@ private:
     QPushButton* cmdSearch = nullptr;
     QPlainTextEdit* txtPlaylist = nullptr;
     QLineEdit* txtPathfrom = nullptr;
+    QCheckBox* chkPlaylist = nullptr;
     QPushButton* cmdSave = nullptr;
     QLineEdit* txtPathto = nullptr;
     QPushButton* cmdSearch2 = nullptr;

@@ -14,6 +14,7 @@ const InterfaceStrings english{
     .strFile = "File",
     .strFilename = "Filename",
     .strProgress = "Progress",
+    .strWithPlaylist = "With playlist",
 };
 
 const InterfaceStrings german{
@@ -27,6 +28,7 @@ const InterfaceStrings german{
     .strFile = "Datei",
     .strFilename = "Dateiname",
     .strProgress = "Fortschritt",
+    .strWithPlaylist = "Mit Playlist",
 };
 
 InterfaceStrings current;
@@ -49,6 +51,7 @@ void ApplyLanguage(std::string_view sLanguage, LanguageWindow& window)
     window.setPanelText(1, current.strFile + ": ");
     window.setPanelText(2, current.strFilename + ": ");
     window.setPanelText(3, current.strProgress + ": ");
+    window.setButtonCaption(Button::WithPlaylist, current.strWithPlaylist);
 }
 
 } // namespace tunecrate

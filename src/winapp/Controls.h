@@ -79,6 +79,13 @@ public:
     using Control::Control;
 };
 
+class CheckBox : public Control {
+public:
+    using Control::Control;
+
+    [[nodiscard]] bool checked() const { return send(BM_GETCHECK) == BST_CHECKED; }
+};
+
 class ComboBox : public Control {
 public:
     using Control::Control;

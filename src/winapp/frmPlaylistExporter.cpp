@@ -13,9 +13,9 @@ namespace tunecrate::win32 {
 frmPlaylistExporter::frmPlaylistExporter(HINSTANCE instance)
     : built_(build(instance)), cmdSearch(designed("cmdSearch")),
       txtPlaylist(designed("txtPlaylist")), txtPathfrom(designed("txtPathfrom")),
-      cmdSave(designed("cmdSave")), txtPathto(designed("txtPathto")),
-      cmdSearch2(designed("cmdSearch2")), cmbLang(designed("cmbLang")),
-      cmdCancel(designed("cmdCancel")), pgbCopy(designed("pgbCopy")),
+      chkPlaylist(designed("chkPlaylist")), cmdSave(designed("cmdSave")),
+      txtPathto(designed("txtPathto")), cmdSearch2(designed("cmdSearch2")),
+      cmbLang(designed("cmbLang")), cmdCancel(designed("cmdCancel")), pgbCopy(designed("pgbCopy")),
       stbStatus(designed("stbStatus")), layout_(handle(), stbStatus, cmbLang),
       display_(*this, pgbCopy, *this), commands_(*this, *this, systemDialogs(handle()))
 {
@@ -190,6 +190,11 @@ std::string frmPlaylistExporter::pathTo() const
     return txtPathto.text();
 }
 
+bool frmPlaylistExporter::withPlaylist() const
+{
+    return chkPlaylist.checked();
+}
+
 void frmPlaylistExporter::setLog(const std::string& text)
 {
     display_.held().setLog(text);
@@ -244,6 +249,9 @@ void frmPlaylistExporter::setButtonCaption(Button button, const std::string& cap
         break;
     case Button::Cancel:
         cmdCancel.setText(caption);
+        break;
+    case Button::WithPlaylist:
+        chkPlaylist.setText(caption);
         break;
     }
 }

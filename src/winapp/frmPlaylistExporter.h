@@ -39,6 +39,7 @@ public:
 
     [[nodiscard]] std::string pathFrom() const override;
     [[nodiscard]] std::string pathTo() const override;
+    [[nodiscard]] bool withPlaylist() const override;
     void setLog(const std::string& text) override;
     void appendLog(std::string_view piece) override;
     void setPanelText(int panel, const std::string& text) override;
@@ -87,6 +88,7 @@ private:
     PushButton cmdSearch;
     Edit txtPlaylist;
     Edit txtPathfrom;
+    CheckBox chkPlaylist;
     PushButton cmdSave;
     Edit txtPathto;
     PushButton cmdSearch2;

@@ -2,6 +2,7 @@
 #include "frmPlaylistExporter.h"
 
 #include <QAbstractItemView>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -16,14 +17,14 @@ using namespace tunecrate::test;
 namespace {
 
 const QStringList englishTexts{
-    QStringLiteral("Search"),     QStringLiteral("Search"), QStringLiteral("Save"),
-    QStringLiteral("Cancel"),     QStringLiteral("File: "), QStringLiteral("Filename: "),
-    QStringLiteral("Progress: "),
+    QStringLiteral("Search"),     QStringLiteral("Search"),        QStringLiteral("Save"),
+    QStringLiteral("Cancel"),     QStringLiteral("File: "),        QStringLiteral("Filename: "),
+    QStringLiteral("Progress: "), QStringLiteral("With playlist"),
 };
 const QStringList germanTexts{
-    QStringLiteral("Durchsuchen"),   QStringLiteral("Durchsuchen"), QStringLiteral("Speichern"),
-    QStringLiteral("Abbrechen"),     QStringLiteral("Datei: "),     QStringLiteral("Dateiname: "),
-    QStringLiteral("Fortschritt: "),
+    QStringLiteral("Durchsuchen"),   QStringLiteral("Durchsuchen"),  QStringLiteral("Speichern"),
+    QStringLiteral("Abbrechen"),     QStringLiteral("Datei: "),      QStringLiteral("Dateiname: "),
+    QStringLiteral("Fortschritt: "), QStringLiteral("Mit Playlist"),
 };
 
 } // namespace
@@ -40,7 +41,8 @@ private:
     QPlainTextEdit* txtPlaylist() const { return control<QPlainTextEdit>(*window, "txtPlaylist"); }
     QPushButton* button(const char* name) const { return control<QPushButton>(*window, name); }
 
-    // The seven texts the language sets: four captions, three panel labels.
+    // The texts the language sets: four captions, three panel labels and the
+    // check box's caption, which must fit beside its box.
     QStringList languageTexts() const
     {
         QStringList texts;
@@ -50,6 +52,9 @@ private:
         for (const char* name : {"panel1", "panel2", "panel3"}) {
             texts.append(control<QLabel>(*window, name)->text());
         }
+        const auto* box = control<QCheckBox>(*window, "chkPlaylist");
+        texts.append(box->sizeHint().width() <= box->width() ? box->text()
+                                                             : QStringLiteral("cut off"));
         return texts;
     }
 
