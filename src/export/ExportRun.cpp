@@ -6,6 +6,7 @@
 #include "LineReader.h"
 #include "Paths.h"
 #include "Playlist.h"
+#include "TemporarySweep.h"
 #include "WrittenDestinations.h"
 
 #include <cstdint>
@@ -195,6 +196,7 @@ private:
         const std::string folder = window_.pathTo();
         const auto destination =
             folder == recordedFolder ? recorded : written_.resolve(folder, name, source);
+        sweep_.sweepOnce(folder);
         // A line cut short names no real file; copying what is left of it could
         // pick up an unrelated one.
         std::uint64_t size = 0;
@@ -221,6 +223,7 @@ private:
 
     ExportWindow& window_;
     WrittenDestinations written_;
+    TemporarySweep sweep_;
 };
 
 } // namespace

@@ -34,6 +34,14 @@ inline constexpr std::string_view temporaryPrefix = ".tunecrate-";
            ".part";
 }
 
+// Removes file, a temporary that a copy which never finished may have left
+// (its run killed, the stick pulled out). A copy under way keeps its temporary
+// locked until it has its final name (POSIX: flock; Windows: open, or held by
+// the system copy, without delete sharing), on this machine or another sharing
+// the folder; only a regular file that can be locked is removed, and whatever
+// cannot be judged stays.
+void removeAbandonedTemporary(const std::filesystem::path& file);
+
 // The size of the file that path reaches now, a symbolic link itself rather
 // than its target; nothing when no file is there.
 [[nodiscard]] std::optional<std::uint64_t> entrySize(const std::filesystem::path& path);

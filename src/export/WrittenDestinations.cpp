@@ -7,7 +7,6 @@
 #include <cstdint>
 #include <filesystem>
 #include <system_error>
-#include <unordered_set>
 
 namespace tunecrate {
 namespace {
@@ -27,17 +26,6 @@ std::uint64_t fingerprint(std::string_view path, std::uint64_t seed = 1469598103
 std::uint64_t pairKey(std::string_view plainPath, std::string_view source)
 {
     return fingerprint(source, fingerprint(plainPath) ^ 0x9E3779B97F4A7C15ull);
-}
-
-// 2^19 bits: 64 KiB, and a stray match for about one size in fifty after
-// 10,000 files.
-constexpr std::size_t sizeBitCount = std::size_t{1} << 19;
-
-std::size_t sizeBit(std::uint64_t size)
-{
-    size = (size ^ (size >> 30)) * 0xBF58476D1CE4E5B9ull;
-    size = (size ^ (size >> 27)) * 0x94D049BB133111EBull;
-    return (size ^ (size >> 31)) % sizeBitCount;
 }
 
 class SystemFileLookup final : public FileLookup {
@@ -107,10 +95,30 @@ bool WrittenDestinations::takenByOther(const std::string& folder, const std::str
     return reachesFileOfOther(folder, name, source);
 }
 
-bool WrittenDestinations::sizeWritten(std::uint64_t size) const
+bool WrittenDestinations::writtenFromOther(std::uint64_t size, std::uint64_t source) const
 {
-    const std::size_t bit = sizeBit(size);
-    return !sizeBits_.empty() && (sizeBits_[bit / 64] & (std::uint64_t{1} << (bit % 64))) != 0;
+    const auto sources = sourcesOfSize_.find(size);
+    return sources != sourcesOfSize_.end() &&
+           (sources->second.size() > 1 ||
+            (sources->second.size() == 1 && sources->second.begin()->first != source));
+}
+
+WrittenDestinations::Listing& WrittenDestinations::listing(const std::string& folder) const
+{
+    const auto [known, added] = listings_.try_emplace(folder);
+    Listing& listing = known->second;
+    if (added) {
+        for (std::string& name : lookup_.names(folder)) {
+            listing.paths.insert(fingerprint(pathFor(folder, name)));
+            listing.names.insert(std::move(name));
+        }
+        for (const auto& [path, written] : writtenAt_) {
+            if (!listing.paths.contains(path)) {
+                listing.unlisted[written.size][path] = written.source;
+            }
+        }
+    }
+    return listing;
 }
 
 bool WrittenDestinations::reachesFileOfOther(const std::string& folder, const std::string& name,
@@ -119,29 +127,21 @@ bool WrittenDestinations::reachesFileOfOther(const std::string& folder, const st
     if (writtenAt_.empty()) {
         return false;
     }
-    const auto size = lookup_.size(pathFor(folder, name));
-    if (!size || !sizeWritten(*size)) {
+    const std::string path = pathFor(folder, name);
+    const auto size = lookup_.size(path);
+    lastFoundEmpty_ = size ? std::nullopt : std::optional(fingerprint(path));
+    if (!size || !writtenFromOther(*size, source)) {
         return false;
     }
-    // The files of this run, from other sources, that the name may reach.
-    std::unordered_set<std::uint64_t> candidates;
-    for (const auto& [path, written] : writtenAt_) {
-        if (written.size == *size && written.source != source) {
-            candidates.insert(path);
-        }
+    const Listing& listed = listing(folder);
+    if (!listed.names.contains(name)) {
+        return true; // another spelling of a listed file, which may be one of this run
     }
-    if (candidates.empty()) {
-        return false;
-    }
-    const std::vector<std::string> listed = lookup_.names(folder);
-    if (std::find(listed.begin(), listed.end(), name) == listed.end()) {
-        return true; // another spelling of a listed file, which may be one of them
-    }
-    // A candidate the folder lists under its own spelling is not this entry.
-    for (const std::string& entry : listed) {
-        candidates.erase(fingerprint(pathFor(folder, entry)));
-    }
-    return !candidates.empty();
+    // A file of this run that the folder lists under its own spelling is not this entry.
+    const auto unlisted = listed.unlisted.find(*size);
+    return unlisted != listed.unlisted.end() &&
+           std::any_of(unlisted->second.begin(), unlisted->second.end(),
+                       [source](const auto& written) { return written.second != source; });
 }
 
 WrittenDestinations::Destination WrittenDestinations::resolve(const std::string& folder,
@@ -165,16 +165,49 @@ WrittenDestinations::Destination WrittenDestinations::resolve(const std::string&
     return {pathFor(folder, nameFor(bareName, number)), number};
 }
 
+void WrittenDestinations::forget(std::uint64_t path)
+{
+    const auto known = writtenAt_.find(path);
+    if (known == writtenAt_.end()) {
+        return;
+    }
+    const auto [source, size] = known->second;
+    auto& sources = sourcesOfSize_[size];
+    if (--sources[source] == 0) {
+        sources.erase(source);
+    }
+    for (auto& [folder, listing] : listings_) {
+        listing.unlisted[size].erase(path);
+    }
+    writtenAt_.erase(known);
+}
+
 void WrittenDestinations::remember(const std::string& folder, std::string_view bareName,
                                    std::string_view source, const Destination& written,
                                    std::uint64_t size)
 {
-    writtenAt_[fingerprint(written.path)] = {fingerprint(source), size};
-    if (sizeBits_.empty()) {
-        sizeBits_.resize(sizeBitCount / 64);
+    const std::uint64_t path = fingerprint(written.path);
+    const std::uint64_t sourceKey = fingerprint(source);
+    forget(path);
+    writtenAt_[path] = {sourceKey, size};
+    ++sourcesOfSize_[size][sourceKey];
+
+    const std::string name = nameFor(bareName, written.number);
+    if (const auto known = listings_.find(folder);
+        known != listings_.end() && !known->second.names.contains(name)) {
+        if (lastFoundEmpty_ == path) {
+            known->second.names.insert(name);
+            known->second.paths.insert(path);
+        } else {
+            listings_.erase(known);
+        }
     }
-    const std::size_t bit = sizeBit(size);
-    sizeBits_[bit / 64] |= std::uint64_t{1} << (bit % 64);
+    for (auto& [listedFolder, listing] : listings_) {
+        if (!listing.paths.contains(path)) {
+            listing.unlisted[size][path] = sourceKey;
+        }
+    }
+
     if (written.number > 1) {
         const std::string plainPath = pathFor(folder, bareName);
         numberOf_[pairKey(plainPath, source)] = written.number;

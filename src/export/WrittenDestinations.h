@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 namespace tunecrate {
@@ -42,10 +43,17 @@ public:
 // counts as taken. At worst an earlier run's file then gets a numbered
 // neighbour instead of being replaced; nothing this run wrote is lost.
 //
+// Each folder is listed once, when a name there first needs it, and the run
+// keeps that listing up to date with its own writes: a file it creates where
+// nothing was is added under its name, one it writes under a listed name
+// changes nothing. A file written under a name the listing lacks, over a file
+// already there, may be stored under either spelling, so the folder is listed
+// afresh when next needed. Names that others create during the run are missing
+// from the listing and therefore count as taken.
+//
 // Paths, sources and sizes are kept as 64-bit numbers, a few dozen bytes per
-// copied entry, and finding a free number costs the same however many share a
-// name. The folder is listed only for a name that reaches a file of a size this
-// run wrote.
+// copied entry besides the names of the listed folders, and each entry costs
+// the same however many files share its size or its name.
 class WrittenDestinations {
 public:
     struct Destination {
@@ -67,20 +75,32 @@ private:
                                     std::uint64_t source) const;
     [[nodiscard]] bool reachesFileOfOther(const std::string& folder, const std::string& name,
                                           std::uint64_t source) const;
-    [[nodiscard]] bool sizeWritten(std::uint64_t size) const;
+    [[nodiscard]] bool writtenFromOther(std::uint64_t size, std::uint64_t source) const;
 
     struct Written {
         std::uint64_t source = 0; // fingerprint
         std::uint64_t size = 0;
     };
+    using WrittenAt = std::unordered_map<std::uint64_t, std::uint64_t>; // path -> source
+
+    // What a folder lists, as far as the run knows.
+    struct Listing {
+        std::unordered_set<std::string> names;
+        std::unordered_set<std::uint64_t> paths;
+        // By size, the files of this run that the listing lacks under their own spelling.
+        std::unordered_map<std::uint64_t, WrittenAt> unlisted;
+    };
+    Listing& listing(const std::string& folder) const;
+    void forget(std::uint64_t path);
 
     const FileLookup& lookup_;
     std::unordered_map<std::uint64_t, Written> writtenAt_; // path -> what this run wrote there
-    // One bit for each size the run wrote (many sizes share a bit): most paths
-    // that reach a file of another size are let go without looking further.
-    std::vector<std::uint64_t> sizeBits_;
-    std::unordered_map<std::uint64_t, int> numberOf_;      // plain path and source -> number
-    std::unordered_map<std::uint64_t, int> highestNumber_; // plain path -> highest number
+    // size -> source -> how many paths this run wrote with it
+    std::unordered_map<std::uint64_t, std::unordered_map<std::uint64_t, int>> sourcesOfSize_;
+    mutable std::unordered_map<std::string, Listing> listings_; // folder -> listing
+    mutable std::optional<std::uint64_t> lastFoundEmpty_;       // path that last reached no file
+    std::unordered_map<std::uint64_t, int> numberOf_;           // plain path and source -> number
+    std::unordered_map<std::uint64_t, int> highestNumber_;      // plain path -> highest number
 };
 
 } // namespace tunecrate

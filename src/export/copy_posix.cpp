@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <string>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -45,7 +46,9 @@ private:
 // complete. Where the file system allows and no file of that name exists yet,
 // it has no name at all (O_TMPFILE) and appears in one step, so a killed run
 // leaves nothing behind. Otherwise it is a named temporary that is renamed
-// over the old file; a kill can leave that one, recognisable by its name.
+// over the old file; a kill can leave that one, recognisable by its name, and
+// the next run removes it unless it is locked, as a live copy keeps its own
+// from creation until after the rename.
 class NewFile {
 public:
     NewFile(const std::filesystem::path& folder, bool replacing, mode_t mode) : folder_(folder)
@@ -61,10 +64,16 @@ public:
                 ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, mode));
             return fd_.valid();
         });
+        if (fd_.valid()) {
+            lock();
+        }
     }
     ~NewFile()
     {
         fd_.close();
+        // Let go before the unlink: FUSE keeps a removed file that is still
+        // open under a hidden name.
+        lock_.close();
         if (!committed_ && !path_.empty()) {
             ::unlink(path_.c_str());
         }
@@ -90,9 +99,12 @@ public:
             }
             // A file of that name appeared while we copied (a second run, another
             // program): it is replaced like any file that was there before.
-            if (errno != EEXIST || !nameTemporary([this](const std::filesystem::path& name) {
-                    return linkTo(name);
-                })) {
+            if (errno != EEXIST) {
+                return false;
+            }
+            lock();
+            if (!nameTemporary(
+                    [this](const std::filesystem::path& name) { return linkTo(name); })) {
                 return false;
             }
         }
@@ -105,6 +117,17 @@ public:
     }
 
 private:
+    // Locks the file through a second descriptor of its own, which stays open
+    // after fd_ is closed and until the temporary has its final name or is
+    // gone. Where the file system has no locks, others' sweeps cannot lock it
+    // either and leave it alone.
+    void lock()
+    {
+        if (::flock(fd_.get(), LOCK_EX | LOCK_NB) == 0) {
+            lock_.reset(::fcntl(fd_.get(), F_DUPFD_CLOEXEC, 0));
+        }
+    }
+
     static bool procFdAvailable()
     {
         static const bool available = ::access("/proc/self/fd", X_OK) == 0;
@@ -157,6 +180,7 @@ private:
     std::filesystem::path folder_;
     std::filesystem::path path_; // empty for an unnamed file
     FileDescriptor fd_;
+    FileDescriptor lock_;
     bool committed_ = false;
 };
 
@@ -254,6 +278,26 @@ bool isProtected(const struct stat& destinationLink)
 }
 
 } // namespace
+
+// Only a temporary nobody holds is removed: the run that wrote it is gone.
+void removeAbandonedTemporary(const std::filesystem::path& file)
+{
+    FileDescriptor fd(
+        ::open(file.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
+    struct stat locked {};
+    struct stat named {};
+    if (!fd.valid() || ::fstat(fd.get(), &locked) != 0 || !S_ISREG(locked.st_mode) ||
+        ::flock(fd.get(), LOCK_EX | LOCK_NB) != 0) {
+        return;
+    }
+    // Its owner may have renamed it and let go just before the lock was taken.
+    if (::lstat(file.c_str(), &named) != 0 || !sameFile(locked, named)) {
+        return;
+    }
+    // Closed first: FUSE keeps a removed file that is still open under a hidden name.
+    fd.close();
+    ::unlink(file.c_str());
+}
 
 bool copyFile(const std::filesystem::path& source, const std::filesystem::path& destination,
               const CopyProgressRoutine& progress)

@@ -68,6 +68,26 @@ private:
     std::filesystem::path path_;
 };
 
+// A handle that closes itself.
+class FileHandle {
+public:
+    explicit FileHandle(HANDLE handle) : handle_(handle) {}
+    ~FileHandle()
+    {
+        if (valid()) {
+            CloseHandle(handle_);
+        }
+    }
+    FileHandle(const FileHandle&) = delete;
+    FileHandle& operator=(const FileHandle&) = delete;
+
+    [[nodiscard]] HANDLE get() const { return handle_; }
+    [[nodiscard]] bool valid() const { return handle_ != INVALID_HANDLE_VALUE; }
+
+private:
+    HANDLE handle_;
+};
+
 // What the progress routine passes on. An exception from the window must not
 // unwind through the system's copy: it is kept, the copy stopped, and it is
 // thrown again once the copy has returned.
@@ -135,8 +155,13 @@ bool copyThroughTemporary(const std::filesystem::path& source,
         }
     }
     // Some system copies (Wine's among them) never call the routine; the
-    // window still learns that the copy started and is complete.
+    // window still learns that the copy started and is complete. It may start
+    // a run into this folder meanwhile: held, the temporary is no leftover to
+    // that run's sweep.
     if (!relay.called) {
+        const FileHandle held(CreateFileW(osPath(temporary.path()).c_str(), GENERIC_READ,
+                                          FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                          OPEN_EXISTING, 0, nullptr));
         const std::uint64_t size = entrySize(temporary.path()).value_or(0);
         progress(size, 0);
         progress(size, size);
@@ -145,6 +170,31 @@ bool copyThroughTemporary(const std::filesystem::path& source,
 }
 
 } // namespace
+
+// Only a temporary nobody holds is removed: the run that wrote it is gone.
+// Opened for deletion and shared with nobody else's, which fails while a copy
+// holds it; removed through that handle, its read-only mark (taken from the
+// source) cleared first.
+void removeAbandonedTemporary(const std::filesystem::path& file)
+{
+    const FileHandle handle(CreateFileW(osPath(file).c_str(),
+                                        DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                        FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    BY_HANDLE_FILE_INFORMATION information{};
+    if (!handle.valid() || !GetFileInformationByHandle(handle.get(), &information) ||
+        (information.dwFileAttributes &
+         (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) != 0) {
+        return;
+    }
+    FILE_BASIC_INFO basic{};
+    basic.FileAttributes = FILE_ATTRIBUTE_NORMAL;
+    FILE_DISPOSITION_INFO disposition{};
+    disposition.DeleteFile = TRUE;
+    (void)SetFileInformationByHandle(handle.get(), FileBasicInfo, &basic, sizeof basic);
+    (void)SetFileInformationByHandle(handle.get(), FileDispositionInfo, &disposition,
+                                     sizeof disposition);
+}
 
 bool copyFile(const std::filesystem::path& source, const std::filesystem::path& destination,
               const CopyProgressRoutine& progress)

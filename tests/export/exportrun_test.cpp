@@ -1,6 +1,7 @@
 #include "CaseName.h"
 #include "ExportRun.h"
 #include "ExportScene.h"
+#include "Leftovers.h"
 
 #include <gtest/gtest.h>
 #include <stdexcept>
@@ -407,6 +408,31 @@ TEST_F(ExportRunTest, OverlongEntryIsAnErrorAndNothingIsCopied)
     ASSERT_EQ(log.size(), 12u);
     EXPECT_EQ(log[4], "error");
     EXPECT_EQ(log[9], "ok");
+}
+
+// A run inside a copy sweeps the folder that copy writes to; the copy's
+// temporary, under its name while it replaces a file, must survive that.
+TEST_F(ExportRunTest, RunInsideACopyLeavesThatCopysTemporary)
+{
+    writeFile(target() / "a.mp3", "old");
+    // Several chunks, so that the copy lets events through.
+    playlist({song("a.mp3", std::string(3 << 20, 'a'))});
+    window.onEvents = [&, nested = false]() mutable {
+        if (window.copying() && !std::exchange(nested, true)) {
+            runExport(window);
+        }
+    };
+
+    runExport(window);
+
+    EXPECT_EQ(window.logText.find("error"), std::string::npos) << window.logText;
+}
+
+// Even a run whose copies all fail clears the folder of what killed runs left.
+TEST_F(ExportRunTest, RunRemovesOnlyTemporariesNobodyHolds)
+{
+    playlist({dir.file("music/missing.mp3")});
+    test::expectOnlyAbandonedTemporaryRemoved(target(), [this] { runExport(window); });
 }
 
 } // namespace

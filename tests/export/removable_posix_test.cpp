@@ -7,6 +7,7 @@
 #include "CaseName.h"
 #include "ExportRun.h"
 #include "ExportScene.h"
+#include "Leftovers.h"
 #include "Paths.h"
 
 #include <cstdlib>
@@ -296,6 +297,14 @@ TEST_F(RemovableTest, NamesThatAreNotAsciiAreCopiedWhereTheStickTakesThem)
 
     EXPECT_EQ(resultsOf(logRecords(window.logLines())), expected) << window.logText;
     expectLogMatchesStick({});
+}
+
+// FUSE drivers without locks of their own leave them to the kernel, which must
+// still keep a live copy's temporary from the next run's sweep.
+TEST_F(RemovableTest, OnlyTemporariesNobodyHoldsAreRemoved)
+{
+    playlist({source("a.mp3", patterned("a", 5000))});
+    test::expectOnlyAbandonedTemporaryRemoved(stick(), [this] { runExport(window); });
 }
 
 // Fills the stick until nothing more fits, then frees room bytes of it again.

@@ -72,6 +72,7 @@ public:
     }
     std::vector<std::string> names(const std::string& folder) const override
     {
+        ++listings;
         std::vector<std::string> names;
         for (const auto& [folded, entry] : entries_) {
             if (entry.stored.starts_with(folder + sep)) {
@@ -80,6 +81,8 @@ public:
         }
         return names;
     }
+
+    mutable int listings = 0;
 
 private:
     struct Entry {
@@ -146,6 +149,25 @@ TEST(WrittenDestinations, ACopyThatFailedClaimsNothing)
     (void)written.resolve("out", "x.mp3", "/a/x.mp3"); // not remembered: the copy failed
     EXPECT_EQ(written.resolve("out", "x.mp3", "/b/x.mp3").path, out("x.mp3"));
     EXPECT_EQ(written.resolve("out", "X.mp3", "/b/X.mp3").path, out("X.mp3"));
+}
+
+// A second export of many files of one size, among them new ones, lists the
+// folder once, not once per file.
+TEST(WrittenDestinations, ManyFilesOfOneSizeListTheFolderOnce)
+{
+    FakeFileSystem files(ignoringCase);
+    std::vector<Entry> entries;
+    std::vector<std::string> expected;
+    for (int i = 0; i < 300; ++i) {
+        const std::string name = std::to_string(i) + ".mp3";
+        if (i % 3 != 0) {
+            files.write(out(name), 1);
+        }
+        entries.push_back({.source = "/a/" + name, .bareName = name});
+        expected.push_back(out(name));
+    }
+    EXPECT_EQ(place(files, entries), expected);
+    EXPECT_EQ(files.listings, 1);
 }
 
 // Names that the target's file system takes for one: whether a later entry
