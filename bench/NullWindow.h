@@ -18,12 +18,13 @@ namespace tunecrate::bench {
 // measured beside the log would be the string's, not the run's.
 class NullWindow final : public ExportWindow, public LanguageWindow {
 public:
-    NullWindow(std::string playlist, std::string target)
-        : playlist_(std::move(playlist)), target_(std::move(target))
+    NullWindow(std::string playlist, std::string target, bool withPlaylist = false)
+        : playlist_(std::move(playlist)), target_(std::move(target)), withPlaylist_(withPlaylist)
     {}
 
     std::string pathFrom() const override { return playlist_; }
     std::string pathTo() const override { return target_; }
+    bool withPlaylist() const override { return withPlaylist_; }
     void setLog(const std::string& text) override
     {
         blocks_.clear();
@@ -76,6 +77,7 @@ public:
 private:
     std::string playlist_;
     std::string target_;
+    bool withPlaylist_;
     static constexpr std::size_t blockBytes = 64 * 1024;
     std::vector<std::string> blocks_;
     float progress_ = 0;

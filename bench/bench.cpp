@@ -116,11 +116,42 @@ struct Contender {
 };
 
 // A program that takes a playlist and a target folder: the core or the window.
-Contender exporter(std::string name, std::string program, std::string playlist)
+// options follow the two.
+Contender exporter(std::string name, std::string program, std::string playlist,
+                   std::vector<std::string> options = {})
 {
     return {std::move(name),
-            [program = std::move(program), playlist = std::move(playlist)](const fs::path& target) {
-                return std::vector<std::string>{program, playlist, target.string()};
+            [program = std::move(program), playlist = std::move(playlist),
+             options = std::move(options)](const fs::path& target) {
+                std::vector<std::string> command{program, playlist, target.string()};
+                command.insert(command.end(), options.begin(), options.end());
+                return command;
+            },
+            {}};
+}
+
+// The core exporting again, into the same folder every time, over an export
+// made once before the first round.
+Contender exporterAgain(std::string name, const std::string& program, std::string playlist,
+                        const fs::path& folder)
+{
+    fs::create_directories(folder);
+    run({program, playlist, folder.string()});
+    return {std::move(name),
+            [program, playlist = std::move(playlist), folder](const fs::path&) {
+                return std::vector<std::string>{program, playlist, folder.string()};
+            },
+            {}};
+}
+
+// cp copying the files that list names, one a line, in one process.
+Contender cpFrom(const std::string& list)
+{
+    return {"cp",
+            [list](const fs::path& target) {
+                return std::vector<std::string>{"sh", "-c",
+                                                "xargs -a \"$0\" -d '\\n' -s 1000000 cp -t \"$1\"",
+                                                list, target.string()};
             },
             {}};
 }
@@ -168,6 +199,16 @@ std::size_t filesIn(const fs::path& folder)
         std::distance(fs::directory_iterator(folder), fs::directory_iterator()));
 }
 
+// Ends the bench when folder does not hold that many files.
+void expectFiles(const fs::path& folder, std::size_t count)
+{
+    if (filesIn(folder) != count) {
+        std::fprintf(stderr, "bench: %s holds %zu files, not %zu\n", folder.c_str(),
+                     filesIn(folder), count);
+        std::exit(1);
+    }
+}
+
 // Runs each contender once per round, rotating who goes first. With
 // expectedFiles, a run that did not leave that many files fails the bench.
 void alternate(std::vector<Contender>& contenders, int rounds, Outputs& outputs,
@@ -178,14 +219,23 @@ void alternate(std::vector<Contender>& contenders, int rounds, Outputs& outputs,
             auto& contender = contenders[(k + static_cast<std::size_t>(round)) % contenders.size()];
             const fs::path target = outputs.next();
             contender.times.push_back(run(contender.command(target)).seconds);
-            if (expectedFiles > 0 && filesIn(target) != expectedFiles) {
-                std::fprintf(stderr, "bench: %s left %zu files, not %zu\n", contender.name.c_str(),
-                             filesIn(target), expectedFiles);
-                std::exit(1);
+            if (expectedFiles > 0) {
+                expectFiles(target, expectedFiles);
             }
             outputs.done(target);
         }
     }
+}
+
+// An export made again (first) and its base (second) taking turns: their
+// medians, once the folder exported again still holds its 10,000 files.
+std::pair<double, double> againBesideBase(std::vector<Contender>& pair, int rounds,
+                                          Outputs& outputs, const fs::path& again)
+{
+    settle();
+    alternate(pair, rounds, outputs);
+    expectFiles(again, 10000);
+    return {median(pair[0].times), median(pair[1].times)};
 }
 
 } // namespace
@@ -262,15 +312,7 @@ int main(int argc, char** argv)
         const std::string listPath = (source / "list.m3u").string();
         const std::string listLfPath = (source / "list-lf.m3u").string();
         const std::string filesPath = (source / "files.txt").string();
-        std::vector<Contender> contenders{
-            exporter("core", runExport, listPath),
-            {"cp",
-             [&](const fs::path& target) {
-                 return std::vector<std::string>{"sh", "-c",
-                                                 "xargs -a \"$0\" -d '\\n' -s 1000000 cp -t \"$1\"",
-                                                 filesPath, target.string()};
-             },
-             {}}};
+        std::vector<Contender> contenders{exporter("core", runExport, listPath), cpFrom(filesPath)};
         contenders.push_back(exporter("core LF", runExport, listLfPath));
         if (!windowExport.empty()) {
             contenders.push_back(exporter("window", windowExport, listPath));
@@ -294,6 +336,58 @@ int main(int argc, char** argv)
                         "s | %.2f × cp | ≤ 2 |\n",
                         rounds, window, cp, window / cp);
         }
+
+        // The same export with the box for the playlist beside the copies
+        // checked, and without.
+        std::vector<Contender> withPlaylist{
+            exporter("core", runExport, listPath),
+            exporter("core with playlist", runExport, listPath, {"--with-playlist"})};
+        alternate(withPlaylist, rounds, outputs);
+        const double plain = median(withPlaylist[0].times);
+        const double checked = median(withPlaylist[1].times);
+        std::printf("| 1 | 10,000 × 4 KiB, core, playlist written beside, median of %d | %.3f s | "
+                    "%.3f s (without) | %.2f × without | ≤ 1.05 |\n",
+                    rounds, checked, plain, checked / plain);
+
+        // Exported again over an unchanged first export: every file is of the
+        // same size, so each one's name is checked against the folder.
+        const int againRounds = 3;
+        std::vector<Contender> again{
+            exporterAgain("core again", runExport, listPath, source / "again"),
+            exporter("core", runExport, listPath)};
+        const auto [second, first] = againBesideBase(again, againRounds, outputs, source / "again");
+        std::printf("| 1 | 10,000 × 4 KiB, one size, exported again unchanged, median of %d | "
+                    "%.3f s | %.3f s (first export) | %.2f × first | ≤ 1.2 |\n",
+                    againRounds, second, first, second / first);
+    }
+
+    // 1 again: 10,000 files of as many sizes (4 KiB and up), exported again
+    // over an unchanged first export, beside cp copying them afresh.
+    {
+        const fs::path source = work / "c1b";
+        fs::create_directories(source / "s");
+        std::ofstream list(source / "list.m3u", std::ios::binary);
+        std::ofstream files(source / "files.txt", std::ios::binary);
+        list << "#EXTM3U\r\n";
+        for (int i = 0; i < 10000; ++i) {
+            const fs::path song = source / "s" / ("song" + std::to_string(i) + ".mp3");
+            writeBytes(song, 4096 + static_cast<std::size_t>(i), static_cast<char>('a' + i % 26));
+            list << "#EXTINF:200,Artist " << i << " - Title " << i << "\r\n"
+                 << song.string() << "\r\n";
+            files << song.string() << "\n";
+        }
+        list.close();
+        files.close();
+        std::vector<Contender> contenders{exporterAgain("core again", runExport,
+                                                        (source / "list.m3u").string(),
+                                                        source / "again"),
+                                          cpFrom((source / "files.txt").string())};
+        Outputs outputs(source / "out", false);
+        const int rounds = 7;
+        const auto [again, cp] = againBesideBase(contenders, rounds, outputs, source / "again");
+        std::printf("| 1 | 10,000 × 4 to 14 KiB, core, exported again unchanged, median of %d | "
+                    "%.3f s | %.3f s | %.2f × cp | ≤ 0.5 |\n",
+                    rounds, again, cp, again / cp);
     }
 
     // 2. One 512 MiB file, progress reporting on.

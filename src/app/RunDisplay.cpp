@@ -2,70 +2,45 @@
 
 #include <QCoreApplication>
 #include <QEvent>
-#include <QLabel>
 #include <QProgressBar>
 #include <QScopedValueRollback>
 #include <QScreen>
 #include <QTimerEvent>
 #include <QWidget>
-#include <algorithm>
-#include <cmath>
-#include <utility>
+#include <chrono>
 
 namespace tunecrate {
 
-RunDisplay::RunDisplay(QWidget& window, QProgressBar& bar, const std::array<QLabel*, 3>& panels,
-                       ShowLog showLog)
-    : window_(window), bar_(bar), panels_(panels), showLog_(std::move(showLog))
+RunDisplay::RunDisplay(QWidget& window, QProgressBar& bar, RunView& view)
+    : window_(window), bar_(bar), held_(view, [this] { scheduleFrame(); })
 {}
 
 RunDisplay::~RunDisplay() = default;
 
-RunDisplay::Run::Run(RunDisplay& display) : display_(display), wasInRunBody_(display.inRunBody_)
+RunDisplay::Run::Run(RunDisplay& display) : display_(display)
 {
-    if (display_.runDepth_++ == 0) {
+    if (!display_.held_.running()) {
+        const QScreen* shown = display_.window_.screen();
+        display_.pacer_.setRefreshRate(shown != nullptr ? shown->refreshRate() : 0);
         QCoreApplication::instance()->installEventFilter(&display_);
     }
-    display_.inRunBody_ = true;
+    held_.emplace(display_.held_);
 }
 
 RunDisplay::Run::~Run()
 {
-    display_.inRunBody_ = wasInRunBody_;
-    display_.syncDisplay();
-    if (--display_.runDepth_ == 0) {
+    held_.reset();
+    if (!display_.held_.running()) {
         QCoreApplication::instance()->removeEventFilter(&display_);
         display_.bar_.setUpdatesEnabled(true);
     }
-}
-
-void RunDisplay::appendLog(std::string_view piece)
-{
-    if (deferring()) {
-        pendingLog_ += piece;
-        scheduleDisplay();
-        return;
-    }
-    syncDisplay();
-    showLog_(piece);
-}
-
-void RunDisplay::setPanelText(std::size_t index, const std::string& text)
-{
-    if (deferring()) {
-        pendingPanels_.at(index) = text;
-        scheduleDisplay();
-        return;
-    }
-    syncDisplay();
-    panels_.at(index)->setText(QString::fromStdString(text));
 }
 
 void RunDisplay::setProgressValue(int value)
 {
     // The bar would paint itself at once at every new value; during the run
     // it waits for the next frame like the rest of the window.
-    if (deferring()) {
+    if (held_.holding()) {
         bar_.setUpdatesEnabled(false);
         scheduleFrame();
     }
@@ -74,7 +49,7 @@ void RunDisplay::setProgressValue(int value)
 
 void RunDisplay::processEvents()
 {
-    const QScopedValueRollback yielding(inRunBody_, false);
+    const HeldDisplay::LetThrough yielding(held_);
     QCoreApplication::processEvents();
 }
 
@@ -87,11 +62,12 @@ bool RunDisplay::eventFilter(QObject* watched, QEvent* event)
     case QEvent::UpdateRequest:
         if (watched == &window_ && !paintingFrame_) {
             // The request is taken up again when the next frame is due.
-            if (untilNextFrame() > 0) {
+            if (pacer_.frameDue()) {
+                paintFrame();
+            } else {
                 scheduleFrame();
-                return true;
             }
-            sinceLastPaint_.start();
+            return true;
         }
         break;
     case QEvent::UpdateLater:
@@ -99,7 +75,7 @@ bool RunDisplay::eventFilter(QObject* watched, QEvent* event)
     case QEvent::Paint:
         break;
     default:
-        syncDisplay();
+        held_.sync();
     }
     return QObject::eventFilter(watched, event);
 }
@@ -116,57 +92,24 @@ void RunDisplay::timerEvent(QTimerEvent* event)
 
 void RunDisplay::paintFrame()
 {
-    syncDisplay();
+    held_.sync();
     bar_.setUpdatesEnabled(true);
     // The status bar fits its panels to their new texts before it is painted.
     QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
-    sinceLastPaint_.start();
-    const QScopedValueRollback painting(paintingFrame_, true);
-    QEvent request(QEvent::UpdateRequest);
-    QCoreApplication::sendEvent(&window_, &request);
-}
-
-qint64 RunDisplay::frameMilliseconds() const
-{
-    const QScreen* shown = window_.screen();
-    const qreal rate = shown != nullptr ? shown->refreshRate() : 0;
-    return rate >= 1 ? static_cast<qint64>(std::ceil(1000 / rate)) : 16;
-}
-
-qint64 RunDisplay::untilNextFrame() const
-{
-    if (!sinceLastPaint_.isValid()) {
-        return 0;
+    const FramePacer::Clock::time_point started = FramePacer::Clock::now();
+    {
+        const QScopedValueRollback painting(paintingFrame_, true);
+        QEvent request(QEvent::UpdateRequest);
+        QCoreApplication::sendEvent(&window_, &request);
     }
-    return std::max<qint64>(0, frameMilliseconds() - sinceLastPaint_.elapsed());
-}
-
-void RunDisplay::scheduleDisplay()
-{
-    displayPending_ = true;
-    scheduleFrame();
+    pacer_.framePainted(FramePacer::Clock::now() - started);
 }
 
 void RunDisplay::scheduleFrame()
 {
     if (!nextFrame_.isActive()) {
-        nextFrame_.start(static_cast<int>(untilNextFrame()), Qt::PreciseTimer, this);
-    }
-}
-
-void RunDisplay::syncDisplay()
-{
-    if (!displayPending_) {
-        return;
-    }
-    displayPending_ = false;
-    if (!pendingLog_.empty()) {
-        showLog_(std::exchange(pendingLog_, {}));
-    }
-    for (std::size_t i = 0; i < pendingPanels_.size(); ++i) {
-        if (const std::optional<std::string> text = std::exchange(pendingPanels_[i], {})) {
-            panels_[i]->setText(QString::fromStdString(*text));
-        }
+        const auto wait = std::chrono::ceil<std::chrono::milliseconds>(pacer_.untilDue());
+        nextFrame_.start(static_cast<int>(wait.count()), Qt::PreciseTimer, this);
     }
 }
 

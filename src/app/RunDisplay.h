@@ -1,35 +1,25 @@
 #pragma once
 
-#include <QBasicTimer>
-#include <QElapsedTimer>
-#include <QObject>
-#include <array>
-#include <cstddef>
-#include <functional>
-#include <optional>
-#include <string>
-#include <string_view>
+#include "FramePacer.h"
+#include "HeldDisplay.h"
 
-class QLabel;
+#include <QBasicTimer>
+#include <QObject>
+#include <optional>
+
 class QProgressBar;
 class QWidget;
 
 namespace tunecrate {
 
-// Shows what an export run writes to a window: log pieces, status panel texts
-// and the progress value. The run writes far more often than a screen can
-// show, so while its own code runs, its writes wait and the window paints at
-// most once per screen refresh. Whatever waits reaches the controls before any
-// event is delivered, so whatever a user or a command sees or changes in them
-// is up to date. Outside a run, and while the run lets events through, writes
-// reach the controls at once.
+// Shows what an export run writes to the Qt window. While the run's own code
+// runs, its writes to the log box and the panels wait (HeldDisplay) and the
+// window paints at most once per frame (FramePacer). Whatever waits reaches
+// the controls before any event is delivered, so whatever a user or a command
+// sees or changes in them is up to date.
 class RunDisplay final : public QObject {
 public:
-    using ShowLog = std::function<void(std::string_view piece)>;
-
-    // showLog adds a piece to the end of the log box.
-    RunDisplay(QWidget& window, QProgressBar& bar, const std::array<QLabel*, 3>& panels,
-               ShowLog showLog);
+    RunDisplay(QWidget& window, QProgressBar& bar, RunView& view);
     ~RunDisplay() override;
     RunDisplay(const RunDisplay&) = delete;
     RunDisplay& operator=(const RunDisplay&) = delete;
@@ -44,17 +34,12 @@ public:
 
     private:
         RunDisplay& display_;
-        bool wasInRunBody_;
+        std::optional<HeldDisplay::Run> held_;
     };
 
-    [[nodiscard]] bool running() const { return runDepth_ > 0; }
+    [[nodiscard]] HeldDisplay& held() { return held_; }
+    [[nodiscard]] const HeldDisplay& held() const { return held_; }
 
-    void appendLog(std::string_view piece);
-    // Drops what waits for the log box, for a log that starts afresh.
-    void discardLog() { pendingLog_.clear(); }
-    [[nodiscard]] bool logPending() const { return !pendingLog_.empty(); }
-    // index 0 to 2 for panels 1 to 3.
-    void setPanelText(std::size_t index, const std::string& text);
     void setProgressValue(int value);
 
     // Lets pending events through, with every write up to date before each.
@@ -65,27 +50,14 @@ protected:
     void timerEvent(QTimerEvent* event) override;
 
 private:
-    [[nodiscard]] bool deferring() const { return inRunBody_; }
-    void scheduleDisplay();
     void scheduleFrame();
-    void syncDisplay();
     void paintFrame();
-    [[nodiscard]] qint64 frameMilliseconds() const;
-    [[nodiscard]] qint64 untilNextFrame() const;
 
     QWidget& window_;
     QProgressBar& bar_;
-    std::array<QLabel*, 3> panels_;
-    ShowLog showLog_;
-
-    int runDepth_ = 0;
-    // True while the run's own code runs, false while it lets events through.
-    bool inRunBody_ = false;
+    HeldDisplay held_;
+    FramePacer pacer_;
     bool paintingFrame_ = false;
-    std::string pendingLog_;
-    std::array<std::optional<std::string>, 3> pendingPanels_{};
-    bool displayPending_ = false;
-    QElapsedTimer sinceLastPaint_;
     QBasicTimer nextFrame_;
 };
 

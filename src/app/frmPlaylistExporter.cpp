@@ -1,9 +1,10 @@
 #include "frmPlaylistExporter.h"
 
+#include "DesignedControls.h"
 #include "ExportRun.h"
 #include "RunDisplay.h"
+#include "SystemDialogs.h"
 #include "ToolWindow.h"
-#include "Twips.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
@@ -15,50 +16,20 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QScopeGuard>
-#include <QScopedValueRollback>
 #include <QScreen>
 #include <QStatusBar>
 #include <QTextCursor>
 #include <algorithm>
 #include <cmath>
-#include <exception>
-#include <utility>
 
 namespace tunecrate {
-namespace {
-
-constexpr char folderPrompt[] = "Bitte Ordner auswählen";
-
-template <class Control>
-Control* makeControl(QWidget* parent, const QString& name, const QRect& geometry)
-{
-    auto* control = new Control(parent);
-    control->setObjectName(name);
-    control->setGeometry(geometry);
-    return control;
-}
-
-QLabel* makePanel(QStatusBar* bar, const QString& name, const QString& designText)
-{
-    auto* panel = new QLabel(designText, bar);
-    panel->setObjectName(name);
-    panel->setTextFormat(Qt::PlainText);
-    panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    panel->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    return panel;
-}
-
-} // namespace
-
 frmPlaylistExporter::frmPlaylistExporter(QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowCloseButtonHint),
-      dialogs_(Dialogs::system())
+      commands_(*this, *this, systemDialogs(this))
 {
     buildControls();
-    display_ = std::make_unique<RunDisplay>(
-        *this, *pgbCopy, panels_, [this](std::string_view piece) { insertIntoBox(piece); });
+    display_ = std::make_unique<RunDisplay>(*this, *pgbCopy, static_cast<RunView&>(*this));
     Form_Load();
 }
 
@@ -66,98 +37,57 @@ frmPlaylistExporter::~frmPlaylistExporter() = default;
 
 void frmPlaylistExporter::setDialogs(Dialogs dialogs)
 {
-    dialogs_ = std::move(dialogs);
+    commands_.setDialogs(std::move(dialogs));
 }
 
 void frmPlaylistExporter::buildControls()
 {
-    setWindowTitle(QStringLiteral("Tunecrate " TUNECRATE_VERSION " by Quillmar"));
-    setFixedSize(twipsSize(10665, 4620));
+    setWindowTitle(QString::fromUtf8(windowCaption));
+    setFixedSize(designedRect(clientTwips).size());
     setWindowIconFromResources();
 
     // Created in tab order, which is also the order Tab walks.
-    cmdSearch = makeControl<QPushButton>(this, QStringLiteral("cmdSearch"),
-                                         twipsRect(9120, 150, 1515, 315));
-    cmdSearch->setText(QStringLiteral("Search"));
+    QWidget* previous = nullptr;
+    for (const ControlDesign& design : designedControls) {
+        QWidget* control = makeDesignedControl(*this, design);
+        if (control->focusPolicy() != Qt::NoFocus) {
+            if (previous != nullptr) {
+                QWidget::setTabOrder(previous, control);
+            }
+            previous = control;
+        }
+    }
+    cmdSearch = designed<QPushButton>("cmdSearch");
+    txtPlaylist = designed<QPlainTextEdit>("txtPlaylist");
+    txtPathfrom = designed<QLineEdit>("txtPathfrom");
+    cmdSave = designed<QPushButton>("cmdSave");
+    txtPathto = designed<QLineEdit>("txtPathto");
+    cmdSearch2 = designed<QPushButton>("cmdSearch2");
+    cmbLang = designed<QComboBox>("cmbLang");
+    cmdCancel = designed<QPushButton>("cmdCancel");
+    pgbCopy = designed<QProgressBar>("pgbCopy");
+    stbStatus = designed<QStatusBar>("stbStatus");
+    cmdSearch->setFocus();
 
-    txtPlaylist = makeControl<QPlainTextEdit>(this, QStringLiteral("txtPlaylist"),
-                                              twipsRect(60, 570, 10575, 2535));
-    txtPlaylist->setLineWrapMode(QPlainTextEdit::NoWrap);
-    txtPlaylist->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    txtPlaylist->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    txtPlaylist->setTabChangesFocus(true);
-    // A long run would otherwise keep every addition for undo.
-    txtPlaylist->setUndoRedoEnabled(false);
-
-    txtPathfrom =
-        makeControl<QLineEdit>(this, QStringLiteral("txtPathfrom"), twipsRect(30, 150, 9045, 315));
-
-    cmdSave =
-        makeControl<QPushButton>(this, QStringLiteral("cmdSave"), twipsRect(3750, 3930, 1515, 315));
-    cmdSave->setText(QStringLiteral("Save"));
-
-    txtPathto =
-        makeControl<QLineEdit>(this, QStringLiteral("txtPathto"), twipsRect(30, 3210, 9045, 315));
-
-    cmdSearch2 = makeControl<QPushButton>(this, QStringLiteral("cmdSearch2"),
-                                          twipsRect(9120, 3210, 1515, 315));
-    cmdSearch2->setText(QStringLiteral("Search"));
-
-    cmbLang =
-        makeControl<QComboBox>(this, QStringLiteral("cmbLang"), twipsRect(9330, 3930, 1215, 315));
-    cmbLang->addItems({QStringLiteral("English"), QStringLiteral("Deutsch")});
-    cmbLang->setCurrentIndex(-1);
-    cmbLang->installEventFilter(this);
-
-    cmdCancel = makeControl<QPushButton>(this, QStringLiteral("cmdCancel"),
-                                         twipsRect(5370, 3930, 1515, 315));
-    cmdCancel->setText(QStringLiteral("Cancel"));
-
-    // Reaches past both edges of the window and is clipped there.
-    pgbCopy = makeControl<QProgressBar>(this, QStringLiteral("pgbCopy"),
-                                        twipsRect(-60, 3600, 10755, 285));
-    pgbCopy->setRange(0, 100);
-    pgbCopy->setValue(0);
-    pgbCopy->setTextVisible(false);
-    pgbCopy->setFocusPolicy(Qt::NoFocus);
-
-    stbStatus =
-        makeControl<QStatusBar>(this, QStringLiteral("stbStatus"), twipsRect(0, 4335, 10665, 285));
-    stbStatus->setSizeGripEnabled(false);
-    stbStatus->setFocusPolicy(Qt::NoFocus);
     // Panel 1 takes what the others leave, panel 2 fits its text, panel 3 keeps its width.
-    panels_[0] = makePanel(stbStatus, QStringLiteral("panel1"), QStringLiteral("File:"));
-    panels_[0]->setMinimumWidth(twipsToPixels(1440));
+    for (int panel = 1; panel <= 3; ++panel) {
+        panels_.at(static_cast<std::size_t>(panel - 1)) = makeDesignedPanel(*stbStatus, panel);
+    }
+    panels_[0]->setMinimumWidth(pixelsFromTwips(panelMinimumTwips));
     panels_[0]->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-    panels_[1] = makePanel(stbStatus, QStringLiteral("panel2"), QStringLiteral("Filename:"));
-    panels_[1]->setMinimumWidth(twipsToPixels(1440));
-    panels_[2] = makePanel(stbStatus, QStringLiteral("panel3"), QStringLiteral("Progress:"));
-    panels_[2]->setFixedWidth(twipsToPixels(1150));
+    panels_[1]->setMinimumWidth(pixelsFromTwips(panelMinimumTwips));
+    panels_[2]->setFixedWidth(pixelsFromTwips(progressPanelTwips));
     stbStatus->addWidget(panels_[0], 1);
     stbStatus->addWidget(panels_[1]);
     stbStatus->addWidget(panels_[2]);
 
-    QWidget::setTabOrder(cmdSearch, txtPlaylist);
-    QWidget::setTabOrder(txtPlaylist, txtPathfrom);
-    QWidget::setTabOrder(txtPathfrom, cmdSave);
-    QWidget::setTabOrder(cmdSave, txtPathto);
-    QWidget::setTabOrder(txtPathto, cmdSearch2);
-    QWidget::setTabOrder(cmdSearch2, cmbLang);
-    QWidget::setTabOrder(cmbLang, cmdCancel);
-    cmdSearch->setFocus();
-
-    connect(cmbLang, &QComboBox::activated, this,
-            [this] { runCommand(&frmPlaylistExporter::cmbLang_Click); });
-    connect(cmdCancel, &QPushButton::clicked, this,
-            [this] { runCommand(&frmPlaylistExporter::cmdCancel_Click); });
-    connect(cmdSave, &QPushButton::clicked, this,
-            [this] { runCommand(&frmPlaylistExporter::cmdSave_Click); });
-    connect(cmdSearch, &QPushButton::clicked, this,
-            [this] { runCommand(&frmPlaylistExporter::cmdSearch_Click); });
-    connect(cmdSearch2, &QPushButton::clicked, this,
-            [this] { runCommand(&frmPlaylistExporter::cmdSearch2_Click); });
-    connect(txtPlaylist, &QPlainTextEdit::textChanged, this,
-            [this] { runCommand(&frmPlaylistExporter::txtPlaylist_Change); });
+    cmbLang->installEventFilter(this);
+    connect(cmbLang, &QComboBox::activated, this, [this] { cmbLang_Click(); });
+    connect(cmdCancel, &QPushButton::clicked, this, [this] { cmdCancel_Click(); });
+    connect(cmdSave, &QPushButton::clicked, this, [this] { cmdSave_Click(); });
+    connect(cmdSearch, &QPushButton::clicked, this, [this] { cmdSearch_Click(); });
+    connect(cmdSearch2, &QPushButton::clicked, this, [this] { cmdSearch2_Click(); });
+    connect(txtPlaylist, &QPlainTextEdit::textChanged, this, [this] { txtPlaylist_Change(); });
 
     applyToolWindowFrame(*this);
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
@@ -165,6 +95,12 @@ void frmPlaylistExporter::buildControls()
         placed.moveCenter(screen->availableGeometry().center());
         move(placed.topLeft());
     }
+}
+
+template <class Control> Control* frmPlaylistExporter::designed(std::string_view name) const
+{
+    return findChild<Control*>(QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size())),
+                               Qt::FindDirectChildrenOnly);
 }
 
 void frmPlaylistExporter::setWindowIconFromResources()
@@ -184,16 +120,104 @@ void frmPlaylistExporter::setWindowIconFromResources()
 void frmPlaylistExporter::Form_Load()
 {
     cmbLang->setCurrentText(QStringLiteral("English"));
-    applyShownLanguage();
+    commands_.applyShownLanguage();
 }
 
-void frmPlaylistExporter::applyShownLanguage()
+void frmPlaylistExporter::cmbLang_Click()
 {
-    ApplyLanguage(cmbLang->currentText().toStdString(), *this);
-    fitProgressPanel();
+    commands_.applyShownLanguage();
 }
 
-void frmPlaylistExporter::fitProgressPanel()
+void frmPlaylistExporter::cmbLang_KeyUp()
+{
+    commands_.applyShownLanguage();
+}
+
+void frmPlaylistExporter::cmdCancel_Click()
+{
+    commands_.requestCancel();
+}
+
+void frmPlaylistExporter::cmdSave_Click()
+{
+    commands_.save([this] {
+        const RunDisplay::Run run(*display_);
+        runExport(*this);
+    });
+}
+
+void frmPlaylistExporter::cmdSearch_Click()
+{
+    commands_.choosePlaylist();
+}
+
+void frmPlaylistExporter::cmdSearch2_Click()
+{
+    commands_.chooseTargetFolder();
+}
+
+void frmPlaylistExporter::txtPlaylist_Change()
+{
+    if (!display_->held().writingLog()) {
+        // Edits reach the box through events, and the box is synced before those.
+        Q_ASSERT(!display_->held().pending());
+        display_->held().logEditedInBox();
+    }
+    txtPlaylist->moveCursor(QTextCursor::End);
+}
+
+void frmPlaylistExporter::closeEvent(QCloseEvent* event)
+{
+    if (!commands_.mayClose()) {
+        event->ignore();
+        return;
+    }
+    QWidget::closeEvent(event);
+}
+
+bool frmPlaylistExporter::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == cmbLang && event->type() == QEvent::KeyRelease) {
+        cmbLang_KeyUp();
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+std::string frmPlaylistExporter::logText() const
+{
+    return display_->held().logText();
+}
+
+std::string frmPlaylistExporter::logBoxText() const
+{
+    QString text = txtPlaylist->toPlainText();
+    text.replace(u'\n', QStringLiteral("\r\n"));
+    return text.toStdString();
+}
+
+void frmPlaylistExporter::replaceLogBox(const std::string& text)
+{
+    txtPlaylist->setPlainText(QString::fromStdString(text));
+}
+
+void frmPlaylistExporter::appendToLogBox(std::string_view piece)
+{
+    QTextCursor end(txtPlaylist->document());
+    end.movePosition(QTextCursor::End);
+    end.insertText(QString::fromUtf8(piece.data(), static_cast<qsizetype>(piece.size())));
+}
+
+void frmPlaylistExporter::showPanelText(int panel, const std::string& text)
+{
+    panels_.at(static_cast<std::size_t>(panel - 1))->setText(QString::fromStdString(text));
+}
+
+std::string frmPlaylistExporter::shownLanguage() const
+{
+    return cmbLang->currentText().toStdString();
+}
+
+void frmPlaylistExporter::languageApplied()
 {
     // The designed width holds "Progress: 100%" in the design's small font; a
     // larger default font widens the panel so that no percentage is cut off.
@@ -203,105 +227,22 @@ void frmPlaylistExporter::fitProgressPanel()
     panel->setText(bareLabel + QStringLiteral("100%"));
     const int needed = panel->sizeHint().width();
     panel->setText(bareLabel);
-    panel->setFixedWidth(std::max(twipsToPixels(1150), needed));
+    panel->setFixedWidth(std::max(pixelsFromTwips(progressPanelTwips), needed));
 }
 
-void frmPlaylistExporter::cmbLang_Click()
+void frmPlaylistExporter::setPathFrom(const std::string& path)
 {
-    applyShownLanguage();
+    txtPathfrom->setText(QString::fromStdString(path));
 }
 
-void frmPlaylistExporter::cmbLang_KeyUp()
+void frmPlaylistExporter::setPathTo(const std::string& path)
 {
-    applyShownLanguage();
+    txtPathto->setText(QString::fromStdString(path));
 }
 
-void frmPlaylistExporter::cmdCancel_Click()
+void frmPlaylistExporter::closeWindow()
 {
-    CancelRequested = true;
-}
-
-void frmPlaylistExporter::cmdSave_Click()
-{
-    const auto closeIfRequested = qScopeGuard([this] {
-        if (closeRequested_ && !display_->running()) {
-            close();
-        }
-    });
-    const RunDisplay::Run run(*display_);
-    runExport(*this);
-}
-
-void frmPlaylistExporter::cmdSearch_Click()
-{
-    // A cancelled dialog leaves the path that was there.
-    const QString chosen = dialogs_.choosePlaylist(this);
-    if (!chosen.isEmpty()) {
-        txtPathfrom->setText(chosen);
-    }
-}
-
-void frmPlaylistExporter::cmdSearch2_Click()
-{
-    const std::string chosen = dialogs_.browseFolder(folderPrompt, {});
-    if (!chosen.empty()) {
-        txtPathto->setText(QString::fromStdString(chosen));
-    }
-}
-
-void frmPlaylistExporter::txtPlaylist_Change()
-{
-    if (!writingLog_) {
-        // Edits reach the box through events, and the box is synced before those.
-        Q_ASSERT(!display_->logPending());
-        logEditedInBox_ = true;
-    }
-    txtPlaylist->moveCursor(QTextCursor::End);
-}
-
-void frmPlaylistExporter::runCommand(void (frmPlaylistExporter::*command)())
-{
-    QString error;
-    try {
-        (this->*command)();
-        return;
-    } catch (const std::exception& exception) {
-        error = QString::fromUtf8(exception.what());
-    } catch (...) {
-        error = QStringLiteral("unknown error");
-    }
-    dialogs_.showError(this, QStringLiteral("This step stopped with an error: %1").arg(error));
-}
-
-void frmPlaylistExporter::closeEvent(QCloseEvent* event)
-{
-    if (display_->running()) {
-        closeRequested_ = true;
-        event->ignore();
-        return;
-    }
-    closeRequested_ = false;
-    QWidget::closeEvent(event);
-}
-
-bool frmPlaylistExporter::eventFilter(QObject* watched, QEvent* event)
-{
-    if (watched == cmbLang && event->type() == QEvent::KeyRelease) {
-        runCommand(&frmPlaylistExporter::cmbLang_KeyUp);
-    }
-    return QWidget::eventFilter(watched, event);
-}
-
-std::string frmPlaylistExporter::logText() const
-{
-    return logEditedInBox_ ? logFromBox() : logText_;
-}
-
-std::string frmPlaylistExporter::logFromBox() const
-{
-    QString text = txtPlaylist->toPlainText();
-    text.replace(u'\n', QStringLiteral("\r\n"));
-    return text.toStdString();
+    close();
 }
 
 std::string frmPlaylistExporter::pathFrom() const
@@ -316,34 +257,17 @@ std::string frmPlaylistExporter::pathTo() const
 
 void frmPlaylistExporter::setLog(const std::string& text)
 {
-    display_->discardLog();
-    logText_ = text;
-    logEditedInBox_ = false;
-    const QScopedValueRollback writing(writingLog_, true);
-    txtPlaylist->setPlainText(QString::fromStdString(text));
+    display_->held().setLog(text);
 }
 
 void frmPlaylistExporter::appendLog(std::string_view piece)
 {
-    if (logEditedInBox_) {
-        logText_ = logFromBox();
-        logEditedInBox_ = false;
-    }
-    logText_ += piece;
-    display_->appendLog(piece);
-}
-
-void frmPlaylistExporter::insertIntoBox(std::string_view piece)
-{
-    const QScopedValueRollback writing(writingLog_, true);
-    QTextCursor end(txtPlaylist->document());
-    end.movePosition(QTextCursor::End);
-    end.insertText(QString::fromUtf8(piece.data(), static_cast<qsizetype>(piece.size())));
+    display_->held().appendLog(piece);
 }
 
 void frmPlaylistExporter::setPanelText(int panel, const std::string& text)
 {
-    display_->setPanelText(static_cast<std::size_t>(panel - 1), text);
+    display_->held().setPanelText(panel, text);
 }
 
 void frmPlaylistExporter::setProgressValue(float value)
@@ -358,12 +282,12 @@ float frmPlaylistExporter::progressValue() const
 
 void frmPlaylistExporter::clearCancelRequest()
 {
-    CancelRequested = false;
+    commands_.clearCancelRequest();
 }
 
 bool frmPlaylistExporter::cancelRequested() const
 {
-    return CancelRequested || closeRequested_;
+    return commands_.cancelRequested();
 }
 
 void frmPlaylistExporter::processEvents()

@@ -1,8 +1,10 @@
 #pragma once
 
-#include "Dialogs.h"
+#include "Design.h"
 #include "ExportWindow.h"
+#include "HeldDisplay.h"
 #include "Language.h"
+#include "WindowCommands.h"
 
 #include <QWidget>
 #include <array>
@@ -22,12 +24,17 @@ namespace tunecrate {
 
 class RunDisplay;
 
-// The program's one window. It lays out its controls as designed, starts in
+// The program's one window. It builds its controls from the design, starts in
 // English with empty fields, and runs the export when Save is pressed; the run
 // reaches the controls through ExportWindow, ApplyLanguage through
-// LanguageWindow. Each control's objectName is its name (txtPathfrom, cmdSave,
-// stbStatus with its labels panel1 to panel3, ...).
-class frmPlaylistExporter : public QWidget, public ExportWindow, public LanguageWindow {
+// LanguageWindow, and the commands through CommandControls. Each control's
+// objectName is its name (txtPathfrom, cmdSave, stbStatus with its labels
+// panel1 to panel3, ...).
+class frmPlaylistExporter : public QWidget,
+                            public ExportWindow,
+                            public LanguageWindow,
+                            private RunView,
+                            private CommandControls {
     Q_OBJECT
 
 public:
@@ -61,6 +68,7 @@ protected:
 
 private:
     void buildControls();
+    template <class Control> Control* designed(std::string_view name) const;
     void setWindowIconFromResources();
     void Form_Load();
 
@@ -72,12 +80,18 @@ private:
     void cmdSearch2_Click();
     void txtPlaylist_Change();
 
-    // Runs a command; an error that escapes it is shown, and the window goes on.
-    void runCommand(void (frmPlaylistExporter::*command)());
-    void applyShownLanguage();
-    void fitProgressPanel();
-    [[nodiscard]] std::string logFromBox() const;
-    void insertIntoBox(std::string_view piece);
+    // RunView
+    [[nodiscard]] std::string logBoxText() const override;
+    void replaceLogBox(const std::string& text) override;
+    void appendToLogBox(std::string_view piece) override;
+    void showPanelText(int panel, const std::string& text) override;
+
+    // CommandControls
+    [[nodiscard]] std::string shownLanguage() const override;
+    void languageApplied() override;
+    void setPathFrom(const std::string& path) override;
+    void setPathTo(const std::string& path) override;
+    void closeWindow() override;
 
     QPushButton* cmdSearch = nullptr;
     QPlainTextEdit* txtPlaylist = nullptr;
@@ -91,19 +105,7 @@ private:
     QStatusBar* stbStatus = nullptr;
     std::array<QLabel*, 3> panels_{};
 
-    Dialogs dialogs_;
-    bool CancelRequested = false;
-    // A close while a run goes on: it asks the run to stop, and the window
-    // closes once the run has.
-    bool closeRequested_ = false;
-
-    // The box turns CR LF into its own line breaks, so the log is kept as
-    // written and the box only shows it. Once the user edits the box, what it
-    // shows is the log.
-    std::string logText_;
-    bool logEditedInBox_ = false;
-    bool writingLog_ = false;
-
+    WindowCommands commands_;
     // What the run writes reaches the log box, the panels and the bar through it.
     std::unique_ptr<RunDisplay> display_;
 };

@@ -8,6 +8,7 @@
 #include "Playlist.h"
 #include "TemporarySweep.h"
 #include "WrittenDestinations.h"
+#include "WrittenPlaylist.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -114,7 +115,7 @@ std::filesystem::path absolutePlaylistPath(const std::string& playlistPath)
 
 class Run {
 public:
-    explicit Run(ExportWindow& window) : window_(window) {}
+    Run(ExportWindow& window, bool withPlaylist) : window_(window), withPlaylist_(withPlaylist) {}
 
     void execute(const std::string& playlistPath)
     {
@@ -131,7 +132,10 @@ public:
                 return;
             }
             walking = true;
-            if (walk(*mode, lines, playlist.parent_path()) == WalkEnd::Canceled) {
+            if (withPlaylist_) {
+                writtenPlaylist_.emplace(*mode);
+            }
+            if (walk(*mode, lines, playlist) == WalkEnd::Canceled) {
                 return;
             }
         } catch (const std::exception&) {
@@ -152,9 +156,9 @@ private:
 
     // Every line is examined, blank ones too: events pass and a cancel request
     // is honoured there. Only the end of the file ends the walk.
-    WalkEnd walk(PlaylistMode mode, PlaylistLines& lines,
-                 const std::filesystem::path& playlistFolder)
+    WalkEnd walk(PlaylistMode mode, PlaylistLines& lines, const std::filesystem::path& playlist)
     {
+        const std::filesystem::path playlistFolder = playlist.parent_path();
         for (std::int32_t lineNumber = 1; lines.next(); ++lineNumber) {
             window_.processEvents();
             if (window_.cancelRequested()) {
@@ -166,18 +170,36 @@ private:
                     entryCandidate(mode, lines.line())) {
                 if (const std::optional<std::string> source =
                         sourcePath(*candidate, playlistFolder)) {
-                    copyEntry(*source, lines.truncated());
+                    const std::optional<Arrival> arrival = copyEntry(*source, lines.truncated());
+                    if (writtenPlaylist_ && arrival) {
+                        writtenPlaylist_->addCopy(lines.line(), arrival->folder, arrival->path);
+                    } else if (writtenPlaylist_) {
+                        writtenPlaylist_->leaveOut();
+                    }
+                } else if (writtenPlaylist_) {
+                    writtenPlaylist_->keepAsWritten(lines.line(), *candidate);
                 }
+            } else if (writtenPlaylist_) {
+                writtenPlaylist_->noteLine(lines.line());
             }
             if (lineNumber == std::numeric_limits<std::int32_t>::max()) {
                 throw std::overflow_error("the playlist has too many lines");
             }
         }
+        if (writtenPlaylist_) {
+            writePlaylist(playlist);
+        }
         window_.appendLog(concat({crlf, Language().strAllFilesCopied}));
         return WalkEnd::Finished;
     }
 
-    void copyEntry(const std::string& source, bool truncatedLine)
+    // Where a copy that ended "ok" is.
+    struct Arrival {
+        std::string folder;
+        std::string path;
+    };
+
+    std::optional<Arrival> copyEntry(const std::string& source, bool truncatedLine)
     {
         const std::string name(bareName(source));
         window_.setPanelText(1, concat({Language().strFile, ": ", source}));
@@ -197,20 +219,48 @@ private:
         const auto destination =
             folder == recordedFolder ? recorded : written_.resolve(folder, name, source);
         sweep_.sweepOnce(folder);
-        // A line cut short names no real file; copying what is left of it could
-        // pick up an unrelated one.
+        // A line cut short names no real file (copying what is left of it could
+        // pick up an unrelated one), and an empty target box no real place.
+        const std::optional<std::uint64_t> size =
+            truncatedLine || folder.empty() ? std::nullopt : copy(source, destination.path);
+        if (size) {
+            written_.remember(folder, name, source, destination, *size);
+        }
+        const std::string checkedFolder = window_.pathTo();
+        const std::string checked = written_.resolve(checkedFolder, name, source).path;
+        const bool ok = size && FileExists(checked);
+        window_.appendLog(concat({crlf, ok ? "ok" : "error", crlf, "---"}));
+        return ok ? std::optional<Arrival>({checkedFolder, checked}) : std::nullopt;
+    }
+
+    // Copies source to destination unless it already holds the copy, as an
+    // export made again over an earlier one finds for every unchanged file;
+    // the size written or found.
+    std::optional<std::uint64_t> copy(const std::string& source, const std::string& destination)
+    {
+        if (const std::optional<std::uint64_t> held = heldCopySize(source, destination)) {
+            CopyProgress(*held, *held, &window_);
+            return held;
+        }
         std::uint64_t size = 0;
         const bool copied =
-            !truncatedLine && FileCopy(source, destination.path,
-                                       [this, &size](std::uint64_t total, std::uint64_t done) {
-                                           size = done;
-                                           CopyProgress(total, done, &window_);
-                                       });
-        if (copied) {
-            written_.remember(folder, name, source, destination, size);
-        }
-        const bool ok = copied && FileExists(written_.resolve(window_.pathTo(), name, source).path);
-        window_.appendLog(concat({crlf, ok ? "ok" : "error", crlf, "---"}));
+            FileCopy(source, destination, [this, &size](std::uint64_t total, std::uint64_t done) {
+                size = done;
+                CopyProgress(total, done, &window_);
+            });
+        return copied ? std::optional(size) : std::nullopt;
+    }
+
+    // The playlist of what arrived, as one more record after the last entry's.
+    void writePlaylist(const std::filesystem::path& playlist)
+    {
+        window_.appendLog(concat({crlf, utf8Text(playlist), crlf, Language().strCopiedTo}));
+        const std::string folder = window_.pathTo();
+        const std::string name = utf8Text(playlist.stem()) + ".m3u8";
+        const PlacedPlaylist placed =
+            placePlaylist(folder, name, writtenPlaylist_->text(folder), playlist);
+        window_.appendLog(
+            concat({crlf, placed.path, crlf, placed.ok ? "ok" : "error", crlf, "---"}));
     }
 
     void endSteps()
@@ -222,8 +272,10 @@ private:
     }
 
     ExportWindow& window_;
+    bool withPlaylist_;
     WrittenDestinations written_;
     TemporarySweep sweep_;
+    std::optional<WrittenPlaylist> writtenPlaylist_;
 };
 
 } // namespace
@@ -233,10 +285,11 @@ void runExport(ExportWindow& window)
     window.clearCancelRequest();
     window.setLog({});
     const std::string playlistPath = window.pathFrom();
+    const bool withPlaylist = window.withPlaylist();
     if (window.pathTo().empty()) {
         return;
     }
-    Run(window).execute(playlistPath);
+    Run(window, withPlaylist).execute(playlistPath);
 }
 
 } // namespace tunecrate

@@ -47,6 +47,15 @@ bool FileCopy(const std::string& sSourceFile, const std::string& sDestFile,
     return platform::copyFile(fsPath(sSourceFile), fsPath(sDestFile), progress);
 }
 
+std::optional<std::uint64_t> heldCopySize(const std::string& sSourceFile,
+                                          const std::string& sDestFile)
+{
+    if (holdsNul(sSourceFile) || holdsNul(sDestFile)) {
+        return std::nullopt;
+    }
+    return platform::sizeOfHeldCopy(fsPath(sSourceFile), fsPath(sDestFile));
+}
+
 void CopyProgress(std::uint64_t totalFileSize, std::uint64_t totalBytesTransferred,
                   ExportWindow* window)
 {

@@ -4,6 +4,7 @@
 #include "Platform.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace tunecrate {
@@ -25,6 +26,11 @@ namespace tunecrate {
 // each chunk. True when the destination now holds the copy.
 [[nodiscard]] bool FileCopy(const std::string& sSourceFile, const std::string& sDestFile,
                             const platform::CopyProgressRoutine& progress);
+
+// The size of sSourceFile when sDestFile already holds its copy (see
+// platform::sizeOfHeldCopy); nothing otherwise.
+[[nodiscard]] std::optional<std::uint64_t> heldCopySize(const std::string& sSourceFile,
+                                                        const std::string& sDestFile);
 
 // Shows how far a copy has got on the window's bar (pgbCopy, the bar a run
 // points CopyProgressBar at): the whole percent reached, rounded down, and panel

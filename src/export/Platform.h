@@ -64,4 +64,21 @@ using CopyProgressRoutine =
                             const std::filesystem::path& destination,
                             const CopyProgressRoutine& progress);
 
+// The size of source when destination already holds its copy: a regular file,
+// no symbolic link, of the same size, modified within two seconds of it (FAT
+// keeps times to two seconds) and with the same first and last 64 KiB (all of
+// it when smaller). Nothing otherwise. Reads at most 128 KiB of each, so that
+// an export made again over an earlier one costs little for unchanged files.
+[[nodiscard]] std::optional<std::uint64_t> sizeOfHeldCopy(const std::filesystem::path& source,
+                                                          const std::filesystem::path& destination);
+
+// Writes bytes as destination the way copyFile writes a copy: under a temporary
+// name, renamed into place once complete, so that a kill or a full disk leaves
+// the old file or none, never part of the new one. False on any failure.
+[[nodiscard]] bool writeWholeFile(const std::filesystem::path& destination, std::string_view bytes);
+
+// How lines end in a text file written for this system's players.
+inline constexpr std::string_view textLineBreak =
+    std::filesystem::path::preferred_separator == '\\' ? "\r\n" : "\n";
+
 } // namespace tunecrate::platform

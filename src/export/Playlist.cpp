@@ -16,6 +16,7 @@ namespace fs = std::filesystem;
 constexpr bool windowsPaths = fs::path::preferred_separator == '\\';
 
 constexpr std::string_view blanks = " \t";
+constexpr std::string_view asciiLetters = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
 
 bool isAsciiLetter(char c)
 {
@@ -219,18 +220,35 @@ std::optional<std::string_view> entryCandidate(PlaylistMode mode, std::string_vi
         }
         return line;
     }
+    const std::optional<PlsLine> pls = plsLine(line);
+    if (!pls || pls->key != "file" || isBlankLine(pls->value)) {
+        return std::nullopt;
+    }
+    return pls->value;
+}
+
+std::optional<PlsLine> plsLine(std::string_view line)
+{
     const std::size_t equals = line.find('=');
     if (equals == std::string_view::npos) {
         return std::nullopt;
     }
     const std::string_view key = line.substr(0, equals);
-    const bool fileKey = key.size() > 4 && equalsIgnoringCase(key.substr(0, 4), "file") &&
-                         std::ranges::all_of(key.substr(4), isAsciiDigit);
-    const std::string_view value = line.substr(equals + 1);
-    if (!fileKey || isBlankLine(value)) {
+    const std::size_t digits = std::min(key.find_first_not_of(asciiLetters), key.size());
+    std::string_view number = key.substr(digits);
+    if (digits == 0 || number.empty() || !std::ranges::all_of(number, isAsciiDigit)) {
         return std::nullopt;
     }
-    return value;
+    std::string name(key.substr(0, digits));
+    std::ranges::transform(name, name.begin(), asciiLower);
+    number.remove_prefix(std::min(number.find_first_not_of('0'), number.size() - 1));
+    return PlsLine{std::move(name), number, line.substr(equals + 1)};
+}
+
+bool isTrackInfo(std::string_view line)
+{
+    constexpr std::string_view tag = "#extinf:";
+    return line.size() >= tag.size() && equalsIgnoringCase(line.substr(0, tag.size()), tag);
 }
 
 std::optional<std::string> sourcePath(std::string_view candidate, const fs::path& playlistFolder)

@@ -28,6 +28,20 @@ enum class PlaylistMode { M3uTxt, Pls };
 [[nodiscard]] std::optional<std::string_view> entryCandidate(PlaylistMode mode,
                                                              std::string_view line);
 
+// A PLS line "<Key><digits>=<value>": the key's letters in lower case, its
+// number without leading zeros ("File01" and "file1" are both "file", "1") and
+// the value after the first "=".
+struct PlsLine {
+    std::string key;
+    std::string_view number;
+    std::string_view value;
+};
+[[nodiscard]] std::optional<PlsLine> plsLine(std::string_view line);
+
+// True for an M3U line "#EXTINF:..." (in any capitals): the length and title of
+// the entry that follows.
+[[nodiscard]] bool isTrackInfo(std::string_view line);
+
 // The local file an entry candidate names, as the copy reads it and the log
 // shows it, or nothing for a network URL, which names no file to copy.
 // An absolute path stays as written. A file URL gives its percent-decoded path;

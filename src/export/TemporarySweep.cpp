@@ -31,7 +31,7 @@ bool isTemporaryName(std::string_view name)
 
 void TemporarySweep::sweepOnce(const std::string& folder)
 {
-    if (holdsNul(folder) || !swept_.insert(folder).second) {
+    if (folder.empty() || holdsNul(folder) || !swept_.insert(folder).second) {
         return;
     }
     std::vector<std::filesystem::path> leftovers;

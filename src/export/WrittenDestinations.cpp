@@ -216,4 +216,9 @@ void WrittenDestinations::remember(const std::string& folder, std::string_view b
     }
 }
 
+std::string numberedPath(const std::string& folder, std::string_view bareName, int number)
+{
+    return pathFor(folder, nameFor(bareName, number));
+}
+
 } // namespace tunecrate

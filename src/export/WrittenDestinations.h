@@ -24,6 +24,11 @@ public:
 // The file system itself, through the platform.
 [[nodiscard]] const FileLookup& systemFileLookup();
 
+// folder, the platform's separator and bareName, numbered as the same-name
+// rule numbers: 2 makes "song.mp3" "song (2).mp3".
+[[nodiscard]] std::string numberedPath(const std::string& folder, std::string_view bareName,
+                                       int number);
+
 // Where one run puts each entry. Normally the target folder, the platform's
 // separator and the bare name; but when that path reaches a file this run has
 // already written from a different source, the later file goes to

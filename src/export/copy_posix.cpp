@@ -4,6 +4,7 @@
 #include <array>
 #include <cerrno>
 #include <fcntl.h>
+#include <memory>
 #include <string>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -383,6 +384,84 @@ std::optional<std::uint64_t> entrySize(const std::filesystem::path& path)
         return std::nullopt;
     }
     return static_cast<std::uint64_t>(status.st_size);
+}
+
+namespace {
+
+constexpr off_t comparedBytes = 64 * 1024;
+
+bool readAt(int fd, char* buffer, std::size_t count, off_t offset)
+{
+    while (count > 0) {
+        const ssize_t got = ::pread(fd, buffer, count, offset);
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        if (got <= 0) {
+            return false;
+        }
+        buffer += got;
+        count -= static_cast<std::size_t>(got);
+        offset += got;
+    }
+    return true;
+}
+
+bool sameBytesAt(int one, int other, off_t offset, off_t bytes)
+{
+    const auto count = static_cast<std::size_t>(bytes);
+    const auto buffer = std::make_unique_for_overwrite<char[]>(2 * count);
+    return readAt(one, buffer.get(), count, offset) &&
+           readAt(other, buffer.get() + count, count, offset) &&
+           std::equal(buffer.get(), buffer.get() + count, buffer.get() + count);
+}
+
+bool withinTwoSeconds(const timespec& one, const timespec& other)
+{
+    const std::int64_t apart = (std::int64_t{one.tv_sec} - other.tv_sec) * 1'000'000'000 +
+                               (std::int64_t{one.tv_nsec} - other.tv_nsec);
+    return apart >= -2'000'000'000 && apart <= 2'000'000'000;
+}
+
+} // namespace
+
+std::optional<std::uint64_t> sizeOfHeldCopy(const std::filesystem::path& source,
+                                            const std::filesystem::path& destination)
+{
+    // O_NOFOLLOW: a symbolic link is never taken for the copy itself.
+    const FileDescriptor held(
+        ::open(destination.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY));
+    struct stat heldStatus {};
+    if (!held.valid() || ::fstat(held.get(), &heldStatus) != 0 || !S_ISREG(heldStatus.st_mode)) {
+        return std::nullopt;
+    }
+    const FileDescriptor in(::open(source.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
+    struct stat status {};
+    if (!in.valid() || ::fstat(in.get(), &status) != 0 || !S_ISREG(status.st_mode) ||
+        status.st_size != heldStatus.st_size ||
+        !withinTwoSeconds(status.st_mtim, heldStatus.st_mtim)) {
+        return std::nullopt;
+    }
+    const off_t size = status.st_size;
+    const off_t head = std::min(size, comparedBytes);
+    if (!sameBytesAt(in.get(), held.get(), 0, head) ||
+        (size > head && !sameBytesAt(in.get(), held.get(), size - comparedBytes, comparedBytes))) {
+        return std::nullopt;
+    }
+    return static_cast<std::uint64_t>(size);
+}
+
+bool writeWholeFile(const std::filesystem::path& destination, std::string_view bytes)
+{
+    struct stat existing {};
+    const bool replacing = ::lstat(destination.c_str(), &existing) == 0;
+    std::filesystem::path folder = destination.parent_path();
+    if (folder.empty()) {
+        folder = ".";
+    }
+    NewFile file(folder, replacing, 0666);
+    return file.valid() && writeAll(file.fd(), bytes.data(), bytes.size()) &&
+           file.commit(destination);
 }
 
 } // namespace tunecrate::platform

@@ -1,6 +1,8 @@
 #include "Platform.h"
 
+#include <algorithm>
 #include <exception>
+#include <memory>
 #include <string>
 #include <system_error>
 #include <windows.h>
@@ -221,6 +223,134 @@ std::optional<std::uint64_t> entrySize(const std::filesystem::path& path)
         return std::nullopt;
     }
     return (std::uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow;
+}
+
+namespace {
+
+constexpr DWORD comparedBytes = 64 * 1024;
+
+class OpenFile {
+public:
+    OpenFile(const std::filesystem::path& path, DWORD access, DWORD disposition, DWORD flags)
+        : handle_(CreateFileW(osPath(path).c_str(), access,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              disposition, flags, nullptr))
+    {}
+    ~OpenFile()
+    {
+        if (valid()) {
+            CloseHandle(handle_);
+        }
+    }
+    OpenFile(const OpenFile&) = delete;
+    OpenFile& operator=(const OpenFile&) = delete;
+
+    [[nodiscard]] bool valid() const { return handle_ != INVALID_HANDLE_VALUE; }
+    [[nodiscard]] HANDLE get() const { return handle_; }
+    // Closes now, so that a late write error is seen.
+    bool close()
+    {
+        const HANDLE handle = handle_;
+        handle_ = INVALID_HANDLE_VALUE;
+        return handle == INVALID_HANDLE_VALUE || CloseHandle(handle);
+    }
+
+private:
+    HANDLE handle_;
+};
+
+std::optional<BY_HANDLE_FILE_INFORMATION> informationOf(const OpenFile& file)
+{
+    BY_HANDLE_FILE_INFORMATION information{};
+    if (!file.valid() || !GetFileInformationByHandle(file.get(), &information) ||
+        (information.dwFileAttributes &
+         (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) != 0) {
+        return std::nullopt;
+    }
+    return information;
+}
+
+std::uint64_t sizeOf(const BY_HANDLE_FILE_INFORMATION& information)
+{
+    return (std::uint64_t{information.nFileSizeHigh} << 32) | information.nFileSizeLow;
+}
+
+std::int64_t ticksOf(const FILETIME& time)
+{
+    return static_cast<std::int64_t>((std::uint64_t{time.dwHighDateTime} << 32) |
+                                     time.dwLowDateTime);
+}
+
+bool readAt(const OpenFile& file, char* buffer, DWORD count, std::uint64_t offset)
+{
+    OVERLAPPED at{};
+    at.Offset = static_cast<DWORD>(offset);
+    at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+    DWORD got = 0;
+    return ReadFile(file.get(), buffer, count, &got, &at) && got == count;
+}
+
+bool sameBytesAt(const OpenFile& one, const OpenFile& other, std::uint64_t offset, DWORD count)
+{
+    const auto buffer = std::make_unique_for_overwrite<char[]>(2 * std::size_t{count});
+    return readAt(one, buffer.get(), count, offset) &&
+           readAt(other, buffer.get() + count, count, offset) &&
+           std::equal(buffer.get(), buffer.get() + count, buffer.get() + count);
+}
+
+} // namespace
+
+std::optional<std::uint64_t> sizeOfHeldCopy(const std::filesystem::path& source,
+                                            const std::filesystem::path& destination)
+{
+    // A link (or junction) is opened as itself and refused.
+    const OpenFile held(destination, GENERIC_READ, OPEN_EXISTING,
+                        FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_SEQUENTIAL_SCAN);
+    const auto heldInformation = informationOf(held);
+    if (!heldInformation) {
+        return std::nullopt;
+    }
+    const OpenFile in(source, GENERIC_READ, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN);
+    const auto information = informationOf(in);
+    // File times count in 100 ns.
+    constexpr std::int64_t twoSeconds = 20'000'000;
+    if (!information || sizeOf(*information) != sizeOf(*heldInformation) ||
+        std::abs(ticksOf(information->ftLastWriteTime) -
+                 ticksOf(heldInformation->ftLastWriteTime)) > twoSeconds) {
+        return std::nullopt;
+    }
+    const std::uint64_t size = sizeOf(*information);
+    const auto head = static_cast<DWORD>(std::min<std::uint64_t>(size, comparedBytes));
+    if (!sameBytesAt(in, held, 0, head) ||
+        (size > head && !sameBytesAt(in, held, size - comparedBytes, comparedBytes))) {
+        return std::nullopt;
+    }
+    return size;
+}
+
+bool writeWholeFile(const std::filesystem::path& destination, std::string_view bytes)
+{
+    static unsigned counter = 0;
+    const std::filesystem::path folder = destination.parent_path();
+    TemporaryFile temporary;
+    for (int attempt = 0; attempt < 1000; ++attempt) {
+        const std::filesystem::path candidate =
+            folder / temporaryName(GetCurrentProcessId(), counter++);
+        OpenFile file(candidate, GENERIC_WRITE, CREATE_NEW, FILE_ATTRIBUTE_NORMAL);
+        if (!file.valid()) {
+            if (!isNameTaken(GetLastError())) {
+                return false;
+            }
+            continue;
+        }
+        temporary.own(candidate);
+        DWORD written = 0;
+        const bool complete = WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()),
+                                        &written, nullptr) &&
+                              written == bytes.size();
+        return file.close() && complete && temporary.renameTo(destination);
+    }
+    return false;
 }
 
 } // namespace tunecrate::platform

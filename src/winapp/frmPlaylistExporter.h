@@ -1,44 +1,37 @@
 #pragma once
 
 #include "Controls.h"
-#include "Dialogs.h"
 #include "ExportWindow.h"
-#include "FramePacer.h"
+#include "HeldDisplay.h"
 #include "Language.h"
+#include "Layout.h"
+#include "RunDisplay.h"
+#include "WindowBase.h"
+#include "WindowCommands.h"
 
-#include <array>
-#include <memory>
-#include <optional>
 #include <string>
 #include <string_view>
-#include <type_traits>
-#include <windows.h>
 
 namespace tunecrate::win32 {
 
-// The program's one window over the system's own controls. It lays them out as
-// designed, starts in English with empty fields, and runs the export when Save
-// is pressed; the run reaches the controls through ExportWindow, ApplyLanguage
-// through LanguageWindow. Each control keeps the standard class of its kind
-// and is found by its id (ControlIds.h).
-class frmPlaylistExporter final : public ExportWindow, public LanguageWindow {
+// The program's one window over the system's own controls. It builds them from
+// the design, starts in English with empty fields, and runs the export when
+// Save is pressed; the run reaches the controls through ExportWindow,
+// ApplyLanguage through LanguageWindow, and the commands through
+// CommandControls. Each control keeps the standard class of its kind and is
+// found by its id (ControlIds.h).
+class frmPlaylistExporter final : public WindowBase,
+                                  public ExportWindow,
+                                  public LanguageWindow,
+                                  private RunView,
+                                  private CommandControls {
 public:
     // Builds the window and its controls and runs the load step; the window
     // is not shown yet.
     explicit frmPlaylistExporter(HINSTANCE instance);
     ~frmPlaylistExporter() override;
-    frmPlaylistExporter(const frmPlaylistExporter&) = delete;
-    frmPlaylistExporter& operator=(const frmPlaylistExporter&) = delete;
 
-    // Null once the window is closed.
-    [[nodiscard]] HWND handle() const { return window_; }
-    void show(int showCommand);
     void setDialogs(Dialogs dialogs);
-    // The program ends with the window: its closing posts the quit message.
-    void endProgramWhenClosed() { endsProgram_ = true; }
-
-    // Hands one message on, with the keyboard navigation of a dialog.
-    void dispatch(const MSG& message) const;
 
     // The log as written, lines separated by CR LF, including what the user
     // typed into the box.
@@ -58,20 +51,7 @@ public:
     void setButtonCaption(tunecrate::Button button, const std::string& caption) override;
 
 private:
-    struct FontDeleter {
-        void operator()(HFONT font) const { DeleteObject(font); }
-    };
-    using Font = std::unique_ptr<std::remove_pointer_t<HFONT>, FontDeleter>;
-
-    static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-    static LRESULT CALLBACK comboProc(HWND combo, UINT message, WPARAM wParam, LPARAM lParam,
-                                      UINT_PTR id, DWORD_PTR self);
-    LRESULT onMessage(UINT message, WPARAM wParam, LPARAM lParam);
-    void onCommand(int id, int code);
-
-    void buildControls();
-    void layout(unsigned dpi);
-    void centreOnScreen();
+    void bindHandlers();
     void Form_Load();
 
     void cmbLang_Click();
@@ -82,25 +62,28 @@ private:
     void cmdSearch2_Click();
     void txtPlaylist_Change();
 
-    // Runs a command; an error that escapes it is shown, and the window goes on.
-    void runCommand(void (frmPlaylistExporter::*command)());
-    void applyShownLanguage();
-    void fitPanels();
-    [[nodiscard]] int textWidth(const std::wstring& text) const;
-    void onClose();
-    void insertIntoBox(std::string_view piece);
+    // WindowBase
+    void onClose() override;
+    void onDpiChanged(unsigned dpi) override;
 
-    // What the run writes to the log box and the status panels reaches them
-    // at most once per screen refresh, and always before any message is
-    // handed on, so whatever a user or a command meets in them is up to date.
-    [[nodiscard]] bool deferringDisplay() const { return inRunBody_; }
-    void syncDisplay();
-    void pauseProgressBar();
+    // RunView
+    [[nodiscard]] std::string logBoxText() const override;
+    void replaceLogBox(const std::string& text) override;
+    void appendToLogBox(std::string_view piece) override;
+    void showPanelText(int panel, const std::string& text) override;
 
-    HWND window_ = nullptr;
-    unsigned dpi_ = USER_DEFAULT_SCREEN_DPI;
-    Font font_;
+    // CommandControls
+    [[nodiscard]] std::string shownLanguage() const override;
+    void languageApplied() override;
+    void setPathFrom(const std::string& path) override;
+    void setPathTo(const std::string& path) override;
+    void closeWindow() override;
 
+    bool build(HINSTANCE instance);
+    [[nodiscard]] HWND designed(std::string_view name) const;
+
+    // Comes first: the members after it find the window and its controls built.
+    bool built_;
     PushButton cmdSearch;
     Edit txtPlaylist;
     Edit txtPathfrom;
@@ -111,30 +94,10 @@ private:
     PushButton cmdCancel;
     ProgressBar pgbCopy;
     StatusBar stbStatus;
-    std::array<std::wstring, StatusBar::panelCount> panelTexts_;
-    int progressPanelWidth_ = 0;
-    HWND lastFocus_ = nullptr;
 
-    Dialogs dialogs_;
-    bool CancelRequested = false;
-    bool endsProgram_ = false;
-
-    // The log kept as written; the box shows it. Once the user edits the
-    // box, what it shows is the log.
-    std::string logText_;
-    bool logEditedInBox_ = false;
-    bool writingLog_ = false;
-
-    int runDepth_ = 0;
-    bool closePending_ = false;
-
-    // True while the run's own code runs, false while it lets messages through.
-    bool inRunBody_ = false;
-    std::string pendingLog_;
-    std::array<std::optional<std::string>, StatusBar::panelCount> pendingPanels_{};
-    bool displayPending_ = false;
-    bool progressBarPaused_ = false;
-    FramePacer pacer_;
+    Layout layout_;
+    RunDisplay display_;
+    WindowCommands commands_;
 };
 
 } // namespace tunecrate::win32

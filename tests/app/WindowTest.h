@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ExportScene.h"
+#include "FakeDialogs.h"
 #include "LogLines.h"
 #include "frmPlaylistExporter.h"
 
@@ -11,7 +12,6 @@
 #include <QLineEdit>
 #include <QMetaObject>
 #include <QProgressBar>
-#include <QStringList>
 #include <QTimer>
 #include <QWidget>
 #include <cstddef>
@@ -19,7 +19,6 @@
 #include <memory>
 #include <string>
 #include <utility>
-#include <vector>
 
 namespace tunecrate::test {
 
@@ -75,48 +74,6 @@ inline void typeAndAccept(QFileDialog& dialog, const QString& path)
     dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(chosen.fileName());
     static_cast<QDialog&>(dialog).accept();
 }
-
-// Stands in for the real dialogs: answers with what the test queued and keeps
-// what it was asked.
-struct FakeDialogs {
-    std::vector<QString> playlistAnswers;
-    std::vector<std::string> folderAnswers;
-    std::vector<QWidget*> playlistParents;
-    std::vector<std::pair<std::string, std::string>> folderRequests;
-    QStringList errors;
-    std::function<void()> beforePlaylistAnswer;
-
-    Dialogs dialogs()
-    {
-        return {
-            .choosePlaylist =
-                [this](QWidget* parent) {
-                    playlistParents.push_back(parent);
-                    if (beforePlaylistAnswer) {
-                        beforePlaylistAnswer();
-                    }
-                    return takeFirst(playlistAnswers);
-                },
-            .browseFolder =
-                [this](const std::string& sTitle, const std::string& sStartPath) {
-                    folderRequests.emplace_back(sTitle, sStartPath);
-                    return takeFirst(folderAnswers);
-                },
-            .showError = [this](QWidget*, const QString& message) { errors.append(message); },
-        };
-    }
-
-private:
-    template <class Answer> static Answer takeFirst(std::vector<Answer>& answers)
-    {
-        if (answers.empty()) {
-            return {};
-        }
-        Answer answer = answers.front();
-        answers.erase(answers.begin());
-        return answer;
-    }
-};
 
 // The window as a user finds it after start-up, shown, with fake dialogs in
 // place of the real ones.

@@ -1,5 +1,5 @@
-#include "Dialogs.h"
 #include "PlaylistFilter.h"
+#include "SystemDialogs.h"
 #include "WindowTest.h"
 
 #include <QComboBox>
@@ -97,14 +97,15 @@ private Q_SLOTS:
             typeAndAccept(dialog, chosen);
         });
 
-        QCOMPARE(Dialogs::system().choosePlaylist(nullptr), QDir::toNativeSeparators(chosen));
+        QCOMPARE(systemDialogs(nullptr).choosePlaylist(),
+                 QDir::toNativeSeparators(chosen).toStdString());
         QCOMPARE(shownTypes, qtNameFilters(playlistFilter));
     }
 
     void choosePlaylistCancelledGivesTheEmptyText()
     {
         whenDialogShows<QFileDialog>([](QFileDialog& dialog) { dialog.reject(); });
-        QCOMPARE(Dialogs::system().choosePlaylist(nullptr), QString());
+        QCOMPARE(systemDialogs(nullptr).choosePlaylist(), std::string());
     }
 
     void errorIsShownInAMessageBox()
@@ -116,7 +117,7 @@ private Q_SLOTS:
             shown = box.text();
             box.accept();
         });
-        Dialogs::system().showError(&parent, QStringLiteral("disk full"));
+        systemDialogs(&parent).showError("disk full");
         QCOMPARE(shown, QStringLiteral("disk full"));
     }
 };

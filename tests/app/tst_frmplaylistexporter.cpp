@@ -1,4 +1,5 @@
 #include "TempDir.h"
+#include "WindowDesign.h"
 #include "WindowTest.h"
 #include "frmPlaylistExporter.h"
 
@@ -21,13 +22,10 @@ using namespace tunecrate::test;
 
 namespace {
 
-// The design gives positions in twips; 15 make a pixel at 96 dots per inch.
-QRect pixelsFromTwips(int left, int top, int width, int height)
+QRect designedRect(const DesignedPlace& place)
 {
-    const auto pixels = [](int twips) {
-        return qRound(twips / 15.0);
-    };
-    return {pixels(left), pixels(top), pixels(width), pixels(height)};
+    return {designedPixels(place.left), designedPixels(place.top), designedPixels(place.width),
+            designedPixels(place.height)};
 }
 
 } // namespace
@@ -130,20 +128,9 @@ private Q_SLOTS:
         QTest::addColumn<QString>("name");
         QTest::addColumn<QRect>("expected");
 
-        const auto row = [](const char* name, int left, int top, int width, int height) {
-            QTest::newRow(name) << QString::fromLatin1(name)
-                                << pixelsFromTwips(left, top, width, height);
-        };
-        row("cmdSearch", 9120, 150, 1515, 315);
-        row("txtPlaylist", 60, 570, 10575, 2535);
-        row("txtPathfrom", 30, 150, 9045, 315);
-        row("cmdSave", 3750, 3930, 1515, 315);
-        row("txtPathto", 30, 3210, 9045, 315);
-        row("cmdSearch2", 9120, 3210, 1515, 315);
-        row("cmbLang", 9330, 3930, 1215, 315);
-        row("cmdCancel", 5370, 3930, 1515, 315);
-        row("pgbCopy", -60, 3600, 10755, 285);
-        row("stbStatus", 0, 4335, 10665, 285);
+        for (const DesignedPlace& place : designedPlaces) {
+            QTest::newRow(place.name) << QString::fromLatin1(place.name) << designedRect(place);
+        }
     }
     void controlsSitWhereDesigned()
     {
@@ -157,7 +144,8 @@ private Q_SLOTS:
 
     void windowHasFixedSizeAndCloseBoxOnly()
     {
-        const QSize client = pixelsFromTwips(0, 0, 10665, 4620).size();
+        const QSize client(designedPixels(designedClientWidth),
+                           designedPixels(designedClientHeight));
         QCOMPARE(window->size(), client);
         QCOMPARE(window->minimumSize(), client);
         QCOMPARE(window->maximumSize(), client);
@@ -196,12 +184,12 @@ private Q_SLOTS:
         const auto settle = [this] {
             control<QStatusBar>(*window, "stbStatus")->layout()->activate();
         };
-        const int minimum = qRound(1440 / 15.0);
+        const int minimum = designedPixels(designedPanelMinimum);
         settle();
         const int startWidth1 = panel(1)->width();
         const int progressWidth = panel(3)->width();
         QCOMPARE(panel(2)->width(), minimum);
-        QVERIFY(progressWidth >= qRound(1150 / 15.0));
+        QVERIFY(progressWidth >= designedPixels(designedProgressPanel));
         QVERIFY(startWidth1 > 300);
 
         // Panel 2 widens for a long name, and panel 1 gives up the room.
@@ -395,7 +383,7 @@ private Q_SLOTS:
     void errorInACommandIsShownAndTheWindowGoesOn()
     {
         window->setDialogs({
-            .choosePlaylist = [](QWidget*) -> QString {
+            .choosePlaylist = []() -> std::string {
                 throw std::runtime_error("the dialog could not open");
             },
             .browseFolder = fake.dialogs().browseFolder,
@@ -405,9 +393,9 @@ private Q_SLOTS:
 
         QTest::mouseClick(button("cmdSearch"), Qt::LeftButton);
 
-        QCOMPARE(fake.errors.size(), 1);
-        QVERIFY2(fake.errors.front().contains(QStringLiteral("the dialog could not open")),
-                 qPrintable(fake.errors.front()));
+        QCOMPARE(fake.errors.size(), std::size_t{1});
+        QVERIFY2(fake.errors.front().find("the dialog could not open") != std::string::npos,
+                 fake.errors.front().c_str());
         QCOMPARE(txtPathfrom()->text(), QStringLiteral("/music/list.m3u"));
         QVERIFY(window->isVisible());
 

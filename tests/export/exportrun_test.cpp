@@ -3,6 +3,7 @@
 #include "ExportScene.h"
 #include "Leftovers.h"
 
+#include <chrono>
 #include <gtest/gtest.h>
 #include <stdexcept>
 
@@ -434,6 +435,84 @@ TEST_F(ExportRunTest, RunRemovesOnlyTemporariesNobodyHolds)
     playlist({dir.file("music/missing.mp3")});
     test::expectOnlyAbandonedTemporaryRemoved(target(), [this] { runExport(window); });
 }
+
+TEST_F(ExportRunTest, TargetEmptiedDuringTheRunWritesNothingMore)
+{
+    playlist({song("a.mp3"), song("b.mp3")});
+    window.onEvents = [&] {
+        window.pathToText.resize(window.copying() ? 0 : window.pathToText.size());
+    };
+    runExport(window);
+    const Lines log = window.logLines();
+    EXPECT_EQ(Lines(log.begin() + 4, log.end()),
+              (Lines{"error", "---", song("b.mp3"), "copied to:", sep + "b.mp3", "error", "---",
+                     "All files copied!"}));
+    EXPECT_FALSE(fs::exists(fs::path(sep + "b.mp3")));
+}
+
+// An export made again over an earlier one, box checked: what the earlier one
+// wrote is changed first, and its time set apart from the source's, which a
+// copy would set right (where no link can be made, the copy is made all the
+// same). Another a.mp3 keeps its number either way.
+struct ReexportCase {
+    const char* name;
+    std::string (*change)(std::string bytes);
+    int apart = 1; // seconds
+    bool link = false;
+    bool copied = true;
+};
+
+class ReexportTest : public ExportRunTest, public testing::WithParamInterface<ReexportCase> {};
+
+TEST_P(ReexportTest, CopiesOnlyWhatChanged)
+{
+    window.withPlaylistChecked = true;
+    fs::create_directory(music() / "other");
+    const std::string bytes = test::patterned("a", 200 * 1024);
+    const std::string a = song("a.mp3", bytes);
+    const auto time = std::chrono::floor<std::chrono::seconds>(fs::last_write_time(a));
+    fs::last_write_time(a, time);
+    playlist({a, song("other/a.mp3")});
+    runExport(window);
+    const fs::path held = target() / "a.mp3";
+    const std::string changed = GetParam().change(bytes);
+    const fs::path changedFile = GetParam().link ? dir.path() / "equal.mp3" : held;
+    writeFile(changedFile, changed);
+    fs::last_write_time(changedFile, time + std::chrono::seconds(GetParam().apart));
+    std::error_code error;
+    if (GetParam().link) {
+        fs::remove(held);
+        fs::create_symlink(fs::path("..") / "equal.mp3", held, error);
+    }
+    const auto listTime = fs::last_write_time(target() / "list.m3u8") - std::chrono::hours(1);
+    fs::last_write_time(target() / "list.m3u8", listTime);
+
+    runExport(window);
+
+    const Lines log = window.logLines();
+    EXPECT_EQ((Lines{log[4], log[8], log[14]}), (Lines{"ok", exported("a (2).mp3"), "ok"}));
+    EXPECT_EQ(window.panels[3], "Progress: 100%");
+    EXPECT_EQ(readFile(held), GetParam().copied ? bytes : changed);
+    EXPECT_EQ(fs::last_write_time(held) == time, GetParam().copied);
+    EXPECT_EQ(fs::last_write_time(target() / "list.m3u8"), listTime);
+}
+
+constexpr auto same = [](std::string b) {
+    return b;
+};
+
+INSTANTIATE_TEST_SUITE_P(
+    Changes, ReexportTest,
+    testing::Values(ReexportCase("Unchanged", same, 1, false, false),
+                    ReexportCase("OtherSize", [](std::string b) { return b + "x"; }),
+                    ReexportCase("OtherTime", same, 3),
+                    ReexportCase("OtherFirstByte", [](std::string b) { return "?" + b.substr(1); }),
+                    ReexportCase("OtherLastByte",
+                                 [](std::string b) { return b.substr(0, b.size() - 1) + "?"; }),
+                    ReexportCase("UsersFile",
+                                 [](std::string b) { return test::patterned("mine", b.size()); }),
+                    ReexportCase("LinkToAnEqualFile", same, 1, true)),
+    test::CaseName());
 
 } // namespace
 } // namespace tunecrate

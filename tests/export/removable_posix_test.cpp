@@ -180,6 +180,28 @@ TEST_F(RemovableTest, AnEarlierExportIsReplacedNotNumbered)
     }
 }
 
+TEST_F(RemovableTest, AnUnchangedPlaylistExportedAgainRewritesNothing)
+{
+    window.withPlaylistChecked = true;
+    const time_t time = 981173106;
+    const std::vector<std::string> names{"a.mp3", "b.mp3", "list.m3u8"};
+    const std::string a = source(names[0], patterned("a", 200 * 1024));
+    const std::string b = source(names[1], "b");
+    setModificationTime(a, time);
+    setModificationTime(b, time);
+    playlist({a, b});
+    runExport(window);
+    // Two seconds off the sources' (FAT keeps even seconds): a copy would set them back.
+    for (const auto& name : names) {
+        setModificationTime(onStick(name), time + 2);
+    }
+    runExport(window);
+    EXPECT_EQ(resultsOf(logRecords(window.logLines())), Results(3, "ok")) << window.logText;
+    for (const auto& name : names) {
+        EXPECT_EQ(modificationTime(onStick(name)), time + 2) << name;
+    }
+}
+
 struct CaseVariantsCase {
     const char* name;
     std::vector<std::string> names;

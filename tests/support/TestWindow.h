@@ -20,6 +20,7 @@ class TestWindow : public ExportWindow, public LanguageWindow {
 public:
     std::string pathFromText;
     std::string pathToText;
+    bool withPlaylistChecked = false;
     std::string logText;
     std::array<std::string, 4> panels; // [1] to [3] are used
     std::map<Button, std::string> captions;
@@ -33,6 +34,7 @@ public:
 
     std::string pathFrom() const override { return pathFromText; }
     std::string pathTo() const override { return pathToText; }
+    bool withPlaylist() const override { return withPlaylistChecked; }
     void setLog(const std::string& text) override { logText = text; }
     void appendLog(std::string_view piece) override { logText += piece; }
     void setPanelText(int panel, const std::string& text) override

@@ -1,12 +1,14 @@
 #include "CaseName.h"
 #include "ControlIds.h"
-#include "Dialogs.h"
+#include "FakeDialogs.h"
 #include "LogLines.h"
 #include "ModalDialog.h"
 #include "PlaylistFilter.h"
+#include "SystemDialogs.h"
 #include "TempDir.h"
 #include "Temporaries.h"
 #include "Utf16.h"
+#include "WindowDesign.h"
 #include "frmPlaylistExporter.h"
 
 #include <array>
@@ -27,6 +29,7 @@
 namespace tunecrate::win32 {
 namespace {
 
+using test::FakeDialogs;
 using test::readFile;
 using test::splitLogLines;
 using test::TempDir;
@@ -40,46 +43,6 @@ fs::path testRoot()
 {
     return fs::path(L"C:\\");
 }
-
-// Stands in for the real dialogs: answers with what the test queued and keeps
-// what it was asked.
-struct FakeDialogs {
-    std::vector<std::string> playlistAnswers;
-    std::vector<std::string> folderAnswers;
-    std::vector<std::pair<std::string, std::string>> folderRequests;
-    std::vector<std::string> errors;
-    std::function<std::string()> playlistAnswer;
-
-    Dialogs dialogs()
-    {
-        return {
-            .choosePlaylist =
-                [this](HWND) {
-                    if (playlistAnswer) {
-                        return playlistAnswer();
-                    }
-                    return takeFirst(playlistAnswers);
-                },
-            .browseFolder =
-                [this](const std::string& sTitle, const std::string& sStartPath) {
-                    folderRequests.emplace_back(sTitle, sStartPath);
-                    return takeFirst(folderAnswers);
-                },
-            .showError = [this](HWND, const std::string& message) { errors.push_back(message); },
-        };
-    }
-
-private:
-    static std::string takeFirst(std::vector<std::string>& answers)
-    {
-        if (answers.empty()) {
-            return {};
-        }
-        std::string answer = answers.front();
-        answers.erase(answers.begin());
-        return answer;
-    }
-};
 
 // A message-only window that runs an action when its message arrives: what a
 // user does at the moment the window lets messages through.
@@ -325,17 +288,13 @@ TEST_F(WindowTest, StartsWithCaptionPanelsListAndFocusAsDesigned)
     EXPECT_EQ(GetWindowLongPtrW(list, GWL_STYLE) & 3, CBS_DROPDOWNLIST) << "takes no typing";
 }
 
-struct ControlDesign {
+struct ControlClass {
     const char* name;
     ControlId control;
     const wchar_t* className;
-    int left;
-    int top;
-    int width;
-    int height;
 };
 
-class Geometry : public WindowTest, public testing::WithParamInterface<ControlDesign> {};
+class Geometry : public WindowTest, public testing::WithParamInterface<ControlClass> {};
 
 // At 96 dots per inch 15 twips make a pixel.
 TEST_P(Geometry, ControlSitsWhereDesignedAndKeepsItsStandardClass)
@@ -343,7 +302,7 @@ TEST_P(Geometry, ControlSitsWhereDesignedAndKeepsItsStandardClass)
     if (GetDpiForWindow(window->handle()) != USER_DEFAULT_SCREEN_DPI) {
         GTEST_SKIP() << "the screen is not at 96 dots per inch";
     }
-    const ControlDesign& design = GetParam();
+    const ControlClass& design = GetParam();
     HWND control = item(design.control);
     ASSERT_NE(control, nullptr);
 
@@ -355,29 +314,25 @@ TEST_P(Geometry, ControlSitsWhereDesignedAndKeepsItsStandardClass)
     RECT rect{};
     GetWindowRect(control, &rect);
     MapWindowPoints(nullptr, window->handle(), reinterpret_cast<POINT*>(&rect), 2);
-    const auto pixels = [](int twips) {
-        return static_cast<LONG>(twips < 0 ? (twips - 7) / 15 : (twips + 7) / 15);
-    };
-    EXPECT_EQ(rect.left, pixels(design.left));
-    EXPECT_EQ(rect.top, pixels(design.top));
-    EXPECT_EQ(rect.right - rect.left, pixels(design.width));
-    EXPECT_EQ(rect.bottom - rect.top, pixels(design.height));
+    const test::DesignedPlace& place = test::designedPlace(design.name);
+    EXPECT_EQ(rect.left, test::designedPixels(place.left));
+    EXPECT_EQ(rect.top, test::designedPixels(place.top));
+    EXPECT_EQ(rect.right - rect.left, test::designedPixels(place.width));
+    EXPECT_EQ(rect.bottom - rect.top, test::designedPixels(place.height));
 }
 
 INSTANTIATE_TEST_SUITE_P(
     WindowWin32, Geometry,
-    testing::Values(
-        ControlDesign{"cmdSearch", ControlId::cmdSearch, L"Button", 9120, 150, 1515, 315},
-        ControlDesign{"txtPlaylist", ControlId::txtPlaylist, L"Edit", 60, 570, 10575, 2535},
-        ControlDesign{"txtPathfrom", ControlId::txtPathfrom, L"Edit", 30, 150, 9045, 315},
-        ControlDesign{"cmdSave", ControlId::cmdSave, L"Button", 3750, 3930, 1515, 315},
-        ControlDesign{"txtPathto", ControlId::txtPathto, L"Edit", 30, 3210, 9045, 315},
-        ControlDesign{"cmdSearch2", ControlId::cmdSearch2, L"Button", 9120, 3210, 1515, 315},
-        ControlDesign{"cmbLang", ControlId::cmbLang, L"ComboBox", 9330, 3930, 1215, 315},
-        ControlDesign{"cmdCancel", ControlId::cmdCancel, L"Button", 5370, 3930, 1515, 315},
-        ControlDesign{"pgbCopy", ControlId::pgbCopy, L"msctls_progress32", -60, 3600, 10755, 285},
-        ControlDesign{"stbStatus", ControlId::stbStatus, L"msctls_statusbar32", 0, 4335, 10665,
-                      285}),
+    testing::Values(ControlClass{"cmdSearch", ControlId::cmdSearch, L"Button"},
+                    ControlClass{"txtPlaylist", ControlId::txtPlaylist, L"Edit"},
+                    ControlClass{"txtPathfrom", ControlId::txtPathfrom, L"Edit"},
+                    ControlClass{"cmdSave", ControlId::cmdSave, L"Button"},
+                    ControlClass{"txtPathto", ControlId::txtPathto, L"Edit"},
+                    ControlClass{"cmdSearch2", ControlId::cmdSearch2, L"Button"},
+                    ControlClass{"cmbLang", ControlId::cmbLang, L"ComboBox"},
+                    ControlClass{"cmdCancel", ControlId::cmdCancel, L"Button"},
+                    ControlClass{"pgbCopy", ControlId::pgbCopy, L"msctls_progress32"},
+                    ControlClass{"stbStatus", ControlId::stbStatus, L"msctls_statusbar32"}),
     test::CaseName());
 
 TEST_F(WindowTest, WindowIsAFixedCentredToolWindowWithATaskBarButton)
@@ -399,8 +354,8 @@ TEST_F(WindowTest, WindowIsAFixedCentredToolWindowWithATaskBarButton)
     const UINT dpi = GetDpiForWindow(frame);
     RECT client{};
     GetClientRect(frame, &client);
-    EXPECT_EQ(client.right, MulDiv(10665, static_cast<int>(dpi), 1440));
-    EXPECT_EQ(client.bottom, MulDiv(4620, static_cast<int>(dpi), 1440));
+    EXPECT_EQ(client.right, MulDiv(test::designedClientWidth, static_cast<int>(dpi), 1440));
+    EXPECT_EQ(client.bottom, MulDiv(test::designedClientHeight, static_cast<int>(dpi), 1440));
 
     MONITORINFO monitor{};
     monitor.cbSize = sizeof(monitor);
@@ -428,10 +383,10 @@ TEST_F(WindowTest, StatusPanelsShareTheBarAsDesigned)
                                    client.right - parts[2].left};
     };
     const UINT dpi = GetDpiForWindow(window->handle());
-    const LONG minimum = MulDiv(1440, static_cast<int>(dpi), 1440);
+    const LONG minimum = MulDiv(test::designedPanelMinimum, static_cast<int>(dpi), 1440);
     const std::array<LONG, 3> start = widths();
     EXPECT_NEAR(start[1], minimum, 2) << "panel 2 starts at its minimum";
-    EXPECT_GE(start[2], MulDiv(1150, static_cast<int>(dpi), 1440));
+    EXPECT_GE(start[2], MulDiv(test::designedProgressPanel, static_cast<int>(dpi), 1440));
     HDC context = GetDC(bar);
     const HGDIOBJ old =
         SelectObject(context, reinterpret_cast<HFONT>(SendMessageW(bar, WM_GETFONT, 0, 0)));
@@ -839,7 +794,7 @@ class RealFileDialog : public WindowTest, public testing::WithParamInterface<Fil
 // and presses Open, or who cancels.
 TEST_P(RealFileDialog, FillsThePlaylistBoxOrLeavesIt)
 {
-    window->setDialogs(Dialogs::system());
+    window->setDialogs(systemDialogs(window->handle()));
     const TempDir dir(testRoot());
     const std::string list = dir.file("Sommer \xC3\xA4.m3u8");
     writeFile(fs::path(wideFromUtf8(list)), "C:\\song.mp3\r\n");

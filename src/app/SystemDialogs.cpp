@@ -1,4 +1,4 @@
-#include "Dialogs.h"
+#include "SystemDialogs.h"
 
 #include "Folderopen.h"
 #include "PlaylistFilter.h"
@@ -33,22 +33,23 @@ void preparePlaylistDialog(QFileDialog& dialog)
     dialog.setNameFilters(qtNameFilters(playlistFilter));
 }
 
-Dialogs Dialogs::system()
+Dialogs systemDialogs(QWidget* owner)
 {
     return {
         .choosePlaylist =
-            [](QWidget* parent) {
-                QFileDialog dialog(parent);
+            [owner] {
+                QFileDialog dialog(owner);
                 preparePlaylistDialog(dialog);
                 if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
-                    return QString();
+                    return std::string();
                 }
-                return QDir::toNativeSeparators(dialog.selectedFiles().constFirst());
+                return QDir::toNativeSeparators(dialog.selectedFiles().constFirst()).toStdString();
             },
         .browseFolder = &BrowseFolder,
         .showError =
-            [](QWidget* parent, const QString& message) {
-                QMessageBox::critical(parent, parent ? parent->windowTitle() : QString(), message);
+            [owner](const std::string& message) {
+                QMessageBox::critical(owner, owner ? owner->windowTitle() : QString(),
+                                      QString::fromStdString(message));
             },
     };
 }

@@ -4,7 +4,7 @@
 #include <chrono>
 #include <gtest/gtest.h>
 
-namespace tunecrate::win32 {
+namespace tunecrate {
 namespace {
 
 using namespace std::chrono_literals;
@@ -41,4 +41,4 @@ INSTANTIATE_TEST_SUITE_P(Paints, FramePacerTest,
                          test::CaseName());
 
 } // namespace
-} // namespace tunecrate::win32
+} // namespace tunecrate

@@ -1,4 +1,4 @@
-#include "Dialogs.h"
+#include "SystemDialogs.h"
 
 #include "Folderopen.h"
 #include "PlaylistFilter.h"
@@ -50,12 +50,12 @@ std::wstring fileDialogFilter(std::string_view filter)
     return parts;
 }
 
-Dialogs Dialogs::system()
+Dialogs systemDialogs(HWND owner)
 {
     return {
-        .choosePlaylist = &choosePlaylistFile,
+        .choosePlaylist = [owner] { return choosePlaylistFile(owner); },
         .browseFolder = &BrowseFolder,
-        .showError = &showErrorBox,
+        .showError = [owner](const std::string& message) { showErrorBox(owner, message); },
     };
 }
 

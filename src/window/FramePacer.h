@@ -2,11 +2,10 @@
 
 #include <algorithm>
 #include <chrono>
-#include <windows.h>
 
-namespace tunecrate::win32 {
+namespace tunecrate {
 
-// Says when the window may paint again during a run: at most once per refresh
+// Says when a window may paint again during a run: at most once per refresh
 // of the screen it is on. A run writes to its controls far more often than
 // that, and each visible update costs more than the write itself. Where one
 // update takes longer than a refresh (a log box of many lines on a slow
@@ -16,12 +15,16 @@ class FramePacer {
 public:
     using Clock = std::chrono::steady_clock;
 
-    // Takes the refresh rate of the screen that window is on.
-    void measureScreen(HWND window);
+    // 1 Hz and less stand for a rate the system does not tell: 60 Hz then.
+    void setRefreshRate(double hertz);
 
     [[nodiscard]] bool frameDue(Clock::time_point now = Clock::now()) const
     {
         return now - lastFrame_ >= gap_;
+    }
+    [[nodiscard]] Clock::duration untilDue(Clock::time_point now = Clock::now()) const
+    {
+        return std::max(Clock::duration::zero(), gap_ - (now - lastFrame_));
     }
     // A frame reached the screen at `now`; bringing it there took `took`.
     void framePainted(Clock::duration took, Clock::time_point now = Clock::now())
@@ -36,4 +39,4 @@ private:
     Clock::time_point lastFrame_{};
 };
 
-} // namespace tunecrate::win32
+} // namespace tunecrate

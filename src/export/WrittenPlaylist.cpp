@@ -1,0 +1,150 @@
+#include "WrittenPlaylist.h"
+
+#include "Paths.h"
+#include "Platform.h"
+#include "WrittenDestinations.h"
+
+#include <algorithm>
+#include <fstream>
+#include <system_error>
+#include <utility>
+
+namespace tunecrate {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr std::string_view header = "#EXTM3U";
+// Players pass over comments; this one tells a playlist of ours from the user's.
+constexpr std::string_view writtenBy = "# Written by Tunecrate";
+
+bool isWholeNumber(std::string_view text)
+{
+    if (text.starts_with('-')) {
+        text.remove_prefix(1);
+    }
+    return !text.empty() && std::ranges::all_of(text, [](char c) { return c >= '0' && c <= '9'; });
+}
+
+std::string readUpTo(const fs::path& path, std::size_t count)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::string bytes(count, '\0');
+    in.read(bytes.data(), static_cast<std::streamsize>(count));
+    bytes.resize(static_cast<std::size_t>(in.gcount()));
+    return bytes;
+}
+
+bool writtenByUs(std::string_view head)
+{
+    if (!head.starts_with(header)) {
+        return false;
+    }
+    head.remove_prefix(header.size());
+    head.remove_prefix(head.starts_with("\r\n") ? 2 : head.starts_with('\n') ? 1 : head.size());
+    return head.starts_with(writtenBy);
+}
+
+} // namespace
+
+void WrittenPlaylist::noteLine(std::string_view line)
+{
+    if (mode_ == PlaylistMode::M3uTxt) {
+        if (isTrackInfo(line)) {
+            pendingInfo_ = line;
+        }
+        return;
+    }
+    if (const auto pls = plsLine(line); pls && (pls->key == "title" || pls->key == "length")) {
+        (pls->key == "title" ? titles_ : lengths_)[std::string(pls->number)] = pls->value;
+    }
+}
+
+void WrittenPlaylist::add(std::string_view line, std::string location, int folder)
+{
+    std::string info = mode_ == PlaylistMode::Pls ? std::string(plsLine(line)->number)
+                                                  : std::exchange(pendingInfo_, {});
+    entries_.push_back({std::move(info), std::move(location), folder});
+}
+
+void WrittenPlaylist::keepAsWritten(std::string_view line, std::string_view candidate)
+{
+    add(line, std::string(candidate), -1);
+}
+
+void WrittenPlaylist::addCopy(std::string_view line, const std::string& folder,
+                              std::string_view path)
+{
+    const std::string key = platform::comparablePath(folder);
+    if (folders_.empty() || folders_.back() != key) {
+        folders_.push_back(key);
+    }
+    const std::string_view name = bareName(path);
+    // A line beginning with "#" would be read as a comment.
+    add(line, (name.starts_with('#') ? "./" : "") + std::string(name),
+        static_cast<int>(folders_.size()) - 1);
+}
+
+void WrittenPlaylist::leaveOut()
+{
+    pendingInfo_.clear();
+}
+
+std::string WrittenPlaylist::text(const std::string& folder) const
+{
+    const std::string key = platform::comparablePath(folder);
+    const std::string_view lineBreak = platform::textLineBreak;
+    std::string text;
+    const auto appendLine = [&](std::string_view line) {
+        text += line;
+        text += lineBreak;
+    };
+    appendLine(header);
+    appendLine(std::string(writtenBy) + " " TUNECRATE_VERSION);
+    for (const Entry& entry : entries_) {
+        if (entry.folder >= 0 && folders_[static_cast<std::size_t>(entry.folder)] != key) {
+            continue;
+        }
+        if (mode_ == PlaylistMode::M3uTxt && !entry.info.empty()) {
+            appendLine(entry.info);
+        } else if (mode_ == PlaylistMode::Pls) {
+            if (const auto title = titles_.find(entry.info); title != titles_.end()) {
+                const auto length = lengths_.find(entry.info);
+                const bool known = length != lengths_.end() && isWholeNumber(length->second);
+                appendLine("#EXTINF:" + (known ? length->second : "-1") + "," + title->second);
+            }
+        }
+        appendLine(entry.location);
+    }
+    return text;
+}
+
+PlacedPlaylist placePlaylist(const std::string& folder, std::string_view name,
+                             std::string_view text, const fs::path& playlistRead)
+{
+    constexpr int mostNumbers = 10000;
+    for (int number = 1; !folder.empty() && number <= mostNumbers; ++number) {
+        const std::string path = numberedPath(folder, name, number);
+        if (holdsNul(path)) {
+            break;
+        }
+        const fs::path file = fsPath(path);
+        std::error_code error;
+        const fs::file_status status = fs::symlink_status(file, error);
+        if (!fs::exists(status)) {
+            return {path, platform::writeWholeFile(file, text)};
+        }
+        if (!fs::is_regular_file(status) || fs::equivalent(file, playlistRead, error)) {
+            continue;
+        }
+        const std::uintmax_t size = fs::file_size(file, error);
+        const std::string head = readUpTo(file, !error && size == text.size() ? text.size() : 256);
+        if (!writtenByUs(head)) {
+            continue;
+        }
+        return {path, head == text || platform::writeWholeFile(file, text)};
+    }
+    return {numberedPath(folder, name, 1), false};
+}
+
+} // namespace tunecrate

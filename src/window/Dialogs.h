@@ -1,0 +1,20 @@
+#pragma once
+
+#include <functional>
+#include <string>
+
+namespace tunecrate {
+
+// The dialogs the window's commands open, and how an error is reported. A
+// window binds the real ones to itself; tests put in their own, so that the
+// commands can be driven without a person in front of a real dialog.
+struct Dialogs {
+    // The chosen playlist's full path; the empty text when the user cancels.
+    std::function<std::string()> choosePlaylist;
+    // The chosen folder's path; the empty text when the user cancels.
+    std::function<std::string(const std::string& sTitle, const std::string& sStartPath)>
+        browseFolder;
+    std::function<void(const std::string& message)> showError;
+};
+
+} // namespace tunecrate
