@@ -30,9 +30,9 @@ public:
     // Panels are numbered from 1.
     virtual void setPanelText(int panel, const std::string& text) = 0;
     // The grey hint an empty path box shows; control is its name (txtPathfrom).
-    virtual void setHint(std::string_view /*control*/, const std::string& /*hint*/) {}
+    virtual void setHint(std::string_view control, const std::string& hint) = 0;
     // What a screen reader reads for the control named control (cmdSearch, ...).
-    virtual void setAccessibleName(std::string_view /*control*/, const std::string& /*name*/) {}
+    virtual void setAccessibleName(std::string_view control, const std::string& name) = 0;
 };
 
 // The strings in force, shared by the whole program. Readers take them at the

@@ -24,8 +24,6 @@ public:
     std::string logText;
     std::array<std::string, 4> panels; // [1] to [3] are used
     std::map<Button, std::string> captions;
-    std::map<std::string, std::string, std::less<>> hints;
-    std::map<std::string, std::string, std::less<>> accessibleNames;
     float progress = 0;
     bool cancel = false;
     int eventCalls = 0;
@@ -45,14 +43,8 @@ public:
     {
         captions[button] = caption;
     }
-    void setHint(std::string_view control, const std::string& hint) override
-    {
-        hints.insert_or_assign(std::string(control), hint);
-    }
-    void setAccessibleName(std::string_view control, const std::string& name) override
-    {
-        accessibleNames.insert_or_assign(std::string(control), name);
-    }
+    void setHint(std::string_view, const std::string&) override {}
+    void setAccessibleName(std::string_view, const std::string&) override {}
     void setProgressValue(float value) override
     {
         progress = value;
