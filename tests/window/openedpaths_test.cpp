@@ -2,9 +2,7 @@
 #include "OpenedPaths.h"
 #include "TempDir.h"
 
-#include <algorithm>
 #include <gtest/gtest.h>
-#include <iterator>
 
 namespace tunecrate {
 namespace {
@@ -31,15 +29,14 @@ TEST_P(SortOpenedPathsTest, FirstPlaylistFileAndFirstFolderFillTheirBoxes)
         std::filesystem::create_directory(scene.path() / folder);
     }
     std::vector<std::string> items;
-    std::ranges::transform(GetParam().items, std::back_inserter(items),
-                           [&](const std::string& item) { return scene.file(item); });
-    const auto expected = [&](const std::string& item) {
-        return item.empty() ? item : scene.file(item);
-    };
+    for (const std::string& item : GetParam().items) {
+        items.push_back(scene.file(item));
+    }
 
     const OpenedPaths opened = sortOpenedPaths(items);
-    EXPECT_EQ(opened.pathFrom, expected(GetParam().pathFrom));
-    EXPECT_EQ(opened.pathTo, expected(GetParam().pathTo));
+    const OpenedCase& row = GetParam();
+    EXPECT_EQ(opened.pathFrom, row.pathFrom.empty() ? row.pathFrom : scene.file(row.pathFrom));
+    EXPECT_EQ(opened.pathTo, row.pathTo.empty() ? row.pathTo : scene.file(row.pathTo));
 }
 
 INSTANTIATE_TEST_SUITE_P(
