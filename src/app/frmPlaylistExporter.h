@@ -11,6 +11,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 class QCheckBox;
 class QComboBox;
@@ -61,12 +62,23 @@ public:
     void processEvents() override;
 
     void setButtonCaption(Button button, const std::string& caption) override;
+    void setHint(std::string_view control, const std::string& hint) override;
+    void setAccessibleName(std::string_view control, const std::string& name) override;
+
+    // The program's arguments: a playlist fills txtPathfrom, a folder
+    // txtPathto (WindowCommands::openPaths).
+    void openPaths(const std::vector<std::string>& paths);
 
 protected:
     // A close while the run copies is a cancel request; the window closes once
     // the run has stopped.
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // Files and folders dropped anywhere on the window, the boxes included:
+    // a drop with a playlist file or a folder fills their boxes, any other is
+    // refused.
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void buildControls();

@@ -31,6 +31,10 @@ public:
     virtual void setButtonCaption(Button button, const std::string& caption) = 0;
     // Panels are numbered from 1.
     virtual void setPanelText(int panel, const std::string& text) = 0;
+    // The grey hint an empty path box shows; control is its name (txtPathfrom).
+    virtual void setHint(std::string_view control, const std::string& hint) = 0;
+    // What a screen reader reads for the control named control (cmdSearch, ...).
+    virtual void setAccessibleName(std::string_view control, const std::string& name) = 0;
 };
 
 // The strings in force, shared by the whole program. Readers take them at the
@@ -39,7 +43,8 @@ public:
 [[nodiscard]] const InterfaceStrings& Language();
 
 // "Deutsch", compared exactly, selects German; every other text selects English.
-// Sets the strings, then the window's captions and bare panel labels.
+// Sets the strings, then the window's captions and bare panel labels, then
+// the path boxes' hints and every control's accessible name in that language.
 void ApplyLanguage(std::string_view sLanguage, LanguageWindow& window);
 
 } // namespace tunecrate

@@ -2,6 +2,7 @@
 
 #include "ControlIds.h"
 #include "ExportRun.h"
+#include "OpenedPaths.h"
 #include "SystemDialogs.h"
 
 #include <algorithm>
@@ -17,7 +18,10 @@ frmPlaylistExporter::frmPlaylistExporter(HINSTANCE instance)
       txtPathto(designed("txtPathto")), cmdSearch2(designed("cmdSearch2")),
       cmbLang(designed("cmbLang")), cmdCancel(designed("cmdCancel")), pgbCopy(designed("pgbCopy")),
       stbStatus(designed("stbStatus")), layout_(handle(), stbStatus, cmbLang),
-      display_(*this, pgbCopy, *this), commands_(*this, *this, systemDialogs(handle()))
+      display_(*this, pgbCopy, *this), commands_(*this, *this, systemDialogs(handle())),
+      dropTarget_([](const DropTarget::Paths& paths) { return !sortOpenedPaths(paths).empty(); },
+                  [this](const DropTarget::Paths& paths) { openPaths(paths); }),
+      dropRegistration_(handle(), dropTarget_)
 {
     bindHandlers();
     setFirstFocus(cmdSearch);
@@ -28,6 +32,13 @@ frmPlaylistExporter::frmPlaylistExporter(HINSTANCE instance)
 
 frmPlaylistExporter::~frmPlaylistExporter()
 {
+    destroyWindow();
+}
+
+void frmPlaylistExporter::destroyWindow()
+{
+    dropRegistration_.revoke();
+    accessibleNames_.clear();
     destroy();
 }
 
@@ -118,7 +129,7 @@ void frmPlaylistExporter::txtPlaylist_Change()
 void frmPlaylistExporter::onClose()
 {
     if (commands_.mayClose()) {
-        destroy();
+        destroyWindow();
     }
 }
 
@@ -177,7 +188,12 @@ void frmPlaylistExporter::setPathTo(const std::string& path)
 
 void frmPlaylistExporter::closeWindow()
 {
-    destroy();
+    destroyWindow();
+}
+
+void frmPlaylistExporter::openPaths(const std::vector<std::string>& paths)
+{
+    (void)commands_.openPaths(paths);
 }
 
 std::string frmPlaylistExporter::pathFrom() const
@@ -254,6 +270,16 @@ void frmPlaylistExporter::setButtonCaption(Button button, const std::string& cap
         chkPlaylist.setText(caption);
         break;
     }
+}
+
+void frmPlaylistExporter::setHint(std::string_view control, const std::string& hint)
+{
+    Edit(designed(control)).setCueBanner(wideFromUtf8(hint));
+}
+
+void frmPlaylistExporter::setAccessibleName(std::string_view control, const std::string& name)
+{
+    accessibleNames_.name(designed(control), name);
 }
 
 } // namespace tunecrate::win32

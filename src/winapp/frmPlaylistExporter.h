@@ -1,6 +1,8 @@
 #pragma once
 
+#include "AccessibleNames.h"
 #include "Controls.h"
+#include "DropTarget.h"
 #include "ExportWindow.h"
 #include "HeldDisplay.h"
 #include "Language.h"
@@ -11,6 +13,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tunecrate::win32 {
 
@@ -50,6 +53,15 @@ public:
     void processEvents() override;
 
     void setButtonCaption(tunecrate::Button button, const std::string& caption) override;
+    void setHint(std::string_view control, const std::string& hint) override;
+    void setAccessibleName(std::string_view control, const std::string& name) override;
+
+    // The program's arguments: a playlist fills txtPathfrom, a folder
+    // txtPathto (WindowCommands::openPaths).
+    void openPaths(const std::vector<std::string>& paths);
+    // What the system hands drags of files onto the window to: a playlist
+    // file or a folder fills its box, any other drag is refused.
+    [[nodiscard]] IDropTarget& dropTarget() { return dropTarget_; }
 
 private:
     void bindHandlers();
@@ -81,6 +93,8 @@ private:
     void closeWindow() override;
 
     bool build(HINSTANCE instance);
+    // Takes back from the system what it holds of the window, then destroys it.
+    void destroyWindow();
     [[nodiscard]] HWND designed(std::string_view name) const;
 
     // Comes first: the members after it find the window and its controls built.
@@ -100,6 +114,9 @@ private:
     Layout layout_;
     RunDisplay display_;
     WindowCommands commands_;
+    AccessibleNames accessibleNames_;
+    DropTarget dropTarget_;
+    DropRegistration dropRegistration_;
 };
 
 } // namespace tunecrate::win32

@@ -11,6 +11,7 @@
 #include "WindowDesign.h"
 #include "frmPlaylistExporter.h"
 
+#include <algorithm>
 #include <array>
 #include <filesystem>
 #include <functional>
@@ -24,6 +25,8 @@
 // clang-format off
 #include <windows.h>
 #include <commctrl.h>
+#include <shlobj.h>
+#include <wrl/client.h>
 // clang-format on
 
 namespace tunecrate::win32 {
@@ -144,6 +147,12 @@ protected:
 
     [[nodiscard]] HWND item(ControlId id) const { return GetDlgItem(window->handle(), idOf(id)); }
     [[nodiscard]] std::string text(ControlId id) const { return textOf(item(id)); }
+    [[nodiscard]] std::string hint(ControlId id) const
+    {
+        std::wstring text(128, L'\0');
+        SendMessageW(item(id), EM_GETCUEBANNER, reinterpret_cast<WPARAM>(text.data()), 128);
+        return utf8FromWide(text.c_str());
+    }
     static std::string textOf(HWND control)
     {
         std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(control)) + 1, L'\0');
@@ -519,12 +528,51 @@ TEST_F(WindowTest, GermanBySelectionInTheList)
     EXPECT_EQ(panel(2), "Dateiname: ");
     EXPECT_EQ(panel(3), "Fortschritt: ");
     expectCaptionFits();
+    EXPECT_EQ(hint(ControlId::txtPathfrom), "Playlist-Datei (M3U, M3U8, PLS, TXT)");
+    EXPECT_EQ(hint(ControlId::txtPathto), "Zielordner");
 
     key(VK_UP);
     EXPECT_EQ(text(ControlId::cmdSave), "Save");
     EXPECT_EQ(text(ControlId::chkPlaylist), "With playlist");
     EXPECT_EQ(panel(3), "Progress: ");
     expectCaptionFits();
+}
+
+// Hands the items to the window's drop target as Explorer drags them out of
+// their folder; gives the effects the window chose on entering and on the drop.
+std::pair<DWORD, DWORD> dropOn(frmPlaylistExporter& window, const std::vector<fs::path>& items)
+{
+    std::vector<PIDLIST_ABSOLUTE> ids(items.size());
+    std::vector<PCUITEMID_CHILD> children(items.size());
+    Microsoft::WRL::ComPtr<IShellFolder> folder;
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        SHParseDisplayName(items[i].c_str(), nullptr, &ids[i], 0, nullptr);
+        SHBindToParent(ids[i], IID_IShellFolder,
+                       reinterpret_cast<void**>(folder.ReleaseAndGetAddressOf()), &children[i]);
+    }
+    Microsoft::WRL::ComPtr<IDataObject> data;
+    folder->GetUIObjectOf(nullptr, static_cast<UINT>(items.size()), children.data(),
+                          IID_IDataObject, nullptr, reinterpret_cast<void**>(data.GetAddressOf()));
+    std::ranges::for_each(ids, CoTaskMemFree);
+    DWORD entered = DROPEFFECT_COPY | DROPEFFECT_MOVE | DROPEFFECT_LINK;
+    DWORD dropped = entered;
+    window.dropTarget().DragEnter(data.Get(), MK_LBUTTON, {}, &entered);
+    window.dropTarget().Drop(data.Get(), 0, {}, &dropped);
+    return {entered, dropped};
+}
+
+TEST_F(WindowTest, DropFillsTheBoxesOrIsRefused)
+{
+    const TempDir scene{testRoot()};
+    writeFile(scene.path() / "a.pls", "[playlist]\r\n");
+    writeFile(scene.path() / "song.mp3", "ID3");
+    fs::create_directory(scene.path() / "Music");
+    EXPECT_EQ(dropOn(*window, {scene.path() / "song.mp3"}), std::pair(DWORD{0}, DWORD{0}));
+    EXPECT_EQ(text(ControlId::txtPathfrom) + text(ControlId::txtPathto), "");
+    EXPECT_EQ(dropOn(*window, {scene.path() / "Music", scene.path() / "a.pls"}),
+              std::pair(DWORD{DROPEFFECT_COPY}, DWORD{DROPEFFECT_COPY}));
+    EXPECT_EQ(text(ControlId::txtPathfrom), scene.file("a.pls"));
+    EXPECT_EQ(text(ControlId::txtPathto), scene.file("Music"));
 }
 
 struct ReleasedKey {
