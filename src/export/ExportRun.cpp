@@ -1,6 +1,7 @@
 #include "ExportRun.h"
 
 #include "ByteSource.h"
+#include "CopyBar.h"
 #include "FileOps.h"
 #include "Language.h"
 #include "LineReader.h"
