@@ -3,7 +3,7 @@
 #include "CopyBar.h"
 #include "FileOps.h"
 #include "Language.h"
-#include "Paths.h"
+#include "PlatformFiles.h"
 #include "Playlist.h"
 #include "PlaylistLines.h"
 #include "TemporarySweep.h"

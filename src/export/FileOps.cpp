@@ -2,6 +2,7 @@
 
 #include "LineReader.h"
 #include "Paths.h"
+#include "PlatformFiles.h"
 
 #include <system_error>
 

@@ -1,6 +1,6 @@
 #include "LineReader.h"
 
-#include "Platform.h"
+#include "PlatformFiles.h"
 
 #include <bit>
 #include <cstdint>

@@ -1,5 +1,6 @@
 #include "PlaylistLines.h"
 
+#include "PlatformFiles.h"
 #include "Playlist.h"
 
 namespace tunecrate {

@@ -1,6 +1,4 @@
-#include "ByteSource.h"
-#include "Paths.h"
-#include "Platform.h"
+#include "PlatformFiles.h"
 
 #include <cerrno>
 #include <fcntl.h>

@@ -1,6 +1,5 @@
-#include "ByteSource.h"
 #include "Paths.h"
-#include "Platform.h"
+#include "PlatformFiles.h"
 #include "Utf16.h"
 
 #include <algorithm>
