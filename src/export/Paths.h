@@ -11,7 +11,4 @@ namespace tunecrate {
     return text.find('\0') != std::string_view::npos;
 }
 
-// True for text that is well-formed UTF-8 (no overlong forms, no surrogates).
-[[nodiscard]] bool isValidUtf8(std::string_view text);
-
 } // namespace tunecrate

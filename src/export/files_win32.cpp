@@ -1,6 +1,7 @@
 #include "Paths.h"
 #include "PlatformFiles.h"
 #include "Utf16.h"
+#include "Utf8.h"
 
 #include <algorithm>
 #include <system_error>
