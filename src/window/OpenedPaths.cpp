@@ -1,6 +1,7 @@
 #include "OpenedPaths.h"
 
 #include "Paths.h"
+#include "PlatformFiles.h"
 #include "PlaylistFilter.h"
 
 #include <algorithm>
