@@ -44,6 +44,8 @@ public:
     }
     void setPanelText(int, const std::string&) override {}
     void setButtonCaption(Button, const std::string&) override {}
+    void setHint(std::string_view, const std::string&) override {}
+    void setAccessibleName(std::string_view, const std::string&) override {}
     void setProgressValue(float value) override { progress_ = value; }
     float progressValue() const override { return progress_; }
     void clearCancelRequest() override {}

@@ -10,13 +10,24 @@ set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
 
 if(WIN32)
     # tunecrate-<version>-windows-x64.zip holds a folder of that name with
-    # tunecrate.exe (linked without symbols already) and README.txt.
+    # tunecrate.exe (linked without symbols already), README.txt and LICENSE.txt.
     set(CPACK_GENERATOR ZIP)
     set(CPACK_PACKAGE_FILE_NAME ${CPACK_PACKAGE_NAME}-${PROJECT_VERSION}-windows-x64)
     set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY ON)
     # Notepad on older Windows shows LF-only text as one line.
     configure_file(resources/windows/README.txt.in README.txt @ONLY NEWLINE_STYLE CRLF)
-    install(FILES ${CMAKE_CURRENT_BINARY_DIR}/README.txt DESTINATION .)
+    # LICENSE.txt: Tunecrate's licence, then the notices of the MinGW-w64 and GCC
+    # runtime parts that the static link puts into tunecrate.exe.
+    set(licence_parts LICENSE resources/windows/linked-notices.txt)
+    set(licence_text)
+    foreach(part IN LISTS licence_parts)
+        file(READ ${part} part_text)
+        string(APPEND licence_text "${part_text}")
+    endforeach()
+    set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${licence_parts})
+    file(CONFIGURE OUTPUT LICENSE.txt CONTENT "${licence_text}" @ONLY NEWLINE_STYLE CRLF)
+    install(FILES ${CMAKE_CURRENT_BINARY_DIR}/README.txt ${CMAKE_CURRENT_BINARY_DIR}/LICENSE.txt
+        DESTINATION .)
     include(CPack)
     return()
 endif()

@@ -11,8 +11,8 @@
 
 #include "ByteSource.h"
 #include "LineReader.h"
-#include "Paths.h"
 #include "Playlist.h"
+#include "Utf8.h"
 
 #include <algorithm>
 #include <cstdint>

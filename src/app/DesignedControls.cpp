@@ -1,5 +1,6 @@
 #include "DesignedControls.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -42,6 +43,9 @@ QWidget* makeDesignedControl(QWidget& window, const ControlDesign& design)
     switch (design.kind) {
     case ControlKind::Button:
         control = new QPushButton(qText(design.text), &window);
+        break;
+    case ControlKind::CheckBox:
+        control = new QCheckBox(qText(design.text), &window);
         break;
     case ControlKind::TextBox:
         control = new QLineEdit(&window);

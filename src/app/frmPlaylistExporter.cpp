@@ -2,23 +2,30 @@
 
 #include "DesignedControls.h"
 #include "ExportRun.h"
+#include "OpenedPaths.h"
 #include "RunDisplay.h"
 #include "SystemDialogs.h"
 #include "ToolWindow.h"
 
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFile>
 #include <QGuiApplication>
 #include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
 #include <QStatusBar>
 #include <QTextCursor>
+#include <QUrl>
 #include <algorithm>
 #include <cmath>
 
@@ -60,6 +67,7 @@ void frmPlaylistExporter::buildControls()
     cmdSearch = designed<QPushButton>("cmdSearch");
     txtPlaylist = designed<QPlainTextEdit>("txtPlaylist");
     txtPathfrom = designed<QLineEdit>("txtPathfrom");
+    chkPlaylist = designed<QCheckBox>("chkPlaylist");
     cmdSave = designed<QPushButton>("cmdSave");
     txtPathto = designed<QLineEdit>("txtPathto");
     cmdSearch2 = designed<QPushButton>("cmdSearch2");
@@ -88,6 +96,13 @@ void frmPlaylistExporter::buildControls()
     connect(cmdSearch, &QPushButton::clicked, this, [this] { cmdSearch_Click(); });
     connect(cmdSearch2, &QPushButton::clicked, this, [this] { cmdSearch2_Click(); });
     connect(txtPlaylist, &QPlainTextEdit::textChanged, this, [this] { txtPlaylist_Change(); });
+
+    // The window decides what a drop fills, wherever it lands.
+    setAcceptDrops(true);
+    for (QWidget* box : {static_cast<QWidget*>(txtPathfrom), static_cast<QWidget*>(txtPathto),
+                         static_cast<QWidget*>(txtPlaylist), txtPlaylist->viewport()}) {
+        box->setAcceptDrops(false);
+    }
 
     applyToolWindowFrame(*this);
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
@@ -183,6 +198,41 @@ bool frmPlaylistExporter::eventFilter(QObject* watched, QEvent* event)
     return QWidget::eventFilter(watched, event);
 }
 
+namespace {
+
+// The local files and folders a drag carries, as UTF-8 paths.
+std::vector<std::string> draggedPaths(const QMimeData& data)
+{
+    std::vector<std::string> paths;
+    for (const QUrl& url : data.urls()) {
+        if (url.isLocalFile()) {
+            paths.push_back(QDir::toNativeSeparators(url.toLocalFile()).toStdString());
+        }
+    }
+    return paths;
+}
+
+} // namespace
+
+void frmPlaylistExporter::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (!sortOpenedPaths(draggedPaths(*event->mimeData())).empty()) {
+        event->acceptProposedAction();
+    }
+}
+
+void frmPlaylistExporter::dropEvent(QDropEvent* event)
+{
+    if (commands_.openPaths(draggedPaths(*event->mimeData()))) {
+        event->acceptProposedAction();
+    }
+}
+
+void frmPlaylistExporter::openPaths(const std::vector<std::string>& paths)
+{
+    (void)commands_.openPaths(paths);
+}
+
 std::string frmPlaylistExporter::logText() const
 {
     return display_->held().logText();
@@ -255,6 +305,11 @@ std::string frmPlaylistExporter::pathTo() const
     return txtPathto->text().toStdString();
 }
 
+bool frmPlaylistExporter::withPlaylist() const
+{
+    return chkPlaylist->isChecked();
+}
+
 void frmPlaylistExporter::setLog(const std::string& text)
 {
     display_->held().setLog(text);
@@ -297,7 +352,7 @@ void frmPlaylistExporter::processEvents()
 
 void frmPlaylistExporter::setButtonCaption(Button button, const std::string& caption)
 {
-    QPushButton* target = nullptr;
+    QAbstractButton* target = nullptr;
     switch (button) {
     case Button::Search:
         target = cmdSearch;
@@ -311,8 +366,21 @@ void frmPlaylistExporter::setButtonCaption(Button button, const std::string& cap
     case Button::Cancel:
         target = cmdCancel;
         break;
+    case Button::WithPlaylist:
+        target = chkPlaylist;
+        break;
     }
     target->setText(QString::fromStdString(caption));
+}
+
+void frmPlaylistExporter::setHint(std::string_view control, const std::string& hint)
+{
+    designed<QLineEdit>(control)->setPlaceholderText(QString::fromStdString(hint));
+}
+
+void frmPlaylistExporter::setAccessibleName(std::string_view control, const std::string& name)
+{
+    designed<QWidget>(control)->setAccessibleName(QString::fromStdString(name));
 }
 
 } // namespace tunecrate

@@ -11,7 +11,9 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
+class QCheckBox;
 class QComboBox;
 class QLabel;
 class QLineEdit;
@@ -49,6 +51,7 @@ public:
 
     [[nodiscard]] std::string pathFrom() const override;
     [[nodiscard]] std::string pathTo() const override;
+    [[nodiscard]] bool withPlaylist() const override;
     void setLog(const std::string& text) override;
     void appendLog(std::string_view piece) override;
     void setPanelText(int panel, const std::string& text) override;
@@ -59,12 +62,23 @@ public:
     void processEvents() override;
 
     void setButtonCaption(Button button, const std::string& caption) override;
+    void setHint(std::string_view control, const std::string& hint) override;
+    void setAccessibleName(std::string_view control, const std::string& name) override;
+
+    // The program's arguments: a playlist fills txtPathfrom, a folder
+    // txtPathto (WindowCommands::openPaths).
+    void openPaths(const std::vector<std::string>& paths);
 
 protected:
     // A close while the run copies is a cancel request; the window closes once
     // the run has stopped.
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // Files and folders dropped anywhere on the window, the boxes included:
+    // a drop with a playlist file or a folder fills their boxes, any other is
+    // refused.
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void buildControls();
@@ -96,6 +110,7 @@ private:
     QPushButton* cmdSearch = nullptr;
     QPlainTextEdit* txtPlaylist = nullptr;
     QLineEdit* txtPathfrom = nullptr;
+    QCheckBox* chkPlaylist = nullptr;
     QPushButton* cmdSave = nullptr;
     QLineEdit* txtPathto = nullptr;
     QPushButton* cmdSearch2 = nullptr;

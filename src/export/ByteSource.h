@@ -1,8 +1,6 @@
 #pragma once
 
 #include <cstddef>
-#include <memory>
-#include <string>
 #include <string_view>
 
 namespace tunecrate {
@@ -23,10 +21,5 @@ public:
 private:
     std::string_view bytes_;
 };
-
-// Opens a playlist for reading. Only a regular file counts as found: a missing
-// path, a folder, a FIFO or a device gives nullptr, and nothing waits on it.
-// A regular file that cannot be opened (no permission, locked) throws.
-[[nodiscard]] std::unique_ptr<ByteSource> openPlaylistFile(const std::string& path);
 
 } // namespace tunecrate

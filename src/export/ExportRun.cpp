@@ -1,11 +1,11 @@
 #include "ExportRun.h"
 
-#include "ByteSource.h"
+#include "CopyBar.h"
 #include "FileOps.h"
 #include "Language.h"
-#include "LineReader.h"
-#include "Paths.h"
+#include "PlatformFiles.h"
 #include "Playlist.h"
+#include "PlaylistLines.h"
 #include "TemporarySweep.h"
 #include "WrittenDestinations.h"
 #include "WrittenPlaylist.h"
@@ -35,74 +35,6 @@ std::string concat(std::initializer_list<std::string_view> pieces)
     }
     return text;
 }
-
-// The playlist read front to back, one line held at a time. The mode is
-// decided on the first line that is not blank; the walk then starts again at
-// line 1, and the blank lines before that one are given again without reading
-// them a second time.
-class PlaylistLines {
-public:
-    explicit PlaylistLines(const std::string& path) : file_(openPlaylistFile(path))
-    {
-        if (file_) {
-            reader_.emplace(*file_);
-        }
-    }
-
-    // Reads up to the first line that is not blank; false when there is none.
-    [[nodiscard]] bool findFirstContent()
-    {
-        while (read()) {
-            if (!isBlankLine(line_)) {
-                return true;
-            }
-            ++blanksBeforeContent_;
-        }
-        return false;
-    }
-
-    // The next line of the walk; false at the end of the file.
-    [[nodiscard]] bool next()
-    {
-        replayingBlank_ = blanksReplayed_ < blanksBeforeContent_;
-        if (replayingBlank_) {
-            ++blanksReplayed_;
-            return true;
-        }
-        if (!contentReplayed_) {
-            contentReplayed_ = true;
-            return true;
-        }
-        return read();
-    }
-
-    [[nodiscard]] std::string_view line() const
-    {
-        return replayingBlank_ ? std::string_view() : std::string_view(line_);
-    }
-    [[nodiscard]] bool truncated() const { return !replayingBlank_ && truncated_; }
-
-private:
-    bool read()
-    {
-        if (!reader_ || !reader_->next(line_)) {
-            line_.clear();
-            truncated_ = false;
-            return false;
-        }
-        truncated_ = reader_->lastLineTruncated();
-        return true;
-    }
-
-    std::unique_ptr<ByteSource> file_;
-    std::optional<LineReader> reader_;
-    std::string line_;
-    bool truncated_ = false;
-    std::uint64_t blanksBeforeContent_ = 0;
-    std::uint64_t blanksReplayed_ = 0;
-    bool contentReplayed_ = false;
-    bool replayingBlank_ = false;
-};
 
 // The playlist's path made absolute, so that relative entries resolve to full
 // paths whatever the program's working folder.
@@ -182,6 +114,10 @@ private:
             } else if (writtenPlaylist_) {
                 writtenPlaylist_->noteLine(lines.line());
             }
+            // The line number is the run's 32-bit line count, as txt_ReadLine
+            // counts lines. A playlist longer than that is no playlist anyone
+            // wrote, so the run stops there and ends as it does on a read error,
+            // rather than letting the count wrap round.
             if (lineNumber == std::numeric_limits<std::int32_t>::max()) {
                 throw std::overflow_error("the playlist has too many lines");
             }

@@ -18,7 +18,7 @@ public:
     // waits takes effect from the next read on.
     [[nodiscard]] virtual std::string pathTo() const = 0;
     // chkPlaylist: the run reads it once, at its start, as it reads pathFrom().
-    [[nodiscard]] virtual bool withPlaylist() const { return false; }
+    [[nodiscard]] virtual bool withPlaylist() const = 0;
 
     // txtPlaylist. appendLog(p) leaves the same text as setLog(old + p) but
     // costs the length of p, not the length of the log.

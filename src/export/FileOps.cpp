@@ -1,10 +1,9 @@
 #include "FileOps.h"
 
-#include "Language.h"
 #include "LineReader.h"
 #include "Paths.h"
+#include "PlatformFiles.h"
 
-#include <cmath>
 #include <system_error>
 
 namespace tunecrate {
@@ -54,23 +53,6 @@ std::optional<std::uint64_t> heldCopySize(const std::string& sSourceFile,
         return std::nullopt;
     }
     return platform::sizeOfHeldCopy(fsPath(sSourceFile), fsPath(sDestFile));
-}
-
-void CopyProgress(std::uint64_t totalFileSize, std::uint64_t totalBytesTransferred,
-                  ExportWindow* window)
-{
-    if (window == nullptr) {
-        return;
-    }
-    // Divide first, then scale, then round down: 2 of 3 bytes shows 66.
-    const double percent = totalFileSize == 0
-                               ? 100.0
-                               : std::floor(static_cast<double>(totalBytesTransferred) /
-                                            static_cast<double>(totalFileSize) * 100.0);
-    window->setProgressValue(static_cast<float>(percent));
-    const long shown = std::lround(window->progressValue());
-    window->setPanelText(3, Language().strProgress + ": " + std::to_string(shown) + "%");
-    window->processEvents();
 }
 
 } // namespace tunecrate

@@ -1,7 +1,6 @@
 #pragma once
 
-#include "ExportWindow.h"
-#include "Platform.h"
+#include "PlatformCopy.h"
 
 #include <cstdint>
 #include <optional>
@@ -31,12 +30,5 @@ namespace tunecrate {
 // platform::sizeOfHeldCopy); nothing otherwise.
 [[nodiscard]] std::optional<std::uint64_t> heldCopySize(const std::string& sSourceFile,
                                                         const std::string& sDestFile);
-
-// Shows how far a copy has got on the window's bar (pgbCopy, the bar a run
-// points CopyProgressBar at): the whole percent reached, rounded down, and panel
-// 3 "Progress: n%"; then lets pending events through. With no window it does
-// nothing at all. An empty file shows 100.
-void CopyProgress(std::uint64_t totalFileSize, std::uint64_t totalBytesTransferred,
-                  ExportWindow* window);
 
 } // namespace tunecrate

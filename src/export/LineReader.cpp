@@ -1,6 +1,7 @@
 #include "LineReader.h"
 
-#include "Platform.h"
+#include "PlatformFiles.h"
+#include "Utf8.h"
 
 #include <bit>
 #include <cstdint>
@@ -198,23 +199,7 @@ bool LineReader::readCodeUnit(char16_t& unit)
 void LineReader::appendCodePoint(std::string& line, char32_t codePoint)
 {
     char bytes[4];
-    std::size_t count = 0;
-    if (codePoint < 0x80) {
-        bytes[count++] = static_cast<char>(codePoint);
-    } else if (codePoint < 0x800) {
-        bytes[count++] = static_cast<char>(0xC0 | (codePoint >> 6));
-        bytes[count++] = static_cast<char>(0x80 | (codePoint & 0x3F));
-    } else if (codePoint < 0x10000) {
-        bytes[count++] = static_cast<char>(0xE0 | (codePoint >> 12));
-        bytes[count++] = static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F));
-        bytes[count++] = static_cast<char>(0x80 | (codePoint & 0x3F));
-    } else {
-        bytes[count++] = static_cast<char>(0xF0 | (codePoint >> 18));
-        bytes[count++] = static_cast<char>(0x80 | ((codePoint >> 12) & 0x3F));
-        bytes[count++] = static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F));
-        bytes[count++] = static_cast<char>(0x80 | (codePoint & 0x3F));
-    }
-    append(line, bytes, count);
+    append(line, bytes, encodeUtf8(codePoint, bytes));
 }
 
 bool LineReader::nextUtf16Line(std::string& line)

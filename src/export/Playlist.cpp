@@ -1,7 +1,7 @@
 #include "Playlist.h"
 
 #include "Paths.h"
-#include "Platform.h"
+#include "PlatformFiles.h"
 
 #include <algorithm>
 #include <system_error>

@@ -1,7 +1,8 @@
 #include "TemporarySweep.h"
 
 #include "Paths.h"
-#include "Platform.h"
+#include "PlatformCopy.h"
+#include "PlatformFiles.h"
 
 #include <filesystem>
 #include <system_error>

@@ -1,7 +1,8 @@
 #include "WrittenDestinations.h"
 
 #include "Paths.h"
-#include "Platform.h"
+#include "PlatformCopy.h"
+#include "PlatformFiles.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -1,7 +1,8 @@
 #include "WrittenPlaylist.h"
 
 #include "Paths.h"
-#include "Platform.h"
+#include "PlatformCopy.h"
+#include "PlatformFiles.h"
 #include "WrittenDestinations.h"
 
 #include <algorithm>

@@ -1,4 +1,5 @@
-#include "Platform.h"
+#include "FileDescriptor_posix.h"
+#include "PlatformCopy.h"
 
 #include <algorithm>
 #include <array>
@@ -15,33 +16,6 @@ namespace tunecrate::platform {
 namespace {
 
 constexpr std::size_t chunkBytes = 1024 * 1024;
-
-class FileDescriptor {
-public:
-    explicit FileDescriptor(int fd = -1) : fd_(fd) {}
-    ~FileDescriptor() { close(); }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-
-    [[nodiscard]] int get() const { return fd_; }
-    [[nodiscard]] bool valid() const { return fd_ >= 0; }
-    // Closes now, so that a late write error (a full disk, a network share)
-    // is seen before the copy counts as done.
-    bool close()
-    {
-        const int fd = fd_;
-        fd_ = -1;
-        return fd < 0 || ::close(fd) == 0;
-    }
-    void reset(int fd)
-    {
-        close();
-        fd_ = fd;
-    }
-
-private:
-    int fd_;
-};
 
 // The copy being written, invisible under the destination's name until it is
 // complete. Where the file system allows and no file of that name exists yet,

@@ -1,4 +1,4 @@
-#include "Platform.h"
+#include "PlatformCopy.h"
 
 #include <algorithm>
 #include <exception>

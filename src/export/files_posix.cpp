@@ -1,6 +1,5 @@
-#include "ByteSource.h"
-#include "Paths.h"
-#include "Platform.h"
+#include "FileDescriptor_posix.h"
+#include "PlatformFiles.h"
 
 #include <cerrno>
 #include <fcntl.h>
@@ -14,14 +13,11 @@ namespace {
 class FileSource final : public ByteSource {
 public:
     explicit FileSource(int fd) : fd_(fd) {}
-    ~FileSource() override { ::close(fd_); }
-    FileSource(const FileSource&) = delete;
-    FileSource& operator=(const FileSource&) = delete;
 
     std::size_t read(char* buffer, std::size_t size) override
     {
         for (;;) {
-            const ssize_t count = ::read(fd_, buffer, size);
+            const ssize_t count = ::read(fd_.get(), buffer, size);
             if (count >= 0) {
                 return static_cast<std::size_t>(count);
             }
@@ -32,7 +28,7 @@ public:
     }
 
 private:
-    int fd_;
+    FileDescriptor fd_;
 };
 
 bool meansNotFound(int error)
@@ -60,20 +56,19 @@ std::unique_ptr<ByteSource> openPlaylistFile(const std::string& path)
     }
     // O_NONBLOCK so that a FIFO cannot hold the open; anything but a regular
     // file is then put aside unread.
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
-    if (fd < 0) {
+    FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
+    if (!fd.valid()) {
         if (meansNotFound(errno)) {
             return nullptr;
         }
         throw std::system_error(errno, std::generic_category(), "opening the playlist");
     }
     struct stat status {};
-    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
-        ::close(fd);
+    if (::fstat(fd.get(), &status) != 0 || !S_ISREG(status.st_mode)) {
         return nullptr;
     }
-    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
-    return std::make_unique<FileSource>(fd);
+    ::fcntl(fd.get(), F_SETFL, ::fcntl(fd.get(), F_GETFL) & ~O_NONBLOCK);
+    return std::make_unique<FileSource>(fd.release());
 }
 
 namespace platform {

@@ -1,7 +1,7 @@
-#include "ByteSource.h"
 #include "Paths.h"
-#include "Platform.h"
+#include "PlatformFiles.h"
 #include "Utf16.h"
+#include "Utf8.h"
 
 #include <algorithm>
 #include <system_error>

@@ -1,5 +1,7 @@
 #include "Language.h"
 
+#include <utility>
+
 namespace tunecrate {
 namespace {
 
@@ -14,6 +16,7 @@ const InterfaceStrings english{
     .strFile = "File",
     .strFilename = "Filename",
     .strProgress = "Progress",
+    .strWithPlaylist = "With playlist",
 };
 
 const InterfaceStrings german{
@@ -27,9 +30,71 @@ const InterfaceStrings german{
     .strFile = "Datei",
     .strFilename = "Dateiname",
     .strProgress = "Fortschritt",
+    .strWithPlaylist = "Mit Playlist",
 };
 
+// The words a screen reader says for the controls without a caption of their
+// own, or whose captions alone do not tell them apart.
+struct ControlNames {
+    std::string_view playlistFile;
+    std::string_view targetFolder;
+    std::string_view searchPlaylist;
+    std::string_view searchTargetFolder;
+    std::string_view log;
+    std::string_view language;
+    std::string_view copyProgress;
+    std::string_view status;
+};
+
+constexpr ControlNames englishNames{
+    .playlistFile = "Playlist file",
+    .targetFolder = "Target folder",
+    .searchPlaylist = "Search for a playlist",
+    .searchTargetFolder = "Search for the target folder",
+    .log = "Log",
+    .language = "Language",
+    .copyProgress = "Copy progress",
+    .status = "Status",
+};
+
+constexpr ControlNames germanNames{
+    .playlistFile = "Playlist-Datei",
+    .targetFolder = "Zielordner",
+    .searchPlaylist = "Playlist suchen",
+    .searchTargetFolder = "Zielordner suchen",
+    .log = "Protokoll",
+    .language = "Sprache",
+    .copyProgress = "Kopierfortschritt",
+    .status = "Status",
+};
+
+// The formats the file-open dialog offers, the same in both languages.
+constexpr std::string_view playlistFormats = " (M3U, M3U8, PLS, TXT)";
+
 InterfaceStrings current;
+
+void applyControlNames(const ControlNames& names, LanguageWindow& window)
+{
+    window.setHint("txtPathfrom", std::string(names.playlistFile) + std::string(playlistFormats));
+    window.setHint("txtPathto", std::string(names.targetFolder));
+
+    const std::pair<std::string_view, std::string_view> controls[] = {
+        {"cmdSearch", names.searchPlaylist},
+        {"txtPlaylist", names.log},
+        {"txtPathfrom", names.playlistFile},
+        {"chkPlaylist", current.strWithPlaylist},
+        {"cmdSave", current.strSave},
+        {"txtPathto", names.targetFolder},
+        {"cmdSearch2", names.searchTargetFolder},
+        {"cmbLang", names.language},
+        {"cmdCancel", current.strCancel},
+        {"pgbCopy", names.copyProgress},
+        {"stbStatus", names.status},
+    };
+    for (const auto& [control, name] : controls) {
+        window.setAccessibleName(control, std::string(name));
+    }
+}
 
 } // namespace
 
@@ -40,7 +105,8 @@ const InterfaceStrings& Language()
 
 void ApplyLanguage(std::string_view sLanguage, LanguageWindow& window)
 {
-    current = sLanguage == "Deutsch" ? german : english;
+    const bool inGerman = sLanguage == "Deutsch";
+    current = inGerman ? german : english;
 
     window.setButtonCaption(Button::Search, current.strSearch);
     window.setButtonCaption(Button::Search2, current.strSearch);
@@ -49,6 +115,8 @@ void ApplyLanguage(std::string_view sLanguage, LanguageWindow& window)
     window.setPanelText(1, current.strFile + ": ");
     window.setPanelText(2, current.strFilename + ": ");
     window.setPanelText(3, current.strProgress + ": ");
+    window.setButtonCaption(Button::WithPlaylist, current.strWithPlaylist);
+    applyControlNames(inGerman ? germanNames : englishNames, window);
 }
 
 } // namespace tunecrate

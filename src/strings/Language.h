@@ -5,7 +5,8 @@
 
 namespace tunecrate {
 
-// The ten texts that change with the interface language.
+// The texts that change with the interface language: ten for the buttons, the
+// panels and the run log, then the caption of the playlist check box.
 struct InterfaceStrings {
     std::string strSearch;
     std::string strSave;
@@ -17,27 +18,33 @@ struct InterfaceStrings {
     std::string strFile;
     std::string strFilename;
     std::string strProgress;
+    std::string strWithPlaylist;
 };
 
-enum class Button { Search, Search2, Save, Cancel };
+enum class Button { Search, Search2, Save, Cancel, WithPlaylist };
 
-// What ApplyLanguage refreshes on the main window: four button captions and the
-// labels of the three status panels.
+// What ApplyLanguage refreshes on the main window: four button captions, the
+// labels of the three status panels and the check box's caption.
 class LanguageWindow {
 public:
     virtual ~LanguageWindow() = default;
     virtual void setButtonCaption(Button button, const std::string& caption) = 0;
     // Panels are numbered from 1.
     virtual void setPanelText(int panel, const std::string& text) = 0;
+    // The grey hint an empty path box shows; control is its name (txtPathfrom).
+    virtual void setHint(std::string_view control, const std::string& hint) = 0;
+    // What a screen reader reads for the control named control (cmdSearch, ...).
+    virtual void setAccessibleName(std::string_view control, const std::string& name) = 0;
 };
 
 // The strings in force, shared by the whole program. Readers take them at the
 // moment of use, so a language switch in the middle of a run changes every text
-// built after it. All ten are empty until the first ApplyLanguage.
+// built after it. All are empty until the first ApplyLanguage.
 [[nodiscard]] const InterfaceStrings& Language();
 
 // "Deutsch", compared exactly, selects German; every other text selects English.
-// Sets the ten strings, then the window's captions and bare panel labels.
+// Sets the strings, then the window's captions and bare panel labels, then
+// the path boxes' hints and every control's accessible name in that language.
 void ApplyLanguage(std::string_view sLanguage, LanguageWindow& window);
 
 } // namespace tunecrate

@@ -15,6 +15,7 @@ enum class ControlId : int {
     cmdSearch = firstControlId,
     txtPlaylist,
     txtPathfrom,
+    chkPlaylist,
     cmdSave,
     txtPathto,
     cmdSearch2,
@@ -37,6 +38,7 @@ enum class ControlId : int {
 static_assert(idOf(ControlId::cmdSearch) == idOf("cmdSearch"));
 static_assert(idOf(ControlId::txtPlaylist) == idOf("txtPlaylist"));
 static_assert(idOf(ControlId::txtPathfrom) == idOf("txtPathfrom"));
+static_assert(idOf(ControlId::chkPlaylist) == idOf("chkPlaylist"));
 static_assert(idOf(ControlId::cmdSave) == idOf("cmdSave"));
 static_assert(idOf(ControlId::txtPathto) == idOf("txtPathto"));
 static_assert(idOf(ControlId::cmdSearch2) == idOf("cmdSearch2"));

@@ -65,6 +65,11 @@ public:
         send(EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(piece.c_str()));
     }
     void setWideText(const std::wstring& text) const { SetWindowTextW(handle(), text.c_str()); }
+    // The grey hint an empty box shows, also while it has the focus.
+    void setCueBanner(const std::wstring& hint) const
+    {
+        send(EM_SETCUEBANNER, TRUE, reinterpret_cast<LPARAM>(hint.c_str()));
+    }
     // Puts the caret after the last character and scrolls it into view.
     void moveCaretToEnd() const
     {
@@ -77,6 +82,13 @@ public:
 class PushButton : public Control {
 public:
     using Control::Control;
+};
+
+class CheckBox : public Control {
+public:
+    using Control::Control;
+
+    [[nodiscard]] bool checked() const { return send(BM_GETCHECK) == BST_CHECKED; }
 };
 
 class ComboBox : public Control {

@@ -22,6 +22,8 @@ ControlClass classOf(ControlKind kind)
     switch (kind) {
     case ControlKind::Button:
         return {WC_BUTTONW, child | WS_TABSTOP | BS_PUSHBUTTON, 0};
+    case ControlKind::CheckBox:
+        return {WC_BUTTONW, child | WS_TABSTOP | BS_AUTOCHECKBOX, 0};
     case ControlKind::TextBox:
         return {WC_EDITW, editStyle, WS_EX_CLIENTEDGE};
     case ControlKind::LogBox:
@@ -55,6 +57,7 @@ void prepare(HWND handle, ControlKind kind)
         ProgressBar(handle).setPosition(0);
         break;
     case ControlKind::Button:
+    case ControlKind::CheckBox:
     case ControlKind::StatusBar:
         break;
     }

@@ -2,6 +2,7 @@
 
 #include "ControlIds.h"
 #include "ExportRun.h"
+#include "OpenedPaths.h"
 #include "SystemDialogs.h"
 
 #include <algorithm>
@@ -13,11 +14,14 @@ namespace tunecrate::win32 {
 frmPlaylistExporter::frmPlaylistExporter(HINSTANCE instance)
     : built_(build(instance)), cmdSearch(designed("cmdSearch")),
       txtPlaylist(designed("txtPlaylist")), txtPathfrom(designed("txtPathfrom")),
-      cmdSave(designed("cmdSave")), txtPathto(designed("txtPathto")),
-      cmdSearch2(designed("cmdSearch2")), cmbLang(designed("cmbLang")),
-      cmdCancel(designed("cmdCancel")), pgbCopy(designed("pgbCopy")),
+      chkPlaylist(designed("chkPlaylist")), cmdSave(designed("cmdSave")),
+      txtPathto(designed("txtPathto")), cmdSearch2(designed("cmdSearch2")),
+      cmbLang(designed("cmbLang")), cmdCancel(designed("cmdCancel")), pgbCopy(designed("pgbCopy")),
       stbStatus(designed("stbStatus")), layout_(handle(), stbStatus, cmbLang),
-      display_(*this, pgbCopy, *this), commands_(*this, *this, systemDialogs(handle()))
+      display_(*this, pgbCopy, *this), commands_(*this, *this, systemDialogs(handle())),
+      dropTarget_([](const DropTarget::Paths& paths) { return !sortOpenedPaths(paths).empty(); },
+                  [this](const DropTarget::Paths& paths) { openPaths(paths); }),
+      dropRegistration_(handle(), dropTarget_)
 {
     bindHandlers();
     setFirstFocus(cmdSearch);
@@ -28,6 +32,13 @@ frmPlaylistExporter::frmPlaylistExporter(HINSTANCE instance)
 
 frmPlaylistExporter::~frmPlaylistExporter()
 {
+    destroyWindow();
+}
+
+void frmPlaylistExporter::destroyWindow()
+{
+    dropRegistration_.revoke();
+    accessibleNames_.clear();
     destroy();
 }
 
@@ -118,7 +129,7 @@ void frmPlaylistExporter::txtPlaylist_Change()
 void frmPlaylistExporter::onClose()
 {
     if (commands_.mayClose()) {
-        destroy();
+        destroyWindow();
     }
 }
 
@@ -177,7 +188,12 @@ void frmPlaylistExporter::setPathTo(const std::string& path)
 
 void frmPlaylistExporter::closeWindow()
 {
-    destroy();
+    destroyWindow();
+}
+
+void frmPlaylistExporter::openPaths(const std::vector<std::string>& paths)
+{
+    (void)commands_.openPaths(paths);
 }
 
 std::string frmPlaylistExporter::pathFrom() const
@@ -188,6 +204,11 @@ std::string frmPlaylistExporter::pathFrom() const
 std::string frmPlaylistExporter::pathTo() const
 {
     return txtPathto.text();
+}
+
+bool frmPlaylistExporter::withPlaylist() const
+{
+    return chkPlaylist.checked();
 }
 
 void frmPlaylistExporter::setLog(const std::string& text)
@@ -245,7 +266,20 @@ void frmPlaylistExporter::setButtonCaption(Button button, const std::string& cap
     case Button::Cancel:
         cmdCancel.setText(caption);
         break;
+    case Button::WithPlaylist:
+        chkPlaylist.setText(caption);
+        break;
     }
+}
+
+void frmPlaylistExporter::setHint(std::string_view control, const std::string& hint)
+{
+    Edit(designed(control)).setCueBanner(wideFromUtf8(hint));
+}
+
+void frmPlaylistExporter::setAccessibleName(std::string_view control, const std::string& name)
+{
+    accessibleNames_.name(designed(control), name);
 }
 
 } // namespace tunecrate::win32

@@ -1,6 +1,8 @@
 #pragma once
 
+#include "AccessibleNames.h"
 #include "Controls.h"
+#include "DropTarget.h"
 #include "ExportWindow.h"
 #include "HeldDisplay.h"
 #include "Language.h"
@@ -11,6 +13,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tunecrate::win32 {
 
@@ -39,6 +42,7 @@ public:
 
     [[nodiscard]] std::string pathFrom() const override;
     [[nodiscard]] std::string pathTo() const override;
+    [[nodiscard]] bool withPlaylist() const override;
     void setLog(const std::string& text) override;
     void appendLog(std::string_view piece) override;
     void setPanelText(int panel, const std::string& text) override;
@@ -49,6 +53,15 @@ public:
     void processEvents() override;
 
     void setButtonCaption(tunecrate::Button button, const std::string& caption) override;
+    void setHint(std::string_view control, const std::string& hint) override;
+    void setAccessibleName(std::string_view control, const std::string& name) override;
+
+    // The program's arguments: a playlist fills txtPathfrom, a folder
+    // txtPathto (WindowCommands::openPaths).
+    void openPaths(const std::vector<std::string>& paths);
+    // What the system hands drags of files onto the window to: a playlist
+    // file or a folder fills its box, any other drag is refused.
+    [[nodiscard]] IDropTarget& dropTarget() { return dropTarget_; }
 
 private:
     void bindHandlers();
@@ -80,6 +93,8 @@ private:
     void closeWindow() override;
 
     bool build(HINSTANCE instance);
+    // Takes back from the system what it holds of the window, then destroys it.
+    void destroyWindow();
     [[nodiscard]] HWND designed(std::string_view name) const;
 
     // Comes first: the members after it find the window and its controls built.
@@ -87,6 +102,7 @@ private:
     PushButton cmdSearch;
     Edit txtPlaylist;
     Edit txtPathfrom;
+    CheckBox chkPlaylist;
     PushButton cmdSave;
     Edit txtPathto;
     PushButton cmdSearch2;
@@ -98,6 +114,9 @@ private:
     Layout layout_;
     RunDisplay display_;
     WindowCommands commands_;
+    AccessibleNames accessibleNames_;
+    DropTarget dropTarget_;
+    DropRegistration dropRegistration_;
 };
 
 } // namespace tunecrate::win32

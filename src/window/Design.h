@@ -43,7 +43,7 @@ inline constexpr unsigned designDpi = 96;
             pixelsFromTwips(twips.width, dpi), pixelsFromTwips(twips.height, dpi)};
 }
 
-enum class ControlKind { Button, TextBox, LogBox, LanguageList, ProgressBar, StatusBar };
+enum class ControlKind { Button, CheckBox, TextBox, LogBox, LanguageList, ProgressBar, StatusBar };
 
 struct ControlDesign {
     std::string_view name;
@@ -61,6 +61,8 @@ inline constexpr std::array designedControls{
     ControlDesign{"cmdSearch", ControlKind::Button, "Search", {9120, 150, 1515, 315}},
     ControlDesign{"txtPlaylist", ControlKind::LogBox, "", {60, 570, 10575, 2535}},
     ControlDesign{"txtPathfrom", ControlKind::TextBox, "", {30, 150, 9045, 315}},
+    // Left of Save with a gap, wide enough for "Mit Playlist" beside its box.
+    ControlDesign{"chkPlaylist", ControlKind::CheckBox, "With playlist", {1800, 3930, 1830, 315}},
     ControlDesign{"cmdSave", ControlKind::Button, "Save", {3750, 3930, 1515, 315}},
     ControlDesign{"txtPathto", ControlKind::TextBox, "", {30, 3210, 9045, 315}},
     ControlDesign{"cmdSearch2", ControlKind::Button, "Search", {9120, 3210, 1515, 315}},
@@ -70,6 +72,36 @@ inline constexpr std::array designedControls{
     ControlDesign{"pgbCopy", ControlKind::ProgressBar, "", {-60, 3600, 10755, 285}},
     ControlDesign{"stbStatus", ControlKind::StatusBar, "", {0, 4335, 10665, 285}},
 };
+
+[[nodiscard]] constexpr bool overlap(const TwipsRect& a, const TwipsRect& b)
+{
+    return a.left < b.left + b.width && b.left < a.left + a.width && a.top < b.top + b.height &&
+           b.top < a.top + a.height;
+}
+
+[[nodiscard]] constexpr bool insideClientArea(const TwipsRect& twips)
+{
+    return twips.left >= 0 && twips.top >= 0 && twips.left + twips.width <= clientTwips.width &&
+           twips.top + twips.height <= clientTwips.height;
+}
+
+// No two controls overlap, and every one but the progress bar lies inside the
+// client area, so a control added to the table finds its room or fails to build.
+[[nodiscard]] constexpr bool controlsHaveTheirOwnRoom()
+{
+    for (auto control = designedControls.begin(); control != designedControls.end(); ++control) {
+        if (control->name != "pgbCopy" && !insideClientArea(control->twips)) {
+            return false;
+        }
+        for (auto other = control + 1; other != designedControls.end(); ++other) {
+            if (overlap(control->twips, other->twips)) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+static_assert(controlsHaveTheirOwnRoom());
 
 // cmbLang's items, in this order, not sorted.
 inline constexpr std::array<std::string_view, 2> languageItems{"English", "Deutsch"};

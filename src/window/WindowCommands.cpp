@@ -1,5 +1,7 @@
 #include "WindowCommands.h"
 
+#include "OpenedPaths.h"
+
 #include <exception>
 #include <utility>
 
@@ -54,6 +56,18 @@ void WindowCommands::chooseTargetFolder()
             controls_.setPathTo(chosen);
         }
     });
+}
+
+bool WindowCommands::openPaths(const std::vector<std::string>& paths)
+{
+    const OpenedPaths opened = sortOpenedPaths(paths);
+    if (!opened.pathFrom.empty()) {
+        controls_.setPathFrom(opened.pathFrom);
+    }
+    if (!opened.pathTo.empty()) {
+        controls_.setPathTo(opened.pathTo);
+    }
+    return !opened.empty();
 }
 
 void WindowCommands::save(const std::function<void()>& exportRun)

@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace tunecrate {
 
@@ -42,6 +43,11 @@ public:
     // cmdSearch and cmdSearch2: a cancelled dialog leaves its box as it is.
     void choosePlaylist();
     void chooseTargetFolder();
+    // The program's arguments, and the items dropped on the window: the first
+    // playlist file fills txtPathfrom, the first folder txtPathto, as typing
+    // would (sortOpenedPaths); a box nothing fits keeps its text. False when
+    // nothing fits.
+    bool openPaths(const std::vector<std::string>& paths);
     // cmdSave: brackets one export run. Runs nest (Save pressed while a run
     // waits); a close asked for meanwhile closes the window once the last
     // run has stopped.

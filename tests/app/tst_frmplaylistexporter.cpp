@@ -3,6 +3,7 @@
 #include "WindowTest.h"
 #include "frmPlaylistExporter.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QLayout>
@@ -89,6 +90,7 @@ private Q_SLOTS:
         row("cmdSearch2", "cmdSearch2", "text", QStringLiteral("Search"));
         row("cmdSave", "cmdSave", "text", QStringLiteral("Save"));
         row("cmdCancel", "cmdCancel", "text", QStringLiteral("Cancel"));
+        row("chkPlaylist", "chkPlaylist", "checked", false);
         row("panel 1", "panel1", "text", QStringLiteral("File: "));
         row("panel 2", "panel2", "text", QStringLiteral("Filename: "));
         row("panel 3", "panel3", "text", QStringLiteral("Progress: "));
@@ -165,9 +167,11 @@ private Q_SLOTS:
     void tabWalksTheDesignedOrder()
     {
         const QStringList expected{
-            QStringLiteral("txtPlaylist"), QStringLiteral("txtPathfrom"), QStringLiteral("cmdSave"),
-            QStringLiteral("txtPathto"),   QStringLiteral("cmdSearch2"),  QStringLiteral("cmbLang"),
-            QStringLiteral("cmdCancel"),   QStringLiteral("cmdSearch"),
+            QStringLiteral("txtPlaylist"), QStringLiteral("txtPathfrom"),
+            QStringLiteral("chkPlaylist"), QStringLiteral("cmdSave"),
+            QStringLiteral("txtPathto"),   QStringLiteral("cmdSearch2"),
+            QStringLiteral("cmbLang"),     QStringLiteral("cmdCancel"),
+            QStringLiteral("cmdSearch"),
         };
         QStringList walked;
         for (qsizetype step = 0; step < expected.size(); ++step) {
@@ -212,8 +216,18 @@ private Q_SLOTS:
         QCOMPARE(panel(3)->width(), progressWidth);
     }
 
+    void saveCopiesEveryEntryAndLogsIt_data()
+    {
+        QTest::addColumn<bool>("withPlaylist");
+        QTest::newRow("copies only") << false;
+        QTest::newRow("with playlist") << true;
+    }
     void saveCopiesEveryEntryAndLogsIt()
     {
+        QFETCH(bool, withPlaylist);
+        if (withPlaylist) {
+            QTest::mouseClick(control<QCheckBox>(*window, "chkPlaylist"), Qt::LeftButton);
+        }
         ExportFolder folder;
         const std::string first = folder.song("First Song.mp3");
         const std::string second = folder.dir.file("gone/Second Song.mp3");
@@ -227,7 +241,7 @@ private Q_SLOTS:
 
         save(folder, playlist);
 
-        const std::vector<std::string> expected{
+        std::vector<std::string> expected{
             "",
             first,
             "copied to:",
@@ -241,6 +255,11 @@ private Q_SLOTS:
             "---",
             "All files copied!",
         };
+        if (withPlaylist) {
+            expected.insert(expected.end() - 1,
+                            {playlist, "copied to:", folder.exported("list.m3u8"), "ok", "---"});
+        }
+        QCOMPARE(std::filesystem::exists(folder.exported("list.m3u8")), withPlaylist);
         const std::vector<std::string> lines = splitLogLines(window->logText());
         QCOMPARE(lines.size(), expected.size());
         for (std::size_t i = 0; i < expected.size(); ++i) {

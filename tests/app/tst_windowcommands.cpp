@@ -2,12 +2,18 @@
 #include "frmPlaylistExporter.h"
 
 #include <QAbstractItemView>
+#include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
+#include <QDropEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
+#include <QUrl>
 #include <memory>
 
 using namespace tunecrate;
@@ -15,16 +21,16 @@ using namespace tunecrate::test;
 
 namespace {
 
-const QStringList englishTexts{
-    QStringLiteral("Search"),     QStringLiteral("Search"), QStringLiteral("Save"),
-    QStringLiteral("Cancel"),     QStringLiteral("File: "), QStringLiteral("Filename: "),
-    QStringLiteral("Progress: "),
-};
-const QStringList germanTexts{
-    QStringLiteral("Durchsuchen"),   QStringLiteral("Durchsuchen"), QStringLiteral("Speichern"),
-    QStringLiteral("Abbrechen"),     QStringLiteral("Datei: "),     QStringLiteral("Dateiname: "),
-    QStringLiteral("Fortschritt: "),
-};
+const QStringList englishTexts =
+    QStringLiteral("Search|Search|Save|Cancel|File: |Filename: |Progress: |"
+                   "Playlist file (M3U, M3U8, PLS, TXT)|Target folder|"
+                   "Search for a playlist|Search for the target folder|With playlist")
+        .split(u'|');
+const QStringList germanTexts =
+    QStringLiteral("Durchsuchen|Durchsuchen|Speichern|Abbrechen|Datei: |Dateiname: |Fortschritt: |"
+                   "Playlist-Datei (M3U, M3U8, PLS, TXT)|Zielordner|"
+                   "Playlist suchen|Zielordner suchen|Mit Playlist")
+        .split(u'|');
 
 } // namespace
 
@@ -40,7 +46,9 @@ private:
     QPlainTextEdit* txtPlaylist() const { return control<QPlainTextEdit>(*window, "txtPlaylist"); }
     QPushButton* button(const char* name) const { return control<QPushButton>(*window, name); }
 
-    // The seven texts the language sets: four captions, three panel labels.
+    // The texts the language sets: four captions, three panel labels, the
+    // hints of the path boxes, the names of the two Search buttons and the
+    // check box's caption, which must fit beside its box.
     QStringList languageTexts() const
     {
         QStringList texts;
@@ -50,7 +58,13 @@ private:
         for (const char* name : {"panel1", "panel2", "panel3"}) {
             texts.append(control<QLabel>(*window, name)->text());
         }
-        return texts;
+        const auto* box = control<QCheckBox>(*window, "chkPlaylist");
+        return texts << lineEdit("txtPathfrom")->placeholderText()
+                     << lineEdit("txtPathto")->placeholderText()
+                     << button("cmdSearch")->accessibleName()
+                     << button("cmdSearch2")->accessibleName()
+                     << (box->sizeHint().width() <= box->width() ? box->text()
+                                                                 : QStringLiteral("cut off"));
     }
 
     // Everything else a person reads in the window.
@@ -87,6 +101,9 @@ private Q_SLOTS:
         clickLanguage(QStringLiteral("Deutsch"));
         QCOMPARE(cmbLang()->currentText(), QStringLiteral("Deutsch"));
         QCOMPARE(languageTexts(), germanTexts);
+        for (const ControlDesign& design : designedControls) {
+            QVERIFY(!control(*window, design.name.data())->accessibleName().isEmpty());
+        }
     }
 
     void anyKeyReleasedOnTheListAppliesWhatItShows_data()
@@ -132,6 +149,35 @@ private Q_SLOTS:
 
         QCOMPARE(languageTexts(), englishTexts);
         QCOMPARE(otherTexts(), others);
+    }
+
+    // A drop on a box or the log reaches the window, which decides.
+    void dropFillsTheBoxesWhereverItLandsOrIsRefused()
+    {
+        const QTemporaryDir scene;
+        writeBytes(scene.filePath(QStringLiteral("a.pls")), "[playlist]\n");
+        writeBytes(scene.filePath(QStringLiteral("song.mp3")), "ID3");
+        QVERIFY(QDir(scene.path()).mkdir(QStringLiteral("Music")));
+        const auto drop = [&](const char* onto, const QStringList& items) {
+            QMimeData data;
+            QList<QUrl> urls;
+            for (const QString& item : items) {
+                urls.append(QUrl::fromLocalFile(scene.filePath(item)));
+            }
+            data.setUrls(urls);
+            const auto* target = control(*window, onto);
+            const QPoint at = target->mapTo(window.get(), target->rect().center());
+            QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, {});
+            QApplication::sendEvent(window->windowHandle(), &enter);
+            QDropEvent dropped(at, Qt::CopyAction, &data, Qt::LeftButton, {});
+            QApplication::sendEvent(window->windowHandle(), &dropped);
+            return enter.isAccepted();
+        };
+        QVERIFY(!drop("txtPathfrom", {QStringLiteral("song.mp3")}));
+        QCOMPARE(lineEdit("txtPathfrom")->text() + lineEdit("txtPathto")->text(), QString());
+        QVERIFY(drop("txtPlaylist", {QStringLiteral("Music"), QStringLiteral("a.pls")}));
+        QCOMPARE(lineEdit("txtPathfrom")->text(), scene.filePath(QStringLiteral("a.pls")));
+        QCOMPARE(lineEdit("txtPathto")->text(), scene.filePath(QStringLiteral("Music")));
     }
 
     void cancelWithoutARunChangesNothingAndIsForgottenBySave()

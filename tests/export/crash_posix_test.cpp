@@ -4,7 +4,7 @@
 // temporary's name, which says what it is.
 
 #include "ExportScene.h"
-#include "Platform.h"
+#include "PlatformCopy.h"
 
 #include <chrono>
 #include <csignal>

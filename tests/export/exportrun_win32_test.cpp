@@ -1,6 +1,6 @@
 #include "CaseName.h"
 #include "ExportRun.h"
-#include "Paths.h"
+#include "PlatformFiles.h"
 #include "TempDir.h"
 #include "TestWindow.h"
 

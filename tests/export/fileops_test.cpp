@@ -1,4 +1,5 @@
 #include "CaseName.h"
+#include "CopyBar.h"
 #include "FileOps.h"
 #include "TempDir.h"
 #include "Temporaries.h"

@@ -1,5 +1,5 @@
 #include "CaseName.h"
-#include "Platform.h"
+#include "PlatformFiles.h"
 #include "WrittenDestinations.h"
 
 #include <algorithm>

@@ -3,7 +3,7 @@
 #include "CaseName.h"
 #include "ExportRun.h"
 #include "ExportScene.h"
-#include "Platform.h"
+#include "PlatformCopy.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

@@ -3,6 +3,7 @@
 #include <QGenericPlugin>
 #include <QGuiApplication>
 #include <QIcon>
+#include <QPointer>
 #include <QStringList>
 #include <QTimer>
 #include <QWindow>
@@ -12,8 +13,10 @@ namespace tunecrate {
 namespace {
 
 // When the first top-level window of the program it is loaded into is exposed,
-// prints what a user would see of it and ends the program. Qt loads it through
-// QT_QPA_GENERIC_PLUGINS, so the program needs no hook of its own.
+// prints what a user would see of it, the playlist box's text included, and
+// ends the program. Qt loads it through QT_QPA_GENERIC_PLUGINS, so the program
+// needs no hook of its own. The probe links no widgets: it meets the box as
+// the object named txtPathfrom when it is shown, and reads its text property.
 class ShowProbe : public QObject {
 public:
     using QObject::QObject;
@@ -21,6 +24,10 @@ public:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
+        if (event->type() == QEvent::Show &&
+            watched->objectName() == QLatin1StringView("txtPathfrom")) {
+            pathFrom_ = watched;
+        }
         auto* window = qobject_cast<QWindow*>(watched);
         if (reported_ || event->type() != QEvent::Expose || window == nullptr ||
             !window->isTopLevel() || !window->isVisible()) {
@@ -32,12 +39,14 @@ protected:
             iconSizes << QString::number(size.width());
         }
         const QString report =
-            QStringLiteral("shown: \"%1\", %2x%3, icon %4, desktop file %5\n")
+            QStringLiteral("shown: \"%1\", %2x%3, icon %4, desktop file %5, txtPathfrom \"%6\"\n")
                 .arg(window->title())
                 .arg(window->width())
                 .arg(window->height())
                 .arg(iconSizes.isEmpty() ? QStringLiteral("none") : iconSizes.join(u' '),
-                     QGuiApplication::desktopFileName());
+                     QGuiApplication::desktopFileName(),
+                     pathFrom_.isNull() ? QStringLiteral("(none)")
+                                        : pathFrom_->property("text").toString());
         std::fputs(report.toUtf8().constData(), stdout);
         std::fflush(stdout);
         QTimer::singleShot(0, QCoreApplication::instance(), &QCoreApplication::quit);
@@ -46,6 +55,7 @@ protected:
 
 private:
     bool reported_ = false;
+    QPointer<QObject> pathFrom_;
 };
 
 } // namespace

@@ -71,6 +71,7 @@ TEST_F(VersionResourceTest, StringTableIsUsEnglishUnicodeWithTheProductNames)
     EXPECT_EQ(text(L"CompanyName"), L"Quillmar");
     EXPECT_EQ(text(L"ProductName"), L"Tunecrate");
     EXPECT_EQ(text(L"InternalName"), L"Tunecrate");
+    EXPECT_EQ(text(L"LegalCopyright"), L"Copyright (c) 2026 Quillmar");
     EXPECT_EQ(text(L"OriginalFilename"), L"Tunecrate.exe");
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Platform.h"
+#include "PlatformCopy.h"
 
 #include <filesystem>
 #include <string>

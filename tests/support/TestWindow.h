@@ -43,6 +43,8 @@ public:
     {
         captions[button] = caption;
     }
+    void setHint(std::string_view, const std::string&) override {}
+    void setAccessibleName(std::string_view, const std::string&) override {}
     void setProgressValue(float value) override
     {
         progress = value;

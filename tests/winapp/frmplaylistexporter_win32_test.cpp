@@ -11,6 +11,7 @@
 #include "WindowDesign.h"
 #include "frmPlaylistExporter.h"
 
+#include <algorithm>
 #include <array>
 #include <filesystem>
 #include <functional>
@@ -24,6 +25,8 @@
 // clang-format off
 #include <windows.h>
 #include <commctrl.h>
+#include <shlobj.h>
+#include <wrl/client.h>
 // clang-format on
 
 namespace tunecrate::win32 {
@@ -144,6 +147,12 @@ protected:
 
     [[nodiscard]] HWND item(ControlId id) const { return GetDlgItem(window->handle(), idOf(id)); }
     [[nodiscard]] std::string text(ControlId id) const { return textOf(item(id)); }
+    [[nodiscard]] std::string hint(ControlId id) const
+    {
+        std::wstring text(128, L'\0');
+        SendMessageW(item(id), EM_GETCUEBANNER, reinterpret_cast<WPARAM>(text.data()), 128);
+        return utf8FromWide(text.c_str());
+    }
     static std::string textOf(HWND control)
     {
         std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(control)) + 1, L'\0');
@@ -181,6 +190,33 @@ protected:
     [[nodiscard]] DWORD logLength() const
     {
         return static_cast<DWORD>(GetWindowTextLengthW(item(ControlId::txtPlaylist)));
+    }
+    // The width of text in the font control draws with.
+    static LONG textWidth(HWND control, const std::wstring& text)
+    {
+        HDC context = GetDC(control);
+        const HGDIOBJ old =
+            SelectObject(context, reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)));
+        SIZE size{};
+        GetTextExtentPoint32W(context, text.c_str(), static_cast<int>(text.size()), &size);
+        SelectObject(context, old);
+        ReleaseDC(control, context);
+        return size.cx;
+    }
+    // The check box's caption fits beside its box where the layout puts it at each dpi.
+    void expectCaptionFits() const
+    {
+        Layout layout(window->handle(), StatusBar(item(ControlId::stbStatus)),
+                      ComboBox(item(ControlId::cmbLang)));
+        HWND box = item(ControlId::chkPlaylist);
+        for (const unsigned dpi : {96U, 144U}) {
+            layout.place(dpi);
+            RECT rect{};
+            GetClientRect(box, &rect);
+            const int glyph =
+                GetSystemMetricsForDpi(SM_CXMENUCHECK, dpi) + static_cast<int>(dpi / 24);
+            EXPECT_LE(textWidth(box, wideFromUtf8(textOf(box))) + glyph, rect.right) << dpi;
+        }
     }
     // Presses and releases a key through the system's input, as a user does.
     void key(WORD virtualKey, bool shift = false) const
@@ -260,6 +296,8 @@ INSTANTIATE_TEST_SUITE_P(WindowWin32, StartUp,
                                          ShownText{"cmdSearch2", ControlId::cmdSearch2, "Search"},
                                          ShownText{"cmdSave", ControlId::cmdSave, "Save"},
                                          ShownText{"cmdCancel", ControlId::cmdCancel, "Cancel"},
+                                         ShownText{"chkPlaylist", ControlId::chkPlaylist,
+                                                   "With playlist"},
                                          ShownText{"cmbLang", ControlId::cmbLang, "English"},
                                          ShownText{"txtPathfrom", ControlId::txtPathfrom, ""},
                                          ShownText{"txtPathto", ControlId::txtPathto, ""},
@@ -274,6 +312,7 @@ TEST_F(WindowTest, StartsWithCaptionPanelsListAndFocusAsDesigned)
     EXPECT_EQ(panel(3), "Progress: ");
     EXPECT_EQ(progress(), 0);
     EXPECT_EQ(GetFocus(), item(ControlId::cmdSearch));
+    EXPECT_EQ(SendMessageW(item(ControlId::chkPlaylist), BM_GETCHECK, 0, 0), BST_UNCHECKED);
 
     HWND list = item(ControlId::cmbLang);
     ASSERT_EQ(SendMessageW(list, CB_GETCOUNT, 0, 0), 2);
@@ -326,6 +365,7 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(ControlClass{"cmdSearch", ControlId::cmdSearch, L"Button"},
                     ControlClass{"txtPlaylist", ControlId::txtPlaylist, L"Edit"},
                     ControlClass{"txtPathfrom", ControlId::txtPathfrom, L"Edit"},
+                    ControlClass{"chkPlaylist", ControlId::chkPlaylist, L"Button"},
                     ControlClass{"cmdSave", ControlId::cmdSave, L"Button"},
                     ControlClass{"txtPathto", ControlId::txtPathto, L"Edit"},
                     ControlClass{"cmdSearch2", ControlId::cmdSearch2, L"Button"},
@@ -387,14 +427,8 @@ TEST_F(WindowTest, StatusPanelsShareTheBarAsDesigned)
     const std::array<LONG, 3> start = widths();
     EXPECT_NEAR(start[1], minimum, 2) << "panel 2 starts at its minimum";
     EXPECT_GE(start[2], MulDiv(test::designedProgressPanel, static_cast<int>(dpi), 1440));
-    HDC context = GetDC(bar);
-    const HGDIOBJ old =
-        SelectObject(context, reinterpret_cast<HFONT>(SendMessageW(bar, WM_GETFONT, 0, 0)));
-    SIZE fullProgress{};
-    GetTextExtentPoint32W(context, L"Progress: 100%", 14, &fullProgress);
-    SelectObject(context, old);
-    ReleaseDC(bar, context);
-    EXPECT_GT(start[2], fullProgress.cx) << "panel 3 holds the longest percentage";
+    EXPECT_GT(start[2], textWidth(bar, L"Progress: 100%"))
+        << "panel 3 holds the longest percentage";
 
     // Panel 2 widens for a long name, and panel 1 gives up the room.
     window->setPanelText(2, "Filename: " + std::string(40, 'x') + ".mp3");
@@ -414,8 +448,9 @@ TEST_F(WindowTest, StatusPanelsShareTheBarAsDesigned)
 TEST_F(WindowTest, TabAndShiftTabWalkTheDesignedOrder)
 {
     const std::vector<ControlId> order{
-        ControlId::txtPlaylist, ControlId::txtPathfrom, ControlId::cmdSave,   ControlId::txtPathto,
-        ControlId::cmdSearch2,  ControlId::cmbLang,     ControlId::cmdCancel, ControlId::cmdSearch,
+        ControlId::txtPlaylist, ControlId::txtPathfrom, ControlId::chkPlaylist,
+        ControlId::cmdSave,     ControlId::txtPathto,   ControlId::cmdSearch2,
+        ControlId::cmbLang,     ControlId::cmdCancel,   ControlId::cmdSearch,
     };
     ASSERT_EQ(GetFocus(), item(ControlId::cmdSearch));
     for (const ControlId next : order) {
@@ -428,8 +463,13 @@ TEST_F(WindowTest, TabAndShiftTabWalkTheDesignedOrder)
     }
 }
 
-TEST_F(WindowTest, SaveRunsTheWorkedExample)
+class WorkedExample : public WindowTest, public testing::WithParamInterface<bool> {};
+
+TEST_P(WorkedExample, SaveRunsIt)
 {
+    if (GetParam()) {
+        click(ControlId::chkPlaylist);
+    }
     TempDir dir(testRoot());
     fs::create_directories(dir.path() / "Music");
     fs::create_directories(dir.path() / "Export");
@@ -444,7 +484,7 @@ TEST_F(WindowTest, SaveRunsTheWorkedExample)
 
     click(ControlId::cmdSave);
 
-    const Lines expected{
+    Lines expected{
         "",
         first,
         "copied to:",
@@ -458,6 +498,11 @@ TEST_F(WindowTest, SaveRunsTheWorkedExample)
         "---",
         "All files copied!",
     };
+    if (GetParam()) {
+        expected.insert(expected.end() - 1, {dir.file("list.m3u"), "copied to:",
+                                             dir.file("Export/list.m3u8"), "ok", "---"});
+    }
+    EXPECT_EQ(fs::exists(dir.path() / "Export" / "list.m3u8"), GetParam());
     EXPECT_EQ(splitLogLines(window->logText()), expected);
     EXPECT_EQ(splitLogLines(text(ControlId::txtPlaylist)), expected) << "the box shows the log";
     EXPECT_EQ(readFile(dir.path() / "Export" / "First Song.mp3"), "first song");
@@ -466,6 +511,8 @@ TEST_F(WindowTest, SaveRunsTheWorkedExample)
     EXPECT_EQ(progress(), 0);
     EXPECT_EQ(caret(), std::pair(logLength(), logLength())) << "the newest line is in view";
 }
+
+INSTANTIATE_TEST_SUITE_P(WindowWin32, WorkedExample, testing::Bool());
 
 TEST_F(WindowTest, GermanBySelectionInTheList)
 {
@@ -476,13 +523,56 @@ TEST_F(WindowTest, GermanBySelectionInTheList)
     EXPECT_EQ(text(ControlId::cmdSearch), "Durchsuchen");
     EXPECT_EQ(text(ControlId::cmdSave), "Speichern");
     EXPECT_EQ(text(ControlId::cmdCancel), "Abbrechen");
+    EXPECT_EQ(text(ControlId::chkPlaylist), "Mit Playlist");
     EXPECT_EQ(panel(1), "Datei: ");
     EXPECT_EQ(panel(2), "Dateiname: ");
     EXPECT_EQ(panel(3), "Fortschritt: ");
+    expectCaptionFits();
+    EXPECT_EQ(hint(ControlId::txtPathfrom), "Playlist-Datei (M3U, M3U8, PLS, TXT)");
+    EXPECT_EQ(hint(ControlId::txtPathto), "Zielordner");
 
     key(VK_UP);
     EXPECT_EQ(text(ControlId::cmdSave), "Save");
+    EXPECT_EQ(text(ControlId::chkPlaylist), "With playlist");
     EXPECT_EQ(panel(3), "Progress: ");
+    expectCaptionFits();
+}
+
+// Hands the items to the window's drop target as Explorer drags them out of
+// their folder; gives the effects the window chose on entering and on the drop.
+std::pair<DWORD, DWORD> dropOn(frmPlaylistExporter& window, const std::vector<fs::path>& items)
+{
+    std::vector<PIDLIST_ABSOLUTE> ids(items.size());
+    std::vector<PCUITEMID_CHILD> children(items.size());
+    Microsoft::WRL::ComPtr<IShellFolder> folder;
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        SHParseDisplayName(items[i].c_str(), nullptr, &ids[i], 0, nullptr);
+        SHBindToParent(ids[i], IID_IShellFolder,
+                       reinterpret_cast<void**>(folder.ReleaseAndGetAddressOf()), &children[i]);
+    }
+    Microsoft::WRL::ComPtr<IDataObject> data;
+    folder->GetUIObjectOf(nullptr, static_cast<UINT>(items.size()), children.data(),
+                          IID_IDataObject, nullptr, reinterpret_cast<void**>(data.GetAddressOf()));
+    std::ranges::for_each(ids, CoTaskMemFree);
+    DWORD entered = DROPEFFECT_COPY | DROPEFFECT_MOVE | DROPEFFECT_LINK;
+    DWORD dropped = entered;
+    window.dropTarget().DragEnter(data.Get(), MK_LBUTTON, {}, &entered);
+    window.dropTarget().Drop(data.Get(), 0, {}, &dropped);
+    return {entered, dropped};
+}
+
+TEST_F(WindowTest, DropFillsTheBoxesOrIsRefused)
+{
+    const TempDir scene{testRoot()};
+    writeFile(scene.path() / "a.pls", "[playlist]\r\n");
+    writeFile(scene.path() / "song.mp3", "ID3");
+    fs::create_directory(scene.path() / "Music");
+    EXPECT_EQ(dropOn(*window, {scene.path() / "song.mp3"}), std::pair(DWORD{0}, DWORD{0}));
+    EXPECT_EQ(text(ControlId::txtPathfrom) + text(ControlId::txtPathto), "");
+    EXPECT_EQ(dropOn(*window, {scene.path() / "Music", scene.path() / "a.pls"}),
+              std::pair(DWORD{DROPEFFECT_COPY}, DWORD{DROPEFFECT_COPY}));
+    EXPECT_EQ(text(ControlId::txtPathfrom), scene.file("a.pls"));
+    EXPECT_EQ(text(ControlId::txtPathto), scene.file("Music"));
 }
 
 struct ReleasedKey {

@@ -1,8 +1,11 @@
 #include "ControlIds.h"
+#include "TempDir.h"
+#include "Utf16.h"
 #include "frmPlaylistExporter.h"
 
 #include <chrono>
 #include <exception>
+#include <filesystem>
 #include <gtest/gtest.h>
 #include <string>
 #include <thread>
@@ -11,21 +14,26 @@
 namespace tunecrate::win32 {
 namespace {
 
-// Starts the real tunecrate.exe (from the working folder), finds its window
-// as a tool looking at windows would, and closes it by its close box.
-TEST(TunecrateExe, StartsIntoItsWindowAndEndsWhenItIsClosed)
+// Starts the real tunecrate.exe (from the working folder) with a playlist named
+// relative to the folder it starts in, as Explorer opens a file with it; finds
+// its window as a tool looking at windows would, reads the playlist box, and
+// closes the window by its close box.
+TEST(TunecrateExe, StartsWithItsPlaylistArgumentAndEndsWhenItIsClosed)
 {
     try {
         const frmPlaylistExporter probe(GetModuleHandleW(nullptr));
     } catch (const std::exception& error) {
         GTEST_SKIP() << "no window without a display: " << error.what();
     }
-    std::wstring commandLine = L"" TUNECRATE_EXE;
+    const test::TempDir scene;
+    test::writeFile(scene.path() / "Mix Tape.M3U8", "#EXTM3U\r\n");
+    std::wstring commandLine =
+        L"\"" + std::filesystem::absolute(TUNECRATE_EXE).wstring() + L"\" \"Mix Tape.M3U8\"";
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION process{};
     ASSERT_TRUE(CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                               nullptr, &startup, &process))
+                               scene.path().c_str(), &startup, &process))
         << "error " << GetLastError();
 
     HWND window = nullptr;
@@ -50,7 +58,12 @@ TEST(TunecrateExe, StartsIntoItsWindowAndEndsWhenItIsClosed)
     caption.resize(static_cast<std::size_t>(
         GetWindowTextW(window, caption.data(), static_cast<int>(caption.size()))));
     EXPECT_EQ(caption, L"Tunecrate 0.9.0 by Quillmar");
-    EXPECT_NE(GetDlgItem(window, idOf(ControlId::cmdSave)), nullptr);
+    // Another program's box tells its text only when asked by message.
+    std::wstring pathFrom(MAX_PATH, L'\0');
+    pathFrom.resize(static_cast<std::size_t>(
+        SendMessageW(GetDlgItem(window, idOf(ControlId::txtPathfrom)), WM_GETTEXT, MAX_PATH,
+                     reinterpret_cast<LPARAM>(pathFrom.data()))));
+    EXPECT_EQ(utf8FromWide(pathFrom), scene.file("Mix Tape.M3U8"));
 
     PostMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0);
     EXPECT_EQ(WaitForSingleObject(process.hProcess, 30000), WAIT_OBJECT_0);

@@ -1,8 +1,8 @@
 #pragma once
 
-// The few things the core does differently on Windows and on POSIX. Each has
-// one implementation per platform, chosen in CMake: files_*.cpp opens
-// playlists and turns paths and their text into each other, copy_*.cpp copies.
+// How the core copies and writes files on each platform, and the names its
+// temporaries take. copy_posix.cpp and copy_win32.cpp implement it, one chosen
+// in CMake.
 
 #include <cstdint>
 #include <filesystem>
@@ -12,16 +12,6 @@
 #include <string_view>
 
 namespace tunecrate::platform {
-
-// Turns the bytes of one playlist line into UTF-8 text. Windows: a line that is
-// valid UTF-8 stays; any other is taken from the ANSI code page. POSIX: the
-// bytes are the path, so they stay exactly as they are.
-void decodePlaylistLine(std::string& line);
-
-// The text by which two spellings of a path count as the same file: on Windows,
-// whose file systems ignore case, the path in upper case; on POSIX the bytes as
-// they are.
-[[nodiscard]] std::string comparablePath(std::string_view path);
 
 // Where the system has no unnamed files, a copy under way is a file in the
 // destination's folder whose name starts with temporaryPrefix: the prefix, the

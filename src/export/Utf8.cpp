@@ -1,4 +1,4 @@
-#include "Paths.h"
+#include "Utf8.h"
 
 namespace tunecrate {
 
@@ -44,6 +44,27 @@ bool isValidUtf8(std::string_view text)
         i += length;
     }
     return true;
+}
+
+std::size_t encodeUtf8(char32_t codePoint, char (&bytes)[4])
+{
+    std::size_t count = 0;
+    if (codePoint < 0x80) {
+        bytes[count++] = static_cast<char>(codePoint);
+    } else if (codePoint < 0x800) {
+        bytes[count++] = static_cast<char>(0xC0 | (codePoint >> 6));
+        bytes[count++] = static_cast<char>(0x80 | (codePoint & 0x3F));
+    } else if (codePoint < 0x10000) {
+        bytes[count++] = static_cast<char>(0xE0 | (codePoint >> 12));
+        bytes[count++] = static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F));
+        bytes[count++] = static_cast<char>(0x80 | (codePoint & 0x3F));
+    } else {
+        bytes[count++] = static_cast<char>(0xF0 | (codePoint >> 18));
+        bytes[count++] = static_cast<char>(0x80 | ((codePoint >> 12) & 0x3F));
+        bytes[count++] = static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F));
+        bytes[count++] = static_cast<char>(0x80 | (codePoint & 0x3F));
+    }
+    return count;
 }
 
 } // namespace tunecrate
