@@ -45,6 +45,13 @@ public:
     }
     ~NewFile()
     {
+        // A copy that failed gives its room back at once: a FUSE driver learns
+        // of the close only after it returns, and until then keeps a removed
+        // file, data and all, under a hidden name, where a nearly full stick
+        // needs the room for the next copy.
+        if (!committed_ && fd_.valid()) {
+            (void)::ftruncate(fd_.get(), 0);
+        }
         fd_.close();
         // Let go before the unlink: FUSE keeps a removed file that is still
         // open under a hidden name.
