@@ -261,6 +261,39 @@ bool caseChosen(std::string_view part)
     return false;
 }
 
+// Two costs of the window that no work on a run's own code takes away: its
+// start and quit around a playlist with nothing in it, and the event-loop
+// passes a run of case 1 makes (one at each of its 20,001 examined lines and
+// each of its 20,000 progress notifications), each with nothing pending.
+void windowCosts(const std::string& windowExport, const fs::path& source, int rounds, double cp)
+{
+    const fs::path empty = source / "empty.m3u";
+    std::ofstream(empty, std::ios::binary) << "#EXTM3U\r\n";
+    const long passes = 40001;
+    std::vector<double> starts;
+    std::vector<double> passTimes;
+    for (int round = 0; round < rounds; ++round) {
+        starts.push_back(run({windowExport, empty.string(), source.string()}).seconds);
+        const Measured measured = run({windowExport, "--passes", std::to_string(passes)});
+        double seconds = 0;
+        if (std::sscanf(measured.output.c_str(), "%*[0-9] passes, %lf seconds", &seconds) != 1) {
+            std::fprintf(stderr, "bench: the window did not report its passes: %s\n",
+                         measured.output.c_str());
+            std::exit(1);
+        }
+        passTimes.push_back(seconds);
+    }
+    const double start = median(starts);
+    const double passing = median(passTimes);
+    std::printf("| 1 | the window's start and quit, empty playlist, median of %d | %.3f s | %.3f s "
+                "| %.2f × cp | |\n",
+                rounds, start, cp, start / cp);
+    std::printf("| 1 | the window's %ld event-loop passes, nothing pending (%.2f µs each), median "
+                "of %d | %.3f s | %.3f s | %.2f × cp | |\n",
+                passes, passing / static_cast<double>(passes) * 1e6, rounds, passing, cp,
+                passing / cp);
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -370,6 +403,9 @@ int main(int argc, char** argv)
             std::printf("| 1 | 10,000 × 4 KiB, the earlier build's window, median of %d | %.3f s | "
                         "%.3f s | %.2f × cp (%.2f × core) | |\n",
                         rounds, earlier, cp, earlier / cp, earlier / core);
+        }
+        if (!windowExport.empty()) {
+            windowCosts(windowExport, source, rounds, cp);
         }
 
         if (caseChosen("1p")) {

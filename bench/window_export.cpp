@@ -2,6 +2,10 @@
 // shown, both paths filled in, Save clicked, and quits once the run has ended.
 //   tunecrate-bench-window PLAYLIST TARGET
 // Prints the log's size, so a run can be checked and measured from outside.
+//   tunecrate-bench-window --passes COUNT
+// Lets events through COUNT times, as a run does at every examined line and
+// progress notification, with the window shown and nothing pending, and prints
+// the seconds they took: what the event loop alone costs a run.
 // Meant for the offscreen platform (QT_QPA_PLATFORM=offscreen).
 
 #include "frmPlaylistExporter.h"
@@ -11,16 +15,39 @@
 #include <QPushButton>
 #include <QTimer>
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
+#include <cstdlib>
+#include <string_view>
+
+namespace {
+
+int timePasses(tunecrate::frmPlaylistExporter& window, long count)
+{
+    window.show();
+    QCoreApplication::processEvents();
+    const auto start = std::chrono::steady_clock::now();
+    for (long pass = 0; pass < count; ++pass) {
+        window.processEvents();
+    }
+    const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
+    std::printf("%ld passes, %.6f seconds\n", count, elapsed.count());
+    return 0;
+}
+
+} // namespace
 
 int main(int argc, char** argv)
 {
     QApplication application(argc, argv);
     if (argc != 3) {
-        std::fprintf(stderr, "usage: %s PLAYLIST TARGET\n", argv[0]);
+        std::fprintf(stderr, "usage: %s PLAYLIST TARGET | --passes COUNT\n", argv[0]);
         return 2;
     }
     tunecrate::frmPlaylistExporter window;
+    if (std::string_view(argv[1]) == "--passes") {
+        return timePasses(window, std::strtol(argv[2], nullptr, 10));
+    }
     window.findChild<QLineEdit*>(QStringLiteral("txtPathfrom"))
         ->setText(QString::fromLocal8Bit(argv[1]));
     window.findChild<QLineEdit*>(QStringLiteral("txtPathto"))
