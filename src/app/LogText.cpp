@@ -12,40 +12,46 @@ namespace {
            unit == QChar::ParagraphSeparator;
 }
 
-// The text with each of its line breaks, CR LF included, as one '\n'.
-QString withLineFeeds(QStringView text)
+// The text with each of its line breaks, CR LF included, as one '\n'; adds
+// where each line after a break starts, counted from lineStart, to starts.
+QString withLineFeeds(QStringView text, qsizetype lineStart, std::vector<qsizetype>& starts)
 {
-    QString result;
-    result.reserve(text.size());
-    qsizetype copied = 0;
+    QString result(text.size(), Qt::Uninitialized);
+    QChar* const begin = result.data();
+    QChar* out = begin;
     for (qsizetype i = 0; i < text.size(); ++i) {
         const char16_t unit = text[i].unicode();
-        if (unit == u'\n' || !isLineBreak(unit)) {
+        if (!isLineBreak(unit)) {
+            *out++ = unit;
             continue;
         }
-        result.append(text.sliced(copied, i - copied)).append(u'\n');
         if (unit == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n') {
             ++i;
         }
-        copied = i + 1;
+        *out++ = u'\n';
+        starts.push_back(lineStart + (out - begin));
     }
-    return result.append(text.sliced(copied));
+    result.truncate(out - begin);
+    return result;
 }
 
 } // namespace
 
-CharWidths::CharWidths(const QFont& font, qreal tabStop) : metrics_(font), tabStop_(tabStop)
+CharWidths::CharWidths(const QFont& font, qreal tabStop)
+    : metrics_(font), tabStop_(std::llround(tabStop * unitsPerPixel))
 {
     latin1_.fill(-1);
 }
 
 qreal CharWidths::lineWidth(QStringView line)
 {
-    qreal width = 0;
+    Units width = 0;
     for (qsizetype i = 0; i < line.size(); ++i) {
         const char16_t unit = line[i].unicode();
-        if (unit == u'\t') {
-            width = (std::floor(width / tabStop_) + 1) * tabStop_;
+        if (unit < latin1_.size() && latin1_[unit] >= 0) {
+            width += latin1_[unit];
+        } else if (unit == u'\t') {
+            width = (width / tabStop_ + 1) * tabStop_;
         } else if (QChar::isHighSurrogate(unit) && i + 1 < line.size() &&
                    line[i + 1].isLowSurrogate()) {
             ++i;
@@ -54,16 +60,17 @@ qreal CharWidths::lineWidth(QStringView line)
             width += advance(unit);
         }
     }
-    return width;
+    return static_cast<qreal>(width) / unitsPerPixel;
 }
 
-qreal CharWidths::advance(char32_t character)
+CharWidths::Units CharWidths::advance(char32_t character)
 {
     const auto measure = [this, character] {
-        return metrics_.horizontalAdvance(QStringView(QChar::fromUcs4(character)).toString());
+        const QString text = QStringView(QChar::fromUcs4(character)).toString();
+        return std::llround(metrics_.horizontalAdvance(text) * unitsPerPixel);
     };
     if (character < latin1_.size()) {
-        qreal& known = latin1_[character];
+        Units& known = latin1_[character];
         if (known < 0) {
             known = measure();
         }
@@ -102,7 +109,8 @@ QStringView LogText::line(int line) const
 
 qsizetype LogText::replace(qsizetype from, qsizetype to, QStringView inserted)
 {
-    const QString added = withLineFeeds(inserted);
+    std::vector<qsizetype> starts;
+    const QString added = withLineFeeds(inserted, from, starts);
     const int first = lineOf(from);
     const int last = lineOf(to);
     if (from == text_.size()) {
@@ -113,10 +121,6 @@ qsizetype LogText::replace(qsizetype from, qsizetype to, QStringView inserted)
 
     // Lines first to last are now the lines from first's start to the end of
     // the inserted text's last line; the lines after them move by the change.
-    std::vector<qsizetype> starts;
-    for (qsizetype at = added.indexOf(u'\n'); at >= 0; at = added.indexOf(u'\n', at + 1)) {
-        starts.push_back(from + at + 1);
-    }
     const qsizetype shift = added.size() - (to - from);
     const auto firstAfter = lineStarts_.begin() + last + 1;
     std::for_each(firstAfter, lineStarts_.end(), [shift](qsizetype& start) { start += shift; });

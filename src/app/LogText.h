@@ -20,13 +20,18 @@ public:
     [[nodiscard]] qreal lineWidth(QStringView line);
 
 private:
-    [[nodiscard]] qreal advance(char32_t character);
+    // Widths are summed in 64ths of a pixel, as whole numbers: a sum of
+    // floating-point numbers waits for each addition before the next.
+    using Units = qint64;
+    static constexpr Units unitsPerPixel = 64;
+
+    [[nodiscard]] Units advance(char32_t character);
 
     QFontMetricsF metrics_;
-    qreal tabStop_;
+    Units tabStop_;
     // Negative until measured.
-    std::array<qreal, 256> latin1_{};
-    QHash<char32_t, qreal> others_;
+    std::array<Units, 256> latin1_{};
+    QHash<char32_t, Units> others_;
 };
 
 // The text of the log box: one string with '\n' line breaks, the start of
