@@ -325,16 +325,7 @@ bool LogBox::keyCommand(const QKeyEvent& key, bool apply)
         const bool select = key.matches(caretKey.select);
         if (select || key.matches(caretKey.move)) {
             if (apply) {
-                // Up and Down keep the caret where it stood across shorter lines.
-                const bool vertical = isVertical(caretKey.motion);
-                if (vertical && goalX_ < 0) {
-                    goalX_ = caretRect(caret_).x() - lineOrigin(text_.lineOf(caret_)).x();
-                }
-                const qreal goal = goalX_;
-                moveCaret(positionAfter(caretKey.motion), select);
-                if (vertical) {
-                    goalX_ = goal;
-                }
+                moveCaretBy(caretKey.motion, select);
             }
             return true;
         }
@@ -352,6 +343,27 @@ bool LogBox::keyCommand(const QKeyEvent& key, bool apply)
         return true;
     }
     return false;
+}
+
+void LogBox::moveCaretBy(CaretMotion motion, bool select)
+{
+    // Up and Down keep the caret where it stood across shorter lines.
+    const bool vertical = isVertical(motion);
+    if (vertical && goalX_ < 0) {
+        goalX_ = caretRect(caret_).x() - lineOrigin(text_.lineOf(caret_)).x();
+    }
+    const qreal goal = goalX_;
+    // A page key scrolls the lines by a page and the caret with them.
+    QScrollBar* lines = verticalScrollBar();
+    if (motion == CaretMotion::NextPage) {
+        lines->setValue(lines->value() + linesInView());
+    } else if (motion == CaretMotion::PreviousPage) {
+        lines->setValue(lines->value() - linesInView());
+    }
+    moveCaret(positionAfter(motion), select);
+    if (vertical) {
+        goalX_ = goal;
+    }
 }
 
 qsizetype LogBox::positionAfter(CaretMotion motion) const
@@ -625,10 +637,15 @@ void LogBox::mouseMoveEvent(QMouseEvent* event)
 
 void LogBox::mouseReleaseEvent(QMouseEvent* event)
 {
-    // X11 and Wayland keep what was last selected for a middle click elsewhere.
+    // X11 and Wayland keep what was last selected for a middle click, here or elsewhere.
     QClipboard* clipboard = QGuiApplication::clipboard();
-    if (hasSelection() && clipboard->supportsSelection()) {
-        clipboard->setText(selectedText(), QClipboard::Selection);
+    if (clipboard->supportsSelection()) {
+        if (event->button() == Qt::MiddleButton) {
+            moveCaret(positionAt(event->position()), false);
+            replaceSelection(clipboard->text(QClipboard::Selection));
+        } else if (hasSelection()) {
+            clipboard->setText(selectedText(), QClipboard::Selection);
+        }
     }
     event->accept();
 }

@@ -77,6 +77,7 @@ private:
     // Does what the key asks of the box and says whether it did; with apply
     // false only says whether it would.
     bool keyCommand(const QKeyEvent& key, bool apply);
+    void moveCaretBy(CaretMotion motion, bool select);
     [[nodiscard]] qsizetype positionAfter(CaretMotion motion) const;
     // The next (or previous) character or word boundary; line breaks count as one character.
     [[nodiscard]] qsizetype boundaryFrom(qsizetype position, bool forward, bool words) const;
