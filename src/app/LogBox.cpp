@@ -197,8 +197,10 @@ void LogBox::paintEvent(QPaintEvent* event)
         if (hasSelection() && selectionStart() <= text_.lineEnd(line) && selectionEnd() > start) {
             QTextLayout::FormatRange range;
             range.start = static_cast<int>(std::max(selectionStart(), start) - start);
-            range.length = static_cast<int>(std::min(selectionEnd(), text_.lineEnd(line)) - start) -
-                           range.start;
+            // One past the line's end is its line break, which shows selected as a space.
+            range.length =
+                static_cast<int>(std::min(selectionEnd(), text_.lineEnd(line) + 1) - start) -
+                range.start;
             range.format.setBackground(palette().brush(QPalette::Highlight));
             range.format.setForeground(palette().brush(QPalette::HighlightedText));
             selection.append(range);
@@ -486,6 +488,9 @@ void LogBox::moveCaret(qsizetype position, bool select)
 
 void LogBox::replaceSelection(QStringView text)
 {
+    if (!hasSelection() && text.isEmpty()) {
+        return;
+    }
     const qsizetype from = selectionStart();
     const qsizetype inserted = text_.replace(from, selectionEnd(), text);
     updateScrollBars();

@@ -56,6 +56,7 @@ private Q_SLOTS:
         row("Right steps over a character outside the BMP", "a\xF0\x9F\x98\x80z", 1, "Right,X",
             "a\xF0\x9F\x98\x80xz", 4);
         row("Tab is not typed", "ab", 1, "Tab", "ab", 1);
+        row("Delete at the end changes nothing", "ab", 2, "Del", "ab", 2);
     }
     void keysEditTheText()
     {
