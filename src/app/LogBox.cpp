@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QContextMenuEvent>
+#include <QCursor>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMenu>
@@ -41,6 +42,7 @@ namespace {
 constexpr qreal margin = 4;
 constexpr qreal tabStop = 80;
 constexpr int caretWidth = 1;
+constexpr int dragScrollInterval = 50;
 
 class LogBoxAccessible : public QAccessibleWidget {
 public:
@@ -564,12 +566,18 @@ void LogBox::restartBlinking()
 
 void LogBox::timerEvent(QTimerEvent* event)
 {
-    if (event->timerId() != blink_.timerId()) {
+    if (event->timerId() == blink_.timerId()) {
+        caretShown_ = !caretShown_;
+        viewport()->update(caretRect(caret_).toAlignedRect().adjusted(-1, 0, 1, 0));
+    } else if (event->timerId() == dragScroll_.timerId()) {
+        if (QGuiApplication::mouseButtons().testFlag(Qt::LeftButton)) {
+            moveCaret(positionAt(viewport()->mapFromGlobal(QCursor::pos())), true);
+        } else {
+            dragScroll_.stop();
+        }
+    } else {
         QAbstractScrollArea::timerEvent(event);
-        return;
     }
-    caretShown_ = !caretShown_;
-    viewport()->update(caretRect(caret_).toAlignedRect().adjusted(-1, 0, 1, 0));
 }
 
 void LogBox::focusInEvent(QFocusEvent* event)
@@ -636,12 +644,19 @@ void LogBox::mouseMoveEvent(QMouseEvent* event)
 {
     if (event->buttons().testFlag(Qt::LeftButton)) {
         moveCaret(positionAt(event->position()), true);
+        // Held beyond the lines in view, the selection goes on as they scroll.
+        if (viewport()->rect().contains(event->position().toPoint())) {
+            dragScroll_.stop();
+        } else if (!dragScroll_.isActive()) {
+            dragScroll_.start(dragScrollInterval, this);
+        }
     }
     event->accept();
 }
 
 void LogBox::mouseReleaseEvent(QMouseEvent* event)
 {
+    dragScroll_.stop();
     // X11 and Wayland keep what was last selected for a middle click, here or elsewhere.
     QClipboard* clipboard = QGuiApplication::clipboard();
     if (clipboard->supportsSelection()) {

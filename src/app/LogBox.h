@@ -105,6 +105,7 @@ private:
     qreal goalX_ = -1;
     QString preedit_;
     QBasicTimer blink_;
+    QBasicTimer dragScroll_;
     bool caretShown_ = false;
 };
 
