@@ -12,6 +12,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollBar>
 #include <QStatusBar>
 #include <QTest>
 #include <filesystem>
@@ -274,6 +275,7 @@ private Q_SLOTS:
         auto* box = control<LogBox>(*window, "txtPlaylist");
         QCOMPARE(box->lineCount(), static_cast<int>(expected.size()));
         QCOMPARE(box->caretPosition(), box->textLength());
+        QCOMPARE(box->verticalScrollBar()->value(), box->verticalScrollBar()->maximum());
     }
 
     void cancelDuringACopyEndsTheRunAtTheNextLine_data()
