@@ -1,10 +1,11 @@
 #include "DesignedControls.h"
 
+#include "LogBox.h"
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QStatusBar>
@@ -51,13 +52,9 @@ QWidget* makeDesignedControl(QWidget& window, const ControlDesign& design)
         control = new QLineEdit(&window);
         break;
     case ControlKind::LogBox: {
-        auto* box = new QPlainTextEdit(&window);
-        box->setLineWrapMode(QPlainTextEdit::NoWrap);
+        auto* box = new LogBox(&window);
         box->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
         box->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-        box->setTabChangesFocus(true);
-        // A long run would otherwise keep every addition for undo.
-        box->setUndoRedoEnabled(false);
         control = box;
         break;
     }

@@ -2,6 +2,7 @@
 
 #include "DesignedControls.h"
 #include "ExportRun.h"
+#include "LogBox.h"
 #include "OpenedPaths.h"
 #include "RunDisplay.h"
 #include "SystemDialogs.h"
@@ -19,12 +20,10 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
-#include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
 #include <QStatusBar>
-#include <QTextCursor>
 #include <QUrl>
 #include <algorithm>
 #include <cmath>
@@ -65,7 +64,7 @@ void frmPlaylistExporter::buildControls()
         }
     }
     cmdSearch = designed<QPushButton>("cmdSearch");
-    txtPlaylist = designed<QPlainTextEdit>("txtPlaylist");
+    txtPlaylist = designed<LogBox>("txtPlaylist");
     txtPathfrom = designed<QLineEdit>("txtPathfrom");
     chkPlaylist = designed<QCheckBox>("chkPlaylist");
     cmdSave = designed<QPushButton>("cmdSave");
@@ -95,7 +94,7 @@ void frmPlaylistExporter::buildControls()
     connect(cmdSave, &QPushButton::clicked, this, [this] { cmdSave_Click(); });
     connect(cmdSearch, &QPushButton::clicked, this, [this] { cmdSearch_Click(); });
     connect(cmdSearch2, &QPushButton::clicked, this, [this] { cmdSearch2_Click(); });
-    connect(txtPlaylist, &QPlainTextEdit::textChanged, this, [this] { txtPlaylist_Change(); });
+    connect(txtPlaylist, &LogBox::textChanged, this, [this] { txtPlaylist_Change(); });
 
     // The window decides what a drop fills, wherever it lands.
     setAcceptDrops(true);
@@ -178,7 +177,7 @@ void frmPlaylistExporter::txtPlaylist_Change()
         Q_ASSERT(!display_->held().pending());
         display_->held().logEditedInBox();
     }
-    txtPlaylist->moveCursor(QTextCursor::End);
+    txtPlaylist->setCaretPosition(txtPlaylist->textLength());
 }
 
 void frmPlaylistExporter::closeEvent(QCloseEvent* event)
@@ -252,9 +251,7 @@ void frmPlaylistExporter::replaceLogBox(const std::string& text)
 
 void frmPlaylistExporter::appendToLogBox(std::string_view piece)
 {
-    QTextCursor end(txtPlaylist->document());
-    end.movePosition(QTextCursor::End);
-    end.insertText(QString::fromUtf8(piece.data(), static_cast<qsizetype>(piece.size())));
+    txtPlaylist->appendText(QString::fromUtf8(piece.data(), static_cast<qsizetype>(piece.size())));
 }
 
 void frmPlaylistExporter::showPanelText(int panel, const std::string& text)

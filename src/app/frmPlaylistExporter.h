@@ -17,13 +17,13 @@ class QCheckBox;
 class QComboBox;
 class QLabel;
 class QLineEdit;
-class QPlainTextEdit;
 class QProgressBar;
 class QPushButton;
 class QStatusBar;
 
 namespace tunecrate {
 
+class LogBox;
 class RunDisplay;
 
 // The program's one window. It builds its controls from the design, starts in
@@ -108,7 +108,7 @@ private:
     void closeWindow() override;
 
     QPushButton* cmdSearch = nullptr;
-    QPlainTextEdit* txtPlaylist = nullptr;
+    LogBox* txtPlaylist = nullptr;
     QLineEdit* txtPathfrom = nullptr;
     QCheckBox* chkPlaylist = nullptr;
     QPushButton* cmdSave = nullptr;

@@ -1,3 +1,4 @@
+#include "LogBox.h"
 #include "TempDir.h"
 #include "WindowDesign.h"
 #include "WindowTest.h"
@@ -8,10 +9,10 @@
 #include <QLabel>
 #include <QLayout>
 #include <QLineEdit>
-#include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollBar>
 #include <QStatusBar>
 #include <QTest>
 #include <filesystem>
@@ -271,9 +272,10 @@ private Q_SLOTS:
         QCOMPARE(control<QProgressBar>(*window, "pgbCopy")->value(), 0);
 
         // The box shows the same lines, and the newest one is in view.
-        auto* box = control<QPlainTextEdit>(*window, "txtPlaylist");
-        QCOMPARE(box->document()->blockCount(), static_cast<int>(expected.size()));
-        QCOMPARE(box->textCursor().position(), box->document()->characterCount() - 1);
+        auto* box = control<LogBox>(*window, "txtPlaylist");
+        QCOMPARE(box->lineCount(), static_cast<int>(expected.size()));
+        QCOMPARE(box->caretPosition(), box->textLength());
+        QCOMPARE(box->verticalScrollBar()->value(), box->verticalScrollBar()->maximum());
     }
 
     void cancelDuringACopyEndsTheRunAtTheNextLine_data()
@@ -314,7 +316,7 @@ private Q_SLOTS:
     void duringACopyTheBoxAndPanelsShowAllTheRunWrote()
     {
         ExportFolder folder;
-        auto* box = control<QPlainTextEdit>(*window, "txtPlaylist");
+        auto* box = control<LogBox>(*window, "txtPlaylist");
         auto* bar = control<QProgressBar>(*window, "pgbCopy");
         QString boxWhenCopying;
         std::string logWhenCopying;
@@ -342,7 +344,7 @@ private Q_SLOTS:
     void keyTypedIntoTheLogDuringACopyLandsAfterAllTheRunWrote()
     {
         ExportFolder folder;
-        auto* box = control<QPlainTextEdit>(*window, "txtPlaylist");
+        auto* box = control<LogBox>(*window, "txtPlaylist");
         duringFirstCopy(*window, [&] {
             box->setFocus();
             QTest::keyClick(box, Qt::Key_X);
@@ -396,7 +398,7 @@ private Q_SLOTS:
 
         window->setLog({});
         QCOMPARE(window->logText(), std::string());
-        QCOMPARE(control<QPlainTextEdit>(*window, "txtPlaylist")->textCursor().position(), 0);
+        QCOMPARE(control<LogBox>(*window, "txtPlaylist")->caretPosition(), 0);
     }
 
     void errorInACommandIsShownAndTheWindowGoesOn()

@@ -1,3 +1,4 @@
+#include "LogBox.h"
 #include "WindowTest.h"
 #include "frmPlaylistExporter.h"
 
@@ -9,7 +10,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -43,7 +43,7 @@ private:
 
     QComboBox* cmbLang() const { return control<QComboBox>(*window, "cmbLang"); }
     QLineEdit* lineEdit(const char* name) const { return control<QLineEdit>(*window, name); }
-    QPlainTextEdit* txtPlaylist() const { return control<QPlainTextEdit>(*window, "txtPlaylist"); }
+    LogBox* txtPlaylist() const { return control<LogBox>(*window, "txtPlaylist"); }
     QPushButton* button(const char* name) const { return control<QPushButton>(*window, name); }
 
     // The texts the language sets: four captions, three panel labels, the
@@ -264,19 +264,17 @@ private Q_SLOTS:
     {
         window->setLog("\r\nfirst\r\nsecond");
         txtPlaylist()->setFocus();
-        QTextCursor middle = txtPlaylist()->textCursor();
-        middle.setPosition(3);
-        txtPlaylist()->setTextCursor(middle);
+        txtPlaylist()->setCaretPosition(3);
 
         QTest::keyClick(txtPlaylist(), Qt::Key_X);
 
-        const int end = txtPlaylist()->document()->characterCount() - 1;
-        QCOMPARE(txtPlaylist()->textCursor().position(), end);
+        const qsizetype end = txtPlaylist()->textLength();
+        QCOMPARE(txtPlaylist()->caretPosition(), end);
         QCOMPARE(window->logText(), std::string("\r\nfixrst\r\nsecond"));
         // The run's next addition goes below what the user changed.
         window->appendLog("\r\nok");
         QCOMPARE(window->logText(), std::string("\r\nfixrst\r\nsecond\r\nok"));
-        QCOMPARE(txtPlaylist()->textCursor().position(), end + 3);
+        QCOMPARE(txtPlaylist()->caretPosition(), end + 3);
     }
 
     void languageSwitchDuringACopyShowsBareLabelsUntilTheRunWrites()
