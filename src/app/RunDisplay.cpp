@@ -8,6 +8,7 @@
 #include <QTimerEvent>
 #include <QWidget>
 #include <chrono>
+#include <utility>
 
 namespace tunecrate {
 
@@ -30,21 +31,28 @@ RunDisplay::Run::Run(RunDisplay& display) : display_(display)
 RunDisplay::Run::~Run()
 {
     held_.reset();
+    display_.sync();
     if (!display_.held_.running()) {
         QCoreApplication::instance()->removeEventFilter(&display_);
-        display_.bar_.setUpdatesEnabled(true);
     }
 }
 
 void RunDisplay::setProgressValue(int value)
 {
-    // The bar would paint itself at once at every new value; during the run
-    // it waits for the next frame like the rest of the window.
+    // The bar would paint itself at once at every new value, and a run sets
+    // several for each file.
     if (held_.holding()) {
-        bar_.setUpdatesEnabled(false);
+        heldValue_ = value;
         scheduleFrame();
+        return;
     }
+    heldValue_.reset();
     bar_.setValue(value);
+}
+
+int RunDisplay::progressValue() const
+{
+    return heldValue_.value_or(bar_.value());
 }
 
 void RunDisplay::processEvents()
@@ -75,7 +83,7 @@ bool RunDisplay::eventFilter(QObject* watched, QEvent* event)
     case QEvent::Paint:
         break;
     default:
-        held_.sync();
+        sync();
     }
     return QObject::eventFilter(watched, event);
 }
@@ -92,8 +100,7 @@ void RunDisplay::timerEvent(QTimerEvent* event)
 
 void RunDisplay::paintFrame()
 {
-    held_.sync();
-    bar_.setUpdatesEnabled(true);
+    sync();
     // The status bar fits its panels to their new texts before it is painted.
     QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
     const FramePacer::Clock::time_point started = FramePacer::Clock::now();
@@ -103,6 +110,14 @@ void RunDisplay::paintFrame()
         QCoreApplication::sendEvent(&window_, &request);
     }
     pacer_.framePainted(FramePacer::Clock::now() - started);
+}
+
+void RunDisplay::sync()
+{
+    held_.sync();
+    if (heldValue_) {
+        bar_.setValue(*std::exchange(heldValue_, std::nullopt));
+    }
 }
 
 void RunDisplay::scheduleFrame()

@@ -40,7 +40,10 @@ public:
     [[nodiscard]] HeldDisplay& held() { return held_; }
     [[nodiscard]] const HeldDisplay& held() const { return held_; }
 
+    // During the run's own code a new value waits for the next frame like the
+    // log and the panels; progressValue is the newest either way.
     void setProgressValue(int value);
+    [[nodiscard]] int progressValue() const;
 
     // Lets pending events through, with every write up to date before each.
     void processEvents();
@@ -50,12 +53,15 @@ protected:
     void timerEvent(QTimerEvent* event) override;
 
 private:
+    // Brings what waits to the controls.
+    void sync();
     void scheduleFrame();
     void paintFrame();
 
     QWidget& window_;
     QProgressBar& bar_;
     HeldDisplay held_;
+    std::optional<int> heldValue_;
     FramePacer pacer_;
     bool paintingFrame_ = false;
     QBasicTimer nextFrame_;

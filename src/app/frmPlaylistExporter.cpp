@@ -94,6 +94,10 @@ void frmPlaylistExporter::buildControls()
     connect(cmdSave, &QPushButton::clicked, this, [this] { cmdSave_Click(); });
     connect(cmdSearch, &QPushButton::clicked, this, [this] { cmdSearch_Click(); });
     connect(cmdSearch2, &QPushButton::clicked, this, [this] { cmdSearch2_Click(); });
+    // The run asks for the target folder at every entry; the box's text is
+    // kept as UTF-8 as it changes, so asking costs no conversion.
+    connect(txtPathto, &QLineEdit::textChanged, this,
+            [this](const QString& text) { pathTo_ = text.toStdString(); });
     connect(txtPlaylist, &LogBox::textChanged, this, [this] { txtPlaylist_Change(); });
 
     // The window decides what a drop fills, wherever it lands.
@@ -299,7 +303,7 @@ std::string frmPlaylistExporter::pathFrom() const
 
 std::string frmPlaylistExporter::pathTo() const
 {
-    return txtPathto->text().toStdString();
+    return pathTo_;
 }
 
 bool frmPlaylistExporter::withPlaylist() const
@@ -329,7 +333,7 @@ void frmPlaylistExporter::setProgressValue(float value)
 
 float frmPlaylistExporter::progressValue() const
 {
-    return static_cast<float>(pgbCopy->value());
+    return static_cast<float>(display_->progressValue());
 }
 
 void frmPlaylistExporter::clearCancelRequest()

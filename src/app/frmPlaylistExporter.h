@@ -123,6 +123,7 @@ private:
     WindowCommands commands_;
     // What the run writes reaches the log box, the panels and the bar through it.
     std::unique_ptr<RunDisplay> display_;
+    std::string pathTo_;
 };
 
 } // namespace tunecrate

@@ -43,13 +43,20 @@ constexpr std::size_t multiChunkSize = 3 * 1024 * 1024 + 1;
 // a file is being copied.
 inline void duringFirstCopy(frmPlaylistExporter& window, std::function<void()> action)
 {
-    auto* bar = control<QProgressBar>(window, "pgbCopy");
-    auto pending = std::make_shared<std::function<void()>>(std::move(action));
-    QObject::connect(bar, &QProgressBar::valueChanged, &window, [pending, &window](int value) {
-        if (*pending && value > 0 && value < 100) {
-            QMetaObject::invokeMethod(&window, std::exchange(*pending, {}), Qt::QueuedConnection);
-        }
-    });
+    // A timer without interval fires at every pass of the event loop; the
+    // progress value is the run's newest, whether the bar shows it yet or not.
+    auto* watch = new QTimer(&window);
+    QObject::connect(
+        watch, &QTimer::timeout, &window,
+        [watch, &window, action = std::move(action), shown = window.progressValue()]() mutable {
+            const float before = std::exchange(shown, window.progressValue());
+            if (shown != before && shown > 0 && shown < 100) {
+                watch->stop();
+                watch->deleteLater();
+                action();
+            }
+        });
+    watch->start(0);
 }
 
 // Hands the next modal dialog of type Dialog to action once it is shown, so a
