@@ -162,9 +162,13 @@ private:
         if (size) {
             written_.remember(folder, name, source, destination, *size);
         }
+        // The copy that has just ended well put the file there, or found it
+        // there; only a folder chosen meanwhile needs a look of its own.
         const std::string checkedFolder = window_.pathTo();
-        const std::string checked = written_.resolve(checkedFolder, name, source).path;
-        const bool ok = size && FileExists(checked);
+        const std::string checked = checkedFolder == folder
+                                        ? destination.path
+                                        : written_.resolve(checkedFolder, name, source).path;
+        const bool ok = size && (checkedFolder == folder || FileExists(checked));
         window_.appendLog(concat({crlf, ok ? "ok" : "error", crlf, "---"}));
         return ok ? std::optional<Arrival>({checkedFolder, checked}) : std::nullopt;
     }
@@ -174,16 +178,22 @@ private:
     // the size written or found.
     std::optional<std::uint64_t> copy(const std::string& source, const std::string& destination)
     {
-        if (const std::optional<std::uint64_t> held = heldCopySize(source, destination)) {
+        // The look that chose the destination mostly found nothing there: no
+        // earlier copy to keep then, and the copy need not look again.
+        const bool absent = files_.nothingAt(destination);
+        if (const std::optional<std::uint64_t> held =
+                absent ? std::nullopt : heldCopySize(source, destination)) {
             CopyProgress(*held, *held, &window_);
             return held;
         }
         std::uint64_t size = 0;
-        const bool copied =
-            FileCopy(source, destination, [this, &size](std::uint64_t total, std::uint64_t done) {
+        const bool copied = FileCopy(
+            source, destination,
+            [this, &size](std::uint64_t total, std::uint64_t done) {
                 size = done;
                 CopyProgress(total, done, &window_);
-            });
+            },
+            absent ? platform::KnownDestination::Absent : platform::KnownDestination::Unknown);
         return copied ? std::optional(size) : std::nullopt;
     }
 
@@ -209,7 +219,8 @@ private:
 
     ExportWindow& window_;
     bool withPlaylist_;
-    WrittenDestinations written_;
+    SystemFileLookup files_;
+    WrittenDestinations written_{files_};
     TemporarySweep sweep_;
     std::optional<WrittenPlaylist> writtenPlaylist_;
 };

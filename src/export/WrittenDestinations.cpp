@@ -29,30 +29,6 @@ std::uint64_t pairKey(std::string_view plainPath, std::string_view source)
     return fingerprint(source, fingerprint(plainPath) ^ 0x9E3779B97F4A7C15ull);
 }
 
-class SystemFileLookup final : public FileLookup {
-public:
-    std::optional<std::uint64_t> size(const std::string& path) const override
-    {
-        if (holdsNul(path)) {
-            return std::nullopt;
-        }
-        return platform::entrySize(fsPath(path));
-    }
-    std::vector<std::string> names(const std::string& folder) const override
-    {
-        std::vector<std::string> names;
-        if (holdsNul(folder)) {
-            return names;
-        }
-        std::error_code error;
-        for (std::filesystem::directory_iterator entry(fsPath(folder), error), end;
-             !error && entry != end; entry.increment(error)) {
-            names.push_back(utf8Text(entry->path().filename()));
-        }
-        return names;
-    }
-};
-
 // "song.mp3" numbered 2 is "song (2).mp3"; a name without extension, or a
 // dot-file, takes the number at its end.
 std::string nameFor(std::string_view bareName, int number)
@@ -80,10 +56,34 @@ std::string pathFor(const std::string& folder, std::string_view name)
 
 } // namespace
 
-const FileLookup& systemFileLookup()
+std::optional<std::uint64_t> SystemFileLookup::size(const std::string& path) const
 {
-    static const SystemFileLookup lookup;
-    return lookup;
+    const auto size = holdsNul(path) ? std::nullopt : platform::entrySize(path);
+    holdsLook_ = true;
+    lastLookedAt_ = path;
+    lastFoundNothing_ = !size;
+    return size;
+}
+
+std::vector<std::string> SystemFileLookup::names(const std::string& folder) const
+{
+    std::vector<std::string> names;
+    if (holdsNul(folder)) {
+        return names;
+    }
+    std::error_code error;
+    for (std::filesystem::directory_iterator entry(fsPath(folder), error), end;
+         !error && entry != end; entry.increment(error)) {
+        names.push_back(utf8Text(entry->path().filename()));
+    }
+    return names;
+}
+
+bool SystemFileLookup::nothingAt(const std::string& path)
+{
+    const bool nothing = holdsLook_ && lastLookedAt_ == path ? lastFoundNothing_ : !size(path);
+    holdsLook_ = false;
+    return nothing;
 }
 
 bool WrittenDestinations::takenByOther(const std::string& folder, const std::string& name,
