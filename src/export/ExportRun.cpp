@@ -22,20 +22,6 @@ namespace {
 
 constexpr std::string_view crlf = "\r\n";
 
-std::string concat(std::initializer_list<std::string_view> pieces)
-{
-    std::size_t size = 0;
-    for (const std::string_view piece : pieces) {
-        size += piece.size();
-    }
-    std::string text;
-    text.reserve(size);
-    for (const std::string_view piece : pieces) {
-        text += piece;
-    }
-    return text;
-}
-
 // The playlist's path made absolute, so that relative entries resolve to full
 // paths whatever the program's working folder.
 std::filesystem::path absolutePlaylistPath(const std::string& playlistPath)
@@ -209,6 +195,17 @@ private:
             concat({crlf, placed.path, crlf, placed.ok ? "ok" : "error", crlf, "---"}));
     }
 
+    // The pieces as one text, built in a buffer that every record reuses;
+    // valid until the next call.
+    const std::string& concat(std::initializer_list<std::string_view> pieces)
+    {
+        text_.clear();
+        for (const std::string_view piece : pieces) {
+            text_ += piece;
+        }
+        return text_;
+    }
+
     void endSteps()
     {
         if (window_.cancelRequested()) {
@@ -223,6 +220,7 @@ private:
     WrittenDestinations written_{files_};
     TemporarySweep sweep_;
     std::optional<WrittenPlaylist> writtenPlaylist_;
+    std::string text_;
 };
 
 } // namespace
