@@ -90,9 +90,11 @@ public:
                   const Destination& written, std::uint64_t size);
 
 private:
+    // name in folder, reached by path.
     [[nodiscard]] bool takenByOther(const std::string& folder, const std::string& name,
-                                    std::uint64_t source) const;
+                                    const std::string& path, std::uint64_t source) const;
     [[nodiscard]] bool reachesFileOfOther(const std::string& folder, const std::string& name,
+                                          const std::string& path, std::uint64_t pathKey,
                                           std::uint64_t source) const;
     [[nodiscard]] bool writtenFromOther(std::uint64_t size, std::uint64_t source) const;
 
