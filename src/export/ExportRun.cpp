@@ -151,10 +151,10 @@ private:
         // The copy that has just ended well put the file there, or found it
         // there; only a folder chosen meanwhile needs a look of its own.
         const std::string checkedFolder = window_.pathTo();
-        const std::string checked = checkedFolder == folder
-                                        ? destination.path
-                                        : written_.resolve(checkedFolder, name, source).path;
-        const bool ok = size && (checkedFolder == folder || FileExists(checked));
+        const bool sameFolder = checkedFolder == folder;
+        const std::string checked =
+            sameFolder ? destination.path : written_.resolve(checkedFolder, name, source).path;
+        const bool ok = size && (sameFolder || FileExists(checked));
         window_.appendLog(concat({crlf, ok ? "ok" : "error", crlf, "---"}));
         return ok ? std::optional<Arrival>({checkedFolder, checked}) : std::nullopt;
     }
