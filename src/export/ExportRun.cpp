@@ -131,15 +131,15 @@ private:
         // The target folder is read afresh for the record, the copy and the
         // check, so a folder chosen during the copy counts from the next read.
         const std::string recordedFolder = window_.pathTo();
-        const auto recorded = written_.resolve(recordedFolder, name, source);
+        auto recorded = written_.resolve(recordedFolder, name, source);
         window_.appendLog(
             concat({crlf, source, crlf, Language().strCopiedTo, crlf, recorded.path}));
 
         // Nothing ran in between, so the same folder gives the same answer
         // without asking the file system again.
         const std::string folder = window_.pathTo();
-        const auto destination =
-            folder == recordedFolder ? recorded : written_.resolve(folder, name, source);
+        auto destination =
+            folder == recordedFolder ? std::move(recorded) : written_.resolve(folder, name, source);
         sweep_.sweepOnce(folder);
         // A line cut short names no real file (copying what is left of it could
         // pick up an unrelated one), and an empty target box no real place.
@@ -150,13 +150,14 @@ private:
         }
         // The copy that has just ended well put the file there, or found it
         // there; only a folder chosen meanwhile needs a look of its own.
-        const std::string checkedFolder = window_.pathTo();
+        std::string checkedFolder = window_.pathTo();
         const bool sameFolder = checkedFolder == folder;
-        const std::string checked =
-            sameFolder ? destination.path : written_.resolve(checkedFolder, name, source).path;
+        std::string checked = sameFolder ? std::move(destination.path)
+                                         : written_.resolve(checkedFolder, name, source).path;
         const bool ok = size && (sameFolder || FileExists(checked));
         window_.appendLog(concat({crlf, ok ? "ok" : "error", crlf, "---"}));
-        return ok ? std::optional<Arrival>({checkedFolder, checked}) : std::nullopt;
+        return ok ? std::optional<Arrival>({std::move(checkedFolder), std::move(checked)})
+                  : std::nullopt;
     }
 
     // Copies source to destination unless it already holds the copy, as an
