@@ -308,7 +308,7 @@ bool copyFile(const std::string& source, const std::string& destination,
     if (::fstat(in.get(), &status) != 0 || !S_ISREG(status.st_mode)) {
         return false;
     }
-    // One look at the destination, unless the caller's found nothing there,
+    // One look at the destination, unless the caller found nothing there,
     // tells whether it is the source itself, a protected file, a file to
     // replace or not there yet.
     const bool replacing =

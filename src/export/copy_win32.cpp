@@ -213,9 +213,9 @@ bool copyFile(const std::string& sourceText, const std::string& destinationText,
 {
     const std::filesystem::path source = fsPath(sourceText);
     const std::filesystem::path destination = fsPath(destinationText);
-    const bool looked = known == KnownDestination::Unknown;
+    const bool lookAtDestination = known == KnownDestination::Unknown;
     std::error_code error;
-    if (looked && std::filesystem::equivalent(source, destination, error)) {
+    if (lookAtDestination && std::filesystem::equivalent(source, destination, error)) {
         const std::uintmax_t size = std::filesystem::file_size(source, error);
         if (error) {
             return false;
@@ -223,7 +223,7 @@ bool copyFile(const std::string& sourceText, const std::string& destinationText,
         progress(size, size);
         return true;
     }
-    if (looked && isProtectedDestination(destination)) {
+    if (lookAtDestination && isProtectedDestination(destination)) {
         return false;
     }
     return copyThroughTemporary(source, destination, progress);
