@@ -22,20 +22,6 @@ namespace {
 
 constexpr std::string_view crlf = "\r\n";
 
-std::string concat(std::initializer_list<std::string_view> pieces)
-{
-    std::size_t size = 0;
-    for (const std::string_view piece : pieces) {
-        size += piece.size();
-    }
-    std::string text;
-    text.reserve(size);
-    for (const std::string_view piece : pieces) {
-        text += piece;
-    }
-    return text;
-}
-
 // The playlist's path made absolute, so that relative entries resolve to full
 // paths whatever the program's working folder.
 std::filesystem::path absolutePlaylistPath(const std::string& playlistPath)
@@ -145,15 +131,15 @@ private:
         // The target folder is read afresh for the record, the copy and the
         // check, so a folder chosen during the copy counts from the next read.
         const std::string recordedFolder = window_.pathTo();
-        const auto recorded = written_.resolve(recordedFolder, name, source);
+        auto recorded = written_.resolve(recordedFolder, name, source);
         window_.appendLog(
             concat({crlf, source, crlf, Language().strCopiedTo, crlf, recorded.path}));
 
         // Nothing ran in between, so the same folder gives the same answer
         // without asking the file system again.
         const std::string folder = window_.pathTo();
-        const auto destination =
-            folder == recordedFolder ? recorded : written_.resolve(folder, name, source);
+        auto destination =
+            folder == recordedFolder ? std::move(recorded) : written_.resolve(folder, name, source);
         sweep_.sweepOnce(folder);
         // A line cut short names no real file (copying what is left of it could
         // pick up an unrelated one), and an empty target box no real place.
@@ -162,11 +148,16 @@ private:
         if (size) {
             written_.remember(folder, name, source, destination, *size);
         }
-        const std::string checkedFolder = window_.pathTo();
-        const std::string checked = written_.resolve(checkedFolder, name, source).path;
-        const bool ok = size && FileExists(checked);
+        // The copy that has just ended well put the file there, or found it
+        // there; only a folder chosen meanwhile needs a look of its own.
+        std::string checkedFolder = window_.pathTo();
+        const bool sameFolder = checkedFolder == folder;
+        std::string checked = sameFolder ? std::move(destination.path)
+                                         : written_.resolve(checkedFolder, name, source).path;
+        const bool ok = size && (sameFolder || FileExists(checked));
         window_.appendLog(concat({crlf, ok ? "ok" : "error", crlf, "---"}));
-        return ok ? std::optional<Arrival>({checkedFolder, checked}) : std::nullopt;
+        return ok ? std::optional<Arrival>({std::move(checkedFolder), std::move(checked)})
+                  : std::nullopt;
     }
 
     // Copies source to destination unless it already holds the copy, as an
@@ -174,16 +165,22 @@ private:
     // the size written or found.
     std::optional<std::uint64_t> copy(const std::string& source, const std::string& destination)
     {
-        if (const std::optional<std::uint64_t> held = heldCopySize(source, destination)) {
+        // The look that chose the destination mostly found nothing there: no
+        // earlier copy to keep then, and the copy need not look again.
+        const bool absent = files_.nothingAt(destination);
+        if (const std::optional<std::uint64_t> held =
+                absent ? std::nullopt : heldCopySize(source, destination)) {
             CopyProgress(*held, *held, &window_);
             return held;
         }
         std::uint64_t size = 0;
-        const bool copied =
-            FileCopy(source, destination, [this, &size](std::uint64_t total, std::uint64_t done) {
+        const bool copied = FileCopy(
+            source, destination,
+            [this, &size](std::uint64_t total, std::uint64_t done) {
                 size = done;
                 CopyProgress(total, done, &window_);
-            });
+            },
+            absent ? platform::KnownDestination::Absent : platform::KnownDestination::Unknown);
         return copied ? std::optional(size) : std::nullopt;
     }
 
@@ -199,6 +196,17 @@ private:
             concat({crlf, placed.path, crlf, placed.ok ? "ok" : "error", crlf, "---"}));
     }
 
+    // The pieces as one text, built in a buffer that every record reuses;
+    // valid until the next call.
+    const std::string& concat(std::initializer_list<std::string_view> pieces)
+    {
+        text_.clear();
+        for (const std::string_view piece : pieces) {
+            text_ += piece;
+        }
+        return text_;
+    }
+
     void endSteps()
     {
         if (window_.cancelRequested()) {
@@ -209,9 +217,11 @@ private:
 
     ExportWindow& window_;
     bool withPlaylist_;
-    WrittenDestinations written_;
+    SystemFileLookup files_;
+    WrittenDestinations written_{files_};
     TemporarySweep sweep_;
     std::optional<WrittenPlaylist> writtenPlaylist_;
+    std::string text_;
 };
 
 } // namespace

@@ -38,12 +38,12 @@ bool FileExists(const std::string& sFile)
 }
 
 bool FileCopy(const std::string& sSourceFile, const std::string& sDestFile,
-              const platform::CopyProgressRoutine& progress)
+              const platform::CopyProgressRoutine& progress, platform::KnownDestination known)
 {
     if (holdsNul(sSourceFile) || holdsNul(sDestFile)) {
         return false;
     }
-    return platform::copyFile(fsPath(sSourceFile), fsPath(sDestFile), progress);
+    return platform::copyFile(sSourceFile, sDestFile, progress, known);
 }
 
 std::optional<std::uint64_t> heldCopySize(const std::string& sSourceFile,
@@ -52,7 +52,7 @@ std::optional<std::uint64_t> heldCopySize(const std::string& sSourceFile,
     if (holdsNul(sSourceFile) || holdsNul(sDestFile)) {
         return std::nullopt;
     }
-    return platform::sizeOfHeldCopy(fsPath(sSourceFile), fsPath(sDestFile));
+    return platform::sizeOfHeldCopy(sSourceFile, sDestFile);
 }
 
 } // namespace tunecrate

@@ -22,9 +22,11 @@ namespace tunecrate {
 // name and renamed into place only once complete, so a failure leaves no part
 // file and the old file untouched. A source that already is the destination
 // is left alone and counts as copied. progress is called at the start and after
-// each chunk. True when the destination now holds the copy.
+// each chunk. True when the destination now holds the copy. known: what the
+// caller saw at sDestFile just before.
 [[nodiscard]] bool FileCopy(const std::string& sSourceFile, const std::string& sDestFile,
-                            const platform::CopyProgressRoutine& progress);
+                            const platform::CopyProgressRoutine& progress,
+                            platform::KnownDestination known = platform::KnownDestination::Unknown);
 
 // The size of sSourceFile when sDestFile already holds its copy (see
 // platform::sizeOfHeldCopy); nothing otherwise.

@@ -32,9 +32,17 @@ inline constexpr std::string_view temporaryPrefix = ".tunecrate-";
 // cannot be judged stays.
 void removeAbandonedTemporary(const std::filesystem::path& file);
 
+// The calls made for every entry (entrySize, copyFile, sizeOfHeldCopy) take
+// paths as the core's UTF-8 text, without NUL bytes: POSIX hands them to the
+// system as they are, with no path object built on the way.
+
 // The size of the file that path reaches now, a symbolic link itself rather
 // than its target; nothing when no file is there.
-[[nodiscard]] std::optional<std::uint64_t> entrySize(const std::filesystem::path& path);
+[[nodiscard]] std::optional<std::uint64_t> entrySize(const std::string& path);
+
+// What the caller saw at a copy's destination just before: when it saw
+// nothing there, the copy does not look again.
+enum class KnownDestination { Unknown, Absent };
 
 using CopyProgressRoutine =
     std::function<void(std::uint64_t totalFileSize, std::uint64_t totalBytesTransferred)>;
@@ -50,17 +58,16 @@ using CopyProgressRoutine =
 // here rather than left to the OS, which lets root and Wine write anyway.
 // A source that already is the destination is left alone and reported
 // complete (true), since copying it onto itself would truncate it.
-[[nodiscard]] bool copyFile(const std::filesystem::path& source,
-                            const std::filesystem::path& destination,
-                            const CopyProgressRoutine& progress);
+[[nodiscard]] bool copyFile(const std::string& source, const std::string& destination,
+                            const CopyProgressRoutine& progress, KnownDestination known);
 
 // The size of source when destination already holds its copy: a regular file,
 // no symbolic link, of the same size, modified within two seconds of it (FAT
 // keeps times to two seconds) and with the same first and last 64 KiB (all of
 // it when smaller). Nothing otherwise. Reads at most 128 KiB of each, so that
 // an export made again over an earlier one costs little for unchanged files.
-[[nodiscard]] std::optional<std::uint64_t> sizeOfHeldCopy(const std::filesystem::path& source,
-                                                          const std::filesystem::path& destination);
+[[nodiscard]] std::optional<std::uint64_t> sizeOfHeldCopy(const std::string& source,
+                                                          const std::string& destination);
 
 // Writes bytes as destination the way copyFile writes a copy: under a temporary
 // name, renamed into place once complete, so that a kill or a full disk leaves

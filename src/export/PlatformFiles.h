@@ -36,5 +36,8 @@ void decodePlaylistLine(std::string& line);
 // they are.
 [[nodiscard]] std::string comparablePath(std::string_view path);
 
+// True where comparablePath gives every path back as it is.
+inline constexpr bool pathsCompareAsBytes = std::filesystem::path::preferred_separator == '/';
+
 } // namespace platform
 } // namespace tunecrate

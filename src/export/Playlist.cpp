@@ -138,6 +138,9 @@ bool isUncPath(std::string_view path)
 
 bool isAbsolutePath(std::string_view path)
 {
+    if (!windowsPaths) {
+        return path.starts_with('/');
+    }
     return isUncPath(path) || fsPath(path).is_absolute();
 }
 
@@ -157,12 +160,44 @@ std::string normalised(std::string_view path)
     return utf8Text(fsPath(path).lexically_normal());
 }
 
+// Names joined by single "/", none of them "." or "..": text that
+// lexically_normal leaves as it is.
+bool isPlainRelative(std::string_view path)
+{
+    for (;;) {
+        const std::size_t slash = path.find('/');
+        const std::string_view name = path.substr(0, slash);
+        if (name.empty() || name == "." || name == "..") {
+            return false;
+        }
+        if (slash == std::string_view::npos) {
+            return true;
+        }
+        path.remove_prefix(slash + 1);
+    }
+}
+
 // Joins a path that is not absolute to the folder: on Windows one that begins
 // with a single separator lies on the folder's drive.
 std::string joined(const fs::path& folder, std::string_view path)
 {
     if (isUncPath(path)) {
         return normalised(path);
+    }
+    // On POSIX nearly every relative entry is plain names under a plain
+    // folder, and joins as text: splitting it into a path would cost more
+    // than its copy.
+    if (!windowsPaths) {
+        std::string text = utf8Text(folder);
+        const bool plainFolder = text == "/" || (text.starts_with('/') &&
+                                                 isPlainRelative(std::string_view(text).substr(1)));
+        if (plainFolder && isPlainRelative(path)) {
+            if (text != "/") {
+                text += '/';
+            }
+            text += path;
+            return text;
+        }
     }
     return normalised(utf8Text(folder / fsPath(path)));
 }

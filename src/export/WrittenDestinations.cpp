@@ -14,44 +14,29 @@ namespace {
 
 constexpr char separator = static_cast<char>(std::filesystem::path::preferred_separator);
 
-// Of a path or a source: two spellings of one file give the same fingerprint.
-std::uint64_t fingerprint(std::string_view path, std::uint64_t seed = 14695981039346656037ull)
+std::uint64_t hashOf(std::string_view bytes, std::uint64_t seed)
 {
     std::uint64_t hash = seed;
-    for (const char c : platform::comparablePath(path)) {
+    for (const char c : bytes) {
         hash = (hash ^ static_cast<unsigned char>(c)) * 1099511628211ull;
     }
     return hash;
+}
+
+// Of a path or a source: two spellings of one file give the same fingerprint.
+std::uint64_t fingerprint(std::string_view path, std::uint64_t seed = 14695981039346656037ull)
+{
+    if constexpr (platform::pathsCompareAsBytes) {
+        return hashOf(path, seed);
+    } else {
+        return hashOf(platform::comparablePath(path), seed);
+    }
 }
 
 std::uint64_t pairKey(std::string_view plainPath, std::string_view source)
 {
     return fingerprint(source, fingerprint(plainPath) ^ 0x9E3779B97F4A7C15ull);
 }
-
-class SystemFileLookup final : public FileLookup {
-public:
-    std::optional<std::uint64_t> size(const std::string& path) const override
-    {
-        if (holdsNul(path)) {
-            return std::nullopt;
-        }
-        return platform::entrySize(fsPath(path));
-    }
-    std::vector<std::string> names(const std::string& folder) const override
-    {
-        std::vector<std::string> names;
-        if (holdsNul(folder)) {
-            return names;
-        }
-        std::error_code error;
-        for (std::filesystem::directory_iterator entry(fsPath(folder), error), end;
-             !error && entry != end; entry.increment(error)) {
-            names.push_back(utf8Text(entry->path().filename()));
-        }
-        return names;
-    }
-};
 
 // "song.mp3" numbered 2 is "song (2).mp3"; a name without extension, or a
 // dot-file, takes the number at its end.
@@ -80,20 +65,44 @@ std::string pathFor(const std::string& folder, std::string_view name)
 
 } // namespace
 
-const FileLookup& systemFileLookup()
+std::optional<std::uint64_t> SystemFileLookup::size(const std::string& path) const
 {
-    static const SystemFileLookup lookup;
-    return lookup;
+    const auto size = holdsNul(path) ? std::nullopt : platform::entrySize(path);
+    holdsLook_ = true;
+    lastLookedAt_ = path;
+    lastFoundNothing_ = !size;
+    return size;
+}
+
+std::vector<std::string> SystemFileLookup::names(const std::string& folder) const
+{
+    std::vector<std::string> names;
+    if (holdsNul(folder)) {
+        return names;
+    }
+    std::error_code error;
+    for (std::filesystem::directory_iterator entry(fsPath(folder), error), end;
+         !error && entry != end; entry.increment(error)) {
+        names.push_back(utf8Text(entry->path().filename()));
+    }
+    return names;
+}
+
+bool SystemFileLookup::nothingAt(const std::string& path)
+{
+    const bool nothing = holdsLook_ && lastLookedAt_ == path ? lastFoundNothing_ : !size(path);
+    holdsLook_ = false;
+    return nothing;
 }
 
 bool WrittenDestinations::takenByOther(const std::string& folder, const std::string& name,
-                                       std::uint64_t source) const
+                                       const std::string& path, std::uint64_t source) const
 {
-    if (const auto written = writtenAt_.find(fingerprint(pathFor(folder, name)));
-        written != writtenAt_.end()) {
+    const std::uint64_t pathKey = fingerprint(path);
+    if (const auto written = writtenAt_.find(pathKey); written != writtenAt_.end()) {
         return written->second.source != source;
     }
-    return reachesFileOfOther(folder, name, source);
+    return reachesFileOfOther(folder, name, path, pathKey, source);
 }
 
 bool WrittenDestinations::writtenFromOther(std::uint64_t size, std::uint64_t source) const
@@ -123,14 +132,14 @@ WrittenDestinations::Listing& WrittenDestinations::listing(const std::string& fo
 }
 
 bool WrittenDestinations::reachesFileOfOther(const std::string& folder, const std::string& name,
+                                             const std::string& path, std::uint64_t pathKey,
                                              std::uint64_t source) const
 {
     if (writtenAt_.empty()) {
         return false;
     }
-    const std::string path = pathFor(folder, name);
     const auto size = lookup_.size(path);
-    lastFoundEmpty_ = size ? std::nullopt : std::optional(fingerprint(path));
+    lastFoundEmpty_ = size ? std::nullopt : std::optional(pathKey);
     if (!size || !writtenFromOther(*size, source)) {
         return false;
     }
@@ -150,20 +159,22 @@ WrittenDestinations::Destination WrittenDestinations::resolve(const std::string&
                                                               std::string_view source) const
 {
     const std::uint64_t sourceKey = fingerprint(source);
-    const std::string plainPath = pathFor(folder, bareName);
-    if (!takenByOther(folder, std::string(bareName), sourceKey)) {
-        return {plainPath, 1};
+    std::string plainPath = pathFor(folder, bareName);
+    if (!takenByOther(folder, std::string(bareName), plainPath, sourceKey)) {
+        return {std::move(plainPath), 1};
     }
     if (const auto known = numberOf_.find(pairKey(plainPath, source)); known != numberOf_.end()) {
         return {pathFor(folder, nameFor(bareName, known->second)), known->second};
     }
     const auto highest = highestNumber_.find(fingerprint(plainPath));
-    int number = highest == highestNumber_.end() ? 2 : highest->second + 1;
     // A playlist may itself name a "song (2).mp3" that this run already wrote.
-    while (takenByOther(folder, nameFor(bareName, number), sourceKey)) {
-        ++number;
+    for (int number = highest == highestNumber_.end() ? 2 : highest->second + 1;; ++number) {
+        const std::string name = nameFor(bareName, number);
+        std::string path = pathFor(folder, name);
+        if (!takenByOther(folder, name, path, sourceKey)) {
+            return {std::move(path), number};
+        }
     }
-    return {pathFor(folder, nameFor(bareName, number)), number};
 }
 
 void WrittenDestinations::forget(std::uint64_t path)

@@ -21,8 +21,22 @@ public:
     [[nodiscard]] virtual std::vector<std::string> names(const std::string& folder) const = 0;
 };
 
-// The file system itself, through the platform.
-[[nodiscard]] const FileLookup& systemFileLookup();
+// The file system itself, through the platform. It keeps what its last look
+// at a path found, so that a copy to the path just looked at need not look
+// again.
+class SystemFileLookup final : public FileLookup {
+public:
+    [[nodiscard]] std::optional<std::uint64_t> size(const std::string& path) const override;
+    [[nodiscard]] std::vector<std::string> names(const std::string& folder) const override;
+    // True when no file is at path: what the last look found when it was at
+    // path, which uses that look up; a fresh look otherwise.
+    [[nodiscard]] bool nothingAt(const std::string& path);
+
+private:
+    mutable bool holdsLook_ = false; // until nothingAt uses it
+    mutable std::string lastLookedAt_;
+    mutable bool lastFoundNothing_ = false;
+};
 
 // folder, the platform's separator and bareName, numbered as the same-name
 // rule numbers: 2 makes "song.mp3" "song (2).mp3".
@@ -66,7 +80,7 @@ public:
         int number = 1; // 1: the plain name
     };
 
-    explicit WrittenDestinations(const FileLookup& lookup = systemFileLookup()) : lookup_(lookup) {}
+    explicit WrittenDestinations(const FileLookup& lookup) : lookup_(lookup) {}
 
     [[nodiscard]] Destination resolve(const std::string& folder, std::string_view bareName,
                                       std::string_view source) const;
@@ -76,9 +90,11 @@ public:
                   const Destination& written, std::uint64_t size);
 
 private:
+    // name in folder, reached by path.
     [[nodiscard]] bool takenByOther(const std::string& folder, const std::string& name,
-                                    std::uint64_t source) const;
+                                    const std::string& path, std::uint64_t source) const;
     [[nodiscard]] bool reachesFileOfOther(const std::string& folder, const std::string& name,
+                                          const std::string& path, std::uint64_t pathKey,
                                           std::uint64_t source) const;
     [[nodiscard]] bool writtenFromOther(std::uint64_t size, std::uint64_t source) const;
 

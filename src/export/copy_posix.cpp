@@ -26,15 +26,15 @@ constexpr std::size_t chunkBytes = 1024 * 1024;
 // from creation until after the rename.
 class NewFile {
 public:
-    NewFile(const std::filesystem::path& folder, bool replacing, mode_t mode) : folder_(folder)
+    NewFile(std::string folder, bool replacing, mode_t mode) : folder_(std::move(folder))
     {
         if (!replacing && procFdAvailable()) {
-            fd_.reset(::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, mode));
+            fd_.reset(::open(folder_.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, mode));
             if (fd_.valid()) {
                 return;
             }
         }
-        nameTemporary([this, mode](const std::filesystem::path& name) {
+        nameTemporary([this, mode](const std::string& name) {
             fd_.reset(
                 ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, mode));
             return fd_.valid();
@@ -69,7 +69,7 @@ public:
     [[nodiscard]] bool named() const { return !path_.empty(); }
 
     // Gives the finished file its final name.
-    [[nodiscard]] bool commit(const std::filesystem::path& destination)
+    [[nodiscard]] bool commit(const std::string& destination)
     {
         if (path_.empty()) {
             if (linkTo(destination)) {
@@ -85,8 +85,7 @@ public:
                 return false;
             }
             lock();
-            if (!nameTemporary(
-                    [this](const std::filesystem::path& name) { return linkTo(name); })) {
+            if (!nameTemporary([this](const std::string& name) { return linkTo(name); })) {
                 return false;
             }
         }
@@ -118,11 +117,12 @@ private:
 
     // Tries create with fresh temporary names in the folder until one is
     // free; path_ keeps the name taken.
-    bool nameTemporary(const std::function<bool(const std::filesystem::path&)>& create)
+    bool nameTemporary(const std::function<bool(const std::string&)>& create)
     {
         static unsigned counter = 0;
         for (int attempt = 0; attempt < 1000; ++attempt) {
-            path_ = folder_ / temporaryName(static_cast<unsigned long>(::getpid()), counter++);
+            path_ =
+                folder_ + '/' + temporaryName(static_cast<unsigned long>(::getpid()), counter++);
             if (create(path_)) {
                 return true;
             }
@@ -136,7 +136,7 @@ private:
 
     // Gives the unnamed file a name: straight from the descriptor where the
     // process may (it takes CAP_DAC_READ_SEARCH), through /proc otherwise.
-    bool linkTo(const std::filesystem::path& name) const
+    bool linkTo(const std::string& name) const
     {
         static bool linkByDescriptor = true;
         if (!linkByDescriptor) {
@@ -153,14 +153,14 @@ private:
         linkByDescriptor = !linked;
         return linked;
     }
-    bool linkThroughProc(const std::filesystem::path& name) const
+    bool linkThroughProc(const std::string& name) const
     {
         const std::string self = "/proc/self/fd/" + std::to_string(fd_.get());
         return ::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0;
     }
 
-    std::filesystem::path folder_;
-    std::filesystem::path path_; // empty for an unnamed file
+    std::string folder_;
+    std::string path_; // empty for an unnamed file
     FileDescriptor fd_;
     FileDescriptor lock_;
     bool committed_ = false;
@@ -233,7 +233,7 @@ bool sameFile(const struct stat& one, const struct stat& other)
 
 // A source that already is the destination, also through a symbolic link, is
 // where it belongs: copying it would truncate it.
-bool isSameFile(const struct stat& source, const std::filesystem::path& destination,
+bool isSameFile(const struct stat& source, const std::string& destination,
                 const struct stat& destinationLink)
 {
     if (!S_ISLNK(destinationLink.st_mode)) {
@@ -259,6 +259,16 @@ bool isProtected(const struct stat& destinationLink)
            (destinationLink.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
 }
 
+// The folder that path lies in, as open() takes it.
+std::string folderOf(const std::string& path)
+{
+    const std::size_t slash = path.rfind('/');
+    if (slash == std::string::npos) {
+        return ".";
+    }
+    return path.substr(0, std::max<std::size_t>(slash, 1));
+}
+
 } // namespace
 
 // Only a temporary nobody holds is removed: the run that wrote it is gone.
@@ -281,8 +291,8 @@ void removeAbandonedTemporary(const std::filesystem::path& file)
     ::unlink(file.c_str());
 }
 
-bool copyFile(const std::filesystem::path& source, const std::filesystem::path& destination,
-              const CopyProgressRoutine& progress)
+bool copyFile(const std::string& source, const std::string& destination,
+              const CopyProgressRoutine& progress, KnownDestination known)
 {
     // O_NONBLOCK keeps a FIFO from holding the open; only regular files copy.
     // (It means nothing to a regular file, so it may stay set.)
@@ -298,9 +308,11 @@ bool copyFile(const std::filesystem::path& source, const std::filesystem::path& 
     if (::fstat(in.get(), &status) != 0 || !S_ISREG(status.st_mode)) {
         return false;
     }
-    // One look at the destination tells whether it is the source itself, a
-    // protected file, a file to replace or not there yet.
-    const bool replacing = ::lstat(destination.c_str(), &existing) == 0;
+    // One look at the destination, unless the caller found nothing there,
+    // tells whether it is the source itself, a protected file, a file to
+    // replace or not there yet.
+    const bool replacing =
+        known != KnownDestination::Absent && ::lstat(destination.c_str(), &existing) == 0;
     if (replacing && isSameFile(status, destination, existing)) {
         return reportComplete(status, progress);
     }
@@ -308,11 +320,7 @@ bool copyFile(const std::filesystem::path& source, const std::filesystem::path& 
         return false;
     }
 
-    std::filesystem::path folder = destination.parent_path();
-    if (folder.empty()) {
-        folder = ".";
-    }
-    NewFile copy(folder, replacing, status.st_mode & 0777);
+    NewFile copy(folderOf(destination), replacing, status.st_mode & 0777);
     if (!copy.valid()) {
         return false;
     }
@@ -358,7 +366,7 @@ bool copyFile(const std::filesystem::path& source, const std::filesystem::path& 
     return true;
 }
 
-std::optional<std::uint64_t> entrySize(const std::filesystem::path& path)
+std::optional<std::uint64_t> entrySize(const std::string& path)
 {
     struct stat status {};
     if (::lstat(path.c_str(), &status) != 0) {
@@ -406,8 +414,8 @@ bool withinTwoSeconds(const timespec& one, const timespec& other)
 
 } // namespace
 
-std::optional<std::uint64_t> sizeOfHeldCopy(const std::filesystem::path& source,
-                                            const std::filesystem::path& destination)
+std::optional<std::uint64_t> sizeOfHeldCopy(const std::string& source,
+                                            const std::string& destination)
 {
     // O_NOFOLLOW: a symbolic link is never taken for the copy itself.
     const FileDescriptor held(
@@ -436,13 +444,9 @@ bool writeWholeFile(const std::filesystem::path& destination, std::string_view b
 {
     struct stat existing {};
     const bool replacing = ::lstat(destination.c_str(), &existing) == 0;
-    std::filesystem::path folder = destination.parent_path();
-    if (folder.empty()) {
-        folder = ".";
-    }
-    NewFile file(folder, replacing, 0666);
+    NewFile file(folderOf(destination.native()), replacing, 0666);
     return file.valid() && writeAll(file.fd(), bytes.data(), bytes.size()) &&
-           file.commit(destination);
+           file.commit(destination.native());
 }
 
 } // namespace tunecrate::platform

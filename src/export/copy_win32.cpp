@@ -1,4 +1,5 @@
 #include "PlatformCopy.h"
+#include "PlatformFiles.h"
 
 #include <algorithm>
 #include <exception>
@@ -116,6 +117,15 @@ DWORD CALLBACK onCopyProgress(LARGE_INTEGER totalFileSize, LARGE_INTEGER totalBy
     return PROGRESS_CONTINUE;
 }
 
+std::optional<std::uint64_t> sizeAt(const std::filesystem::path& path)
+{
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!GetFileAttributesExW(osPath(path).c_str(), GetFileExInfoStandard, &data)) {
+        return std::nullopt;
+    }
+    return (std::uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow;
+}
+
 bool isNameTaken(DWORD error)
 {
     return error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS;
@@ -164,7 +174,7 @@ bool copyThroughTemporary(const std::filesystem::path& source,
         const FileHandle held(CreateFileW(osPath(temporary.path()).c_str(), GENERIC_READ,
                                           FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                           OPEN_EXISTING, 0, nullptr));
-        const std::uint64_t size = entrySize(temporary.path()).value_or(0);
+        const std::uint64_t size = sizeAt(temporary.path()).value_or(0);
         progress(size, 0);
         progress(size, size);
     }
@@ -198,11 +208,14 @@ void removeAbandonedTemporary(const std::filesystem::path& file)
                                      sizeof disposition);
 }
 
-bool copyFile(const std::filesystem::path& source, const std::filesystem::path& destination,
-              const CopyProgressRoutine& progress)
+bool copyFile(const std::string& sourceText, const std::string& destinationText,
+              const CopyProgressRoutine& progress, KnownDestination known)
 {
+    const std::filesystem::path source = fsPath(sourceText);
+    const std::filesystem::path destination = fsPath(destinationText);
+    const bool lookAtDestination = known == KnownDestination::Unknown;
     std::error_code error;
-    if (std::filesystem::equivalent(source, destination, error)) {
+    if (lookAtDestination && std::filesystem::equivalent(source, destination, error)) {
         const std::uintmax_t size = std::filesystem::file_size(source, error);
         if (error) {
             return false;
@@ -210,19 +223,15 @@ bool copyFile(const std::filesystem::path& source, const std::filesystem::path& 
         progress(size, size);
         return true;
     }
-    if (isProtectedDestination(destination)) {
+    if (lookAtDestination && isProtectedDestination(destination)) {
         return false;
     }
     return copyThroughTemporary(source, destination, progress);
 }
 
-std::optional<std::uint64_t> entrySize(const std::filesystem::path& path)
+std::optional<std::uint64_t> entrySize(const std::string& path)
 {
-    WIN32_FILE_ATTRIBUTE_DATA data{};
-    if (!GetFileAttributesExW(osPath(path).c_str(), GetFileExInfoStandard, &data)) {
-        return std::nullopt;
-    }
-    return (std::uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow;
+    return sizeAt(fsPath(path));
 }
 
 namespace {
@@ -300,17 +309,17 @@ bool sameBytesAt(const OpenFile& one, const OpenFile& other, std::uint64_t offse
 
 } // namespace
 
-std::optional<std::uint64_t> sizeOfHeldCopy(const std::filesystem::path& source,
-                                            const std::filesystem::path& destination)
+std::optional<std::uint64_t> sizeOfHeldCopy(const std::string& source,
+                                            const std::string& destination)
 {
     // A link (or junction) is opened as itself and refused.
-    const OpenFile held(destination, GENERIC_READ, OPEN_EXISTING,
+    const OpenFile held(fsPath(destination), GENERIC_READ, OPEN_EXISTING,
                         FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_SEQUENTIAL_SCAN);
     const auto heldInformation = informationOf(held);
     if (!heldInformation) {
         return std::nullopt;
     }
-    const OpenFile in(source, GENERIC_READ, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN);
+    const OpenFile in(fsPath(source), GENERIC_READ, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN);
     const auto information = informationOf(in);
     // File times count in 100 ns.
     constexpr std::int64_t twoSeconds = 20'000'000;

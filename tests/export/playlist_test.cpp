@@ -183,6 +183,16 @@ TEST(SourcePath, WindowsMadeRelativeEntryPrefersAFileOfTheLiteralName)
     EXPECT_EQ(sourcePath("..\\x\\gone.mp3", dir.path() / "Music"), dir.file("x/gone.mp3"));
 }
 
+// A plain entry under the root, or under a folder that is not yet tidy.
+TEST(SourcePath, TidiesThePlaylistsFolderToo)
+{
+    if constexpr (!posix) {
+        GTEST_SKIP() << "POSIX folders";
+    }
+    EXPECT_EQ(sourcePath("a.mp3", "/"), "/a.mp3");
+    EXPECT_EQ(sourcePath("m/a.mp3", "/home/u/../v/./lists/"), "/home/v/lists/m/a.mp3");
+}
+
 TEST(BareName, TakesTheTextAfterTheLastSeparatorOfEitherKind)
 {
     EXPECT_EQ(bareName("C:\\Music\\x.mp3"), "x.mp3");
