@@ -116,7 +116,11 @@ void RunDisplay::sync()
 {
     held_.sync();
     if (heldValue_) {
+        // A bar paints itself at once at a new value; this one waits for the
+        // frame that paints the rest of the window.
+        bar_.setUpdatesEnabled(false);
         bar_.setValue(*std::exchange(heldValue_, std::nullopt));
+        bar_.setUpdatesEnabled(true);
     }
 }
 
