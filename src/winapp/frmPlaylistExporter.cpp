@@ -3,6 +3,7 @@
 #include "ControlIds.h"
 #include "ExportRun.h"
 #include "OpenedPaths.h"
+#include "QuietEdit.h"
 #include "SystemDialogs.h"
 
 #include <algorithm>
@@ -151,12 +152,14 @@ std::string frmPlaylistExporter::logBoxText() const
 
 void frmPlaylistExporter::replaceLogBox(const std::string& text)
 {
+    const QuietEdit quiet(txtPlaylist);
     txtPlaylist.setWideText(wideFromUtf8(text));
     txtPlaylist_Change();
 }
 
 void frmPlaylistExporter::appendToLogBox(std::string_view piece)
 {
+    const QuietEdit quiet(txtPlaylist);
     txtPlaylist.append(wideFromUtf8(piece));
     txtPlaylist_Change();
 }

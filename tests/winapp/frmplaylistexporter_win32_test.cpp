@@ -728,13 +728,24 @@ class CaretRule : public WindowTest, public testing::WithParamInterface<CaretCas
 
 TEST_P(CaretRule, EveryChangeOfTheLogPutsTheCaretAtTheEnd)
 {
-    window->setLog("first\r\nsecond\r\nthird");
+    // More lines than the box shows, so that the last one has to be scrolled to.
+    std::string log = "first";
+    for (int i = 0; i < 30; ++i) {
+        log += "\r\nline";
+    }
+    window->setLog(log);
     HWND box = item(ControlId::txtPlaylist);
     SendMessageW(box, EM_SETSEL, 2, 2);
 
     GetParam().change(*window, box);
 
     EXPECT_EQ(caret(), std::pair(logLength(), logLength()));
+    EXPECT_TRUE(IsWindowVisible(box));
+    RECT shown{};
+    SendMessageW(box, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&shown));
+    const LRESULT last = SendMessageW(box, EM_POSFROMCHAR, logLength() - 1, 0);
+    EXPECT_TRUE(logLength() == 0 || PtInRect(&shown, {LOWORD(last), HIWORD(last)}))
+        << "the last line is in view";
 }
 
 INSTANTIATE_TEST_SUITE_P(WindowWin32, CaretRule,
