@@ -67,13 +67,6 @@ bool LineReader::next(std::string& line)
     return found;
 }
 
-bool LineReader::next(std::string_view& line)
-{
-    truncated_ = false;
-    line = {};
-    return encoding_ == Encoding::Bytes ? nextBytesLine(line) : nextOtherLine(line);
-}
-
 // The first line, which decides the encoding, and every line of UTF-16.
 bool LineReader::nextOtherLine(std::string_view& line)
 {
@@ -106,6 +99,7 @@ bool LineReader::fill()
     const std::size_t count = source_.read(buffer_.data() + end_, bufferBytes - end_);
     if (count == 0) {
         atEnd_ = true;
+        scanFrom(end_);
         return false;
     }
     end_ += count;
@@ -191,7 +185,21 @@ void LineReader::passBreak(std::size_t position)
     }
 }
 
+// The common line: its break stands in the buffer already.
 bool LineReader::nextBytesLine(std::string_view& line)
+{
+    const std::size_t lineEnd = findBreak();
+    if (lineEnd == end_) {
+        return nextBytesLineAcrossRead(line);
+    }
+    takeLine(line, lineEnd);
+    return true;
+}
+
+// A line whose end has yet to be read. The part read so far stays in the
+// buffer while more is read behind it; only a line longer than the buffer is
+// gathered piece by piece.
+bool LineReader::nextBytesLineAcrossRead(std::string_view& line)
 {
     if (begin_ == end_ && !fill()) {
         return false;
@@ -209,7 +217,6 @@ bool LineReader::nextBytesLine(std::string_view& line)
     std::size_t lineEnd = findBreak();
     bool spilled = false;
     while (lineEnd == end_) {
-        // Only a line longer than the buffer is gathered piece by piece.
         if (end_ - begin_ == bufferBytes) {
             if (!spilled) {
                 line_.clear();
@@ -224,31 +231,44 @@ bool LineReader::nextBytesLine(std::string_view& line)
         }
         lineEnd = findBreak();
     }
-    const char* start = buffer_.data() + begin_;
+    if (!spilled) {
+        takeLine(line, lineEnd);
+        return true;
+    }
+    append(line_, buffer_.data() + begin_, lineEnd - begin_);
+    passLine(lineEnd);
+    if constexpr (!platform::playlistLinesAreBytes) {
+        platform::decodePlaylistLine(line_);
+    }
+    line = line_;
+    return true;
+}
+
+// Gives the line from begin_ to lineEnd as a view of the buffer, cut to
+// maxLineBytes, and steps behind it.
+void LineReader::takeLine(std::string_view& line, std::size_t lineEnd)
+{
     std::size_t length = lineEnd - begin_;
+    if (length > maxLineBytes_) {
+        truncated_ = true;
+        length = maxLineBytes_;
+    }
+    line = std::string_view(buffer_.data() + begin_, length);
+    passLine(lineEnd);
+    if constexpr (!platform::playlistLinesAreBytes) {
+        line_.assign(line);
+        platform::decodePlaylistLine(line_);
+        line = line_;
+    }
+}
+
+void LineReader::passLine(std::size_t lineEnd)
+{
     if (lineEnd == end_) {
         begin_ = end_;
     } else {
         passBreak(lineEnd);
     }
-    if (spilled) {
-        append(line_, start, length);
-        line = line_;
-    } else {
-        if (length > maxLineBytes_) {
-            truncated_ = true;
-            length = maxLineBytes_;
-        }
-        line = std::string_view(start, length);
-    }
-    if constexpr (!platform::playlistLinesAreBytes) {
-        if (!spilled) {
-            line_.assign(line);
-        }
-        platform::decodePlaylistLine(line_);
-        line = line_;
-    }
-    return true;
 }
 
 bool LineReader::readCodeUnit(char16_t& unit)

@@ -33,7 +33,12 @@ public:
     // Reads the next line, without its terminator. False at the end of the
     // input, with line emptied. The view stays valid until the next call: a
     // line that lies wholly in the read buffer is not copied.
-    [[nodiscard]] bool next(std::string_view& line);
+    [[nodiscard]] bool next(std::string_view& line)
+    {
+        truncated_ = false;
+        line = {};
+        return encoding_ == Encoding::Bytes ? nextBytesLine(line) : nextOtherLine(line);
+    }
     [[nodiscard]] bool next(std::string& line);
     [[nodiscard]] bool lastLineTruncated() const { return truncated_; }
 
@@ -44,6 +49,9 @@ private:
     void detectEncoding();
     bool nextOtherLine(std::string_view& line);
     bool nextBytesLine(std::string_view& line);
+    bool nextBytesLineAcrossRead(std::string_view& line);
+    void takeLine(std::string_view& line, std::size_t lineEnd);
+    void passLine(std::size_t lineEnd);
     void scanFrom(std::size_t position);
     [[nodiscard]] std::uint64_t breaksInBlock(std::size_t position) const;
     [[nodiscard]] std::size_t findBreak();

@@ -41,15 +41,4 @@ bool PlaylistLines::replay()
     return true;
 }
 
-bool PlaylistLines::read()
-{
-    if (!reader_ || !reader_->next(line_)) {
-        line_ = {};
-        truncated_ = false;
-        return false;
-    }
-    truncated_ = reader_->lastLineTruncated();
-    return true;
-}
-
 } // namespace tunecrate

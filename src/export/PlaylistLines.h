@@ -30,7 +30,16 @@ public:
     [[nodiscard]] bool truncated() const { return truncated_; }
 
 private:
-    bool read();
+    bool read()
+    {
+        if (!reader_ || !reader_->next(line_)) {
+            line_ = {};
+            truncated_ = false;
+            return false;
+        }
+        truncated_ = reader_->lastLineTruncated();
+        return true;
+    }
     bool replay();
 
     std::unique_ptr<ByteSource> file_;
