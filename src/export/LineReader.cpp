@@ -82,9 +82,9 @@ bool LineReader::nextOtherLine(std::string_view& line)
     return found;
 }
 
-// Keeps the unread bytes, moved to the front, and reads more behind them.
-// The bytes kept hold no line break (the search starts again behind them), so
-// only the part of a line that arrived so far is moved, once per read.
+// Keeps the unread bytes, moved to the front, and reads more behind them. The
+// search for line breaks goes on behind the bytes kept: lines are read on only
+// when the bytes left hold no break, so only the start of one line is moved.
 bool LineReader::fill()
 {
     if (atEnd_) {

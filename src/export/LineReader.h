@@ -39,6 +39,7 @@ public:
         line = {};
         return encoding_ == Encoding::Bytes ? nextBytesLine(line) : nextOtherLine(line);
     }
+    // The same, as a copy.
     [[nodiscard]] bool next(std::string& line);
     [[nodiscard]] bool lastLineTruncated() const { return truncated_; }
 
@@ -71,6 +72,8 @@ private:
     // instead of searching the bytes again.
     std::size_t blockStart_ = 0;
     std::uint64_t breaks_ = 0;
+    // A line that cannot be a view of the buffer: one longer than the buffer,
+    // one the platform decodes, or one of UTF-16.
     std::string line_;
     bool atEnd_ = false;
     bool truncated_ = false;
