@@ -25,84 +25,85 @@ bool isLowSurrogate(char32_t unit)
     return unit >= 0xDC00 && unit <= 0xDFFF;
 }
 
-// The first CR or LF in [first, last), or last. Sixteen bytes at a time,
-// compared with both at once, so one pass serves any mix of line ends. SSE2,
-// which every x86-64 processor has, turns the comparison into a bit mask in
-// one instruction; elsewhere the compiler's own vectors do the same in a few.
-const char* findLineBreak(const char* first, const char* last)
+constexpr std::size_t blockBytes = 64;
+
+// One bit for each CR or LF among the 64 bytes at bytes. SSE2, which every
+// x86-64 processor has, compares sixteen bytes with both at once and turns the
+// result into a mask in one instruction; elsewhere a plain loop, which the
+// compiler may vectorise itself.
+std::uint64_t breakMask(const char* bytes)
 {
+    std::uint64_t mask = 0;
 #if defined(__SSE2__)
     const __m128i cr = _mm_set1_epi8('\r');
     const __m128i lf = _mm_set1_epi8('\n');
-    while (last - first >= 16) {
-        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(first));
+    for (std::size_t i = 0; i < blockBytes / 16; ++i) {
+        const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + 16 * i));
         const int matches =
-            _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(bytes, cr), _mm_cmpeq_epi8(bytes, lf)));
-        if (matches != 0) {
-            return first + std::countr_zero(static_cast<unsigned>(matches));
-        }
-        first += 16;
+            _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(chunk, cr), _mm_cmpeq_epi8(chunk, lf)));
+        mask |= std::uint64_t{static_cast<std::uint16_t>(matches)} << (16 * i);
     }
 #else
-    if constexpr (std::endian::native == std::endian::little) {
-        using Bytes = char __attribute__((vector_size(16)));
-        constexpr Bytes cr = {'\r', '\r', '\r', '\r', '\r', '\r', '\r', '\r',
-                              '\r', '\r', '\r', '\r', '\r', '\r', '\r', '\r'};
-        constexpr Bytes lf = {'\n', '\n', '\n', '\n', '\n', '\n', '\n', '\n',
-                              '\n', '\n', '\n', '\n', '\n', '\n', '\n', '\n'};
-        while (last - first >= 16) {
-            Bytes bytes;
-            std::memcpy(&bytes, first, sizeof bytes);
-            const auto matches = (bytes == cr) | (bytes == lf);
-            std::uint64_t halves[2];
-            std::memcpy(halves, &matches, sizeof halves);
-            if ((halves[0] | halves[1]) != 0) {
-                return first + (halves[0] != 0 ? std::countr_zero(halves[0]) / 8
-                                               : 8 + std::countr_zero(halves[1]) / 8);
-            }
-            first += 16;
-        }
+    for (std::size_t i = 0; i < blockBytes; ++i) {
+        mask |= std::uint64_t{bytes[i] == '\r' || bytes[i] == '\n'} << i;
     }
 #endif
-    while (first != last && *first != '\r' && *first != '\n') {
-        ++first;
-    }
-    return first;
+    return mask;
 }
 
 } // namespace
 
+// The buffer holds a block's width more than is ever read into it, so a
+// block that starts near the end of the bytes can be loaded whole.
 LineReader::LineReader(ByteSource& source, std::size_t maxLineBytes)
-    : source_(source), maxLineBytes_(maxLineBytes), buffer_(bufferBytes)
+    : source_(source), maxLineBytes_(maxLineBytes), buffer_(bufferBytes + blockBytes)
 {}
 
 bool LineReader::next(std::string& line)
 {
-    line.clear();
-    truncated_ = false;
-    if (!started_) {
-        started_ = true;
-        detectEncoding();
-    }
-    return encoding_ == Encoding::Bytes ? nextBytesLine(line) : nextUtf16Line(line);
+    std::string_view view;
+    const bool found = next(view);
+    line.assign(view);
+    return found;
 }
 
-// Keeps the unread bytes, moved to the front, and reads more behind them.
-// Callers only ask when fewer than a few bytes are left, so there is room.
+// The first line, which decides the encoding, and every line of UTF-16.
+bool LineReader::nextOtherLine(std::string_view& line)
+{
+    if (encoding_ == Encoding::Unknown) {
+        detectEncoding();
+        if (encoding_ == Encoding::Bytes) {
+            return nextBytesLine(line);
+        }
+    }
+    line_.clear();
+    const bool found = nextUtf16Line(line_);
+    line = line_;
+    return found;
+}
+
+// Keeps the unread bytes, moved to the front, and reads more behind them. The
+// search for line breaks goes on behind the bytes kept: lines are read on only
+// when the bytes left hold no break, so only the start of one line is moved.
 bool LineReader::fill()
 {
     if (atEnd_) {
         return false;
     }
-    std::memmove(buffer_.data(), buffer_.data() + begin_, end_ - begin_);
-    end_ -= begin_;
-    begin_ = 0;
-    const std::size_t count = source_.read(buffer_.data() + end_, buffer_.size() - end_);
+    if (begin_ != 0) {
+        std::memmove(buffer_.data(), buffer_.data() + begin_, end_ - begin_);
+        end_ -= begin_;
+        begin_ = 0;
+    }
+    const std::size_t searched = end_;
+    const std::size_t count = source_.read(buffer_.data() + end_, bufferBytes - end_);
     if (count == 0) {
         atEnd_ = true;
+        scanFrom(end_);
         return false;
     }
     end_ += count;
+    scanFrom(searched);
     return true;
 }
 
@@ -114,6 +115,7 @@ void LineReader::detectEncoding()
         return static_cast<unsigned char>(buffer_[begin_ + i]);
     };
     const std::size_t available = end_ - begin_;
+    encoding_ = Encoding::Bytes;
     if (available >= 3 && byteAt(0) == 0xEF && byteAt(1) == 0xBB && byteAt(2) == 0xBF) {
         begin_ += 3;
     } else if (available >= 2 && byteAt(0) == 0xFF && byteAt(1) == 0xFE) {
@@ -123,6 +125,7 @@ void LineReader::detectEncoding()
         encoding_ = Encoding::Utf16BE;
         begin_ += 2;
     }
+    scanFrom(begin_);
 }
 
 void LineReader::append(std::string& line, const char* bytes, std::size_t count)
@@ -135,36 +138,137 @@ void LineReader::append(std::string& line, const char* bytes, std::size_t count)
     line.append(bytes, count);
 }
 
-bool LineReader::nextBytesLine(std::string& line)
+void LineReader::scanFrom(std::size_t position)
+{
+    blockStart_ = position;
+    breaks_ = breaksInBlock(position);
+}
+
+std::uint64_t LineReader::breaksInBlock(std::size_t position) const
+{
+    const std::uint64_t mask = breakMask(buffer_.data() + position);
+    const std::size_t held = end_ - position;
+    return held < blockBytes ? mask & ((std::uint64_t{1} << held) - 1) : mask;
+}
+
+// Where the next CR or LF stands, or end_ when the buffer holds none.
+std::size_t LineReader::findBreak()
+{
+    while (breaks_ == 0) {
+        if (end_ - blockStart_ <= blockBytes) {
+            return end_;
+        }
+        blockStart_ += blockBytes;
+        breaks_ = breaksInBlock(blockStart_);
+    }
+    return blockStart_ + static_cast<std::size_t>(std::countr_zero(breaks_));
+}
+
+// Steps over the line break at position, with the LF of a CR LF.
+void LineReader::passBreak(std::size_t position)
+{
+    breaks_ &= breaks_ - 1;
+    begin_ = position + 1;
+    if (buffer_[position] != '\r') {
+        return;
+    }
+    if (begin_ == end_) {
+        crEndedBuffer_ = true;
+    } else if (buffer_[begin_] == '\n') {
+        ++begin_;
+        if (begin_ - blockStart_ <= blockBytes) {
+            breaks_ &= breaks_ - 1;
+        } else {
+            blockStart_ += blockBytes;
+            breaks_ = breaksInBlock(blockStart_) & ~std::uint64_t{1};
+        }
+    }
+}
+
+// The common line: its break stands in the buffer already.
+bool LineReader::nextBytesLine(std::string_view& line)
+{
+    const std::size_t lineEnd = findBreak();
+    if (lineEnd == end_) {
+        return nextBytesLineAcrossRead(line);
+    }
+    takeLine(line, lineEnd);
+    return true;
+}
+
+// A line whose end has yet to be read. The part read so far stays in the
+// buffer while more is read behind it; only a line longer than the buffer is
+// gathered piece by piece.
+bool LineReader::nextBytesLineAcrossRead(std::string_view& line)
 {
     if (begin_ == end_ && !fill()) {
         return false;
     }
-    for (;;) {
-        const char* start = buffer_.data() + begin_;
-        const char* lineBreak = findLineBreak(start, buffer_.data() + end_);
-        if (lineBreak != buffer_.data() + end_) {
-            const char terminator = *lineBreak;
-            append(line, start, static_cast<std::size_t>(lineBreak - start));
-            begin_ += static_cast<std::size_t>(lineBreak - start) + 1;
-            if (terminator == '\r') {
-                if (begin_ == end_) {
-                    fill();
-                }
-                if (begin_ < end_ && buffer_[begin_] == '\n') {
-                    ++begin_;
-                }
+    if (crEndedBuffer_) {
+        crEndedBuffer_ = false;
+        if (buffer_[begin_] == '\n') {
+            ++begin_;
+            breaks_ &= breaks_ - 1;
+            if (begin_ == end_ && !fill()) {
+                return false;
             }
-            break;
-        }
-        append(line, buffer_.data() + begin_, end_ - begin_);
-        begin_ = end_;
-        if (!fill()) {
-            break;
         }
     }
-    platform::decodePlaylistLine(line);
+    std::size_t lineEnd = findBreak();
+    bool spilled = false;
+    while (lineEnd == end_) {
+        if (end_ - begin_ == bufferBytes) {
+            if (!spilled) {
+                line_.clear();
+                spilled = true;
+            }
+            append(line_, buffer_.data() + begin_, end_ - begin_);
+            begin_ = end_;
+        }
+        if (!fill()) {
+            lineEnd = end_;
+            break;
+        }
+        lineEnd = findBreak();
+    }
+    if (!spilled) {
+        takeLine(line, lineEnd);
+        return true;
+    }
+    append(line_, buffer_.data() + begin_, lineEnd - begin_);
+    passLine(lineEnd);
+    if constexpr (!platform::playlistLinesAreBytes) {
+        platform::decodePlaylistLine(line_);
+    }
+    line = line_;
     return true;
+}
+
+// Gives the line from begin_ to lineEnd as a view of the buffer, cut to
+// maxLineBytes, and steps behind it.
+void LineReader::takeLine(std::string_view& line, std::size_t lineEnd)
+{
+    std::size_t length = lineEnd - begin_;
+    if (length > maxLineBytes_) {
+        truncated_ = true;
+        length = maxLineBytes_;
+    }
+    line = std::string_view(buffer_.data() + begin_, length);
+    passLine(lineEnd);
+    if constexpr (!platform::playlistLinesAreBytes) {
+        line_.assign(line);
+        platform::decodePlaylistLine(line_);
+        line = line_;
+    }
+}
+
+void LineReader::passLine(std::size_t lineEnd)
+{
+    if (lineEnd == end_) {
+        begin_ = end_;
+    } else {
+        passBreak(lineEnd);
+    }
 }
 
 bool LineReader::readCodeUnit(char16_t& unit)

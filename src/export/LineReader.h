@@ -3,8 +3,10 @@
 #include "ByteSource.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace tunecrate {
@@ -28,17 +30,33 @@ public:
 
     explicit LineReader(ByteSource& source, std::size_t maxLineBytes = defaultMaxLineBytes);
 
-    // Reads the next line into line, without its terminator. False at the end
-    // of the input, with line emptied.
+    // Reads the next line, without its terminator. False at the end of the
+    // input, with line emptied. The view stays valid until the next call: a
+    // line that lies wholly in the read buffer is not copied.
+    [[nodiscard]] bool next(std::string_view& line)
+    {
+        truncated_ = false;
+        line = {};
+        return encoding_ == Encoding::Bytes ? nextBytesLine(line) : nextOtherLine(line);
+    }
+    // The same, as a copy.
     [[nodiscard]] bool next(std::string& line);
     [[nodiscard]] bool lastLineTruncated() const { return truncated_; }
 
 private:
-    enum class Encoding { Bytes, Utf16LE, Utf16BE };
+    enum class Encoding { Unknown, Bytes, Utf16LE, Utf16BE };
 
     bool fill();
     void detectEncoding();
-    bool nextBytesLine(std::string& line);
+    bool nextOtherLine(std::string_view& line);
+    bool nextBytesLine(std::string_view& line);
+    bool nextBytesLineAcrossRead(std::string_view& line);
+    void takeLine(std::string_view& line, std::size_t lineEnd);
+    void passLine(std::size_t lineEnd);
+    void scanFrom(std::size_t position);
+    [[nodiscard]] std::uint64_t breaksInBlock(std::size_t position) const;
+    [[nodiscard]] std::size_t findBreak();
+    void passBreak(std::size_t position);
     bool nextUtf16Line(std::string& line);
     bool readCodeUnit(char16_t& unit);
     void appendCodePoint(std::string& line, char32_t codePoint);
@@ -49,10 +67,19 @@ private:
     std::vector<char> buffer_;
     std::size_t begin_ = 0;
     std::size_t end_ = 0;
+    // The line breaks of the 64-byte block at blockStart_ that lie at or after
+    // begin_, one bit each: consecutive lines take their breaks from the mask
+    // instead of searching the bytes again.
+    std::size_t blockStart_ = 0;
+    std::uint64_t breaks_ = 0;
+    // A line that cannot be a view of the buffer: one longer than the buffer,
+    // one the platform decodes, or one of UTF-16.
+    std::string line_;
     bool atEnd_ = false;
-    bool started_ = false;
     bool truncated_ = false;
-    Encoding encoding_ = Encoding::Bytes;
+    // A CR ended the buffer: an LF at the start of the next read belongs to it.
+    bool crEndedBuffer_ = false;
+    Encoding encoding_ = Encoding::Unknown;
     std::optional<char16_t> pushedBack_;
 };
 

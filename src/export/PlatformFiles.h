@@ -31,6 +31,9 @@ namespace platform {
 // bytes are the path, so they stay exactly as they are.
 void decodePlaylistLine(std::string& line);
 
+// True where decodePlaylistLine leaves every line as it is.
+inline constexpr bool playlistLinesAreBytes = std::filesystem::path::preferred_separator == '/';
+
 // The text by which two spellings of a path count as the same file: on Windows,
 // whose file systems ignore case, the path in upper case; on POSIX the bytes as
 // they are.

@@ -243,12 +243,9 @@ std::optional<PlaylistMode> decidePlaylistMode(std::string_view firstLine, const
     return std::nullopt;
 }
 
-std::optional<std::string_view> entryCandidate(PlaylistMode mode, std::string_view line)
+std::optional<std::string_view> entryCandidateOfLine(PlaylistMode mode, std::string_view line)
 {
     if (mode == PlaylistMode::M3uTxt) {
-        if (line.starts_with('#')) {
-            return std::nullopt; // the most common line of all
-        }
         const std::size_t first = line.find_first_not_of(blanks);
         if (first == std::string_view::npos || line[first] == '#') {
             return std::nullopt;

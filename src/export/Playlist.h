@@ -25,8 +25,18 @@ enum class PlaylistMode { M3uTxt, Pls };
 // What a line offers as an entry: in M3U/TXT mode every line that is not blank
 // and no comment (first character other than blanks "#"); in PLS mode the value
 // of a File<digits>= line (key in any capitals), taken after the first "=".
-[[nodiscard]] std::optional<std::string_view> entryCandidate(PlaylistMode mode,
-                                                             std::string_view line);
+[[nodiscard]] std::optional<std::string_view> entryCandidateOfLine(PlaylistMode mode,
+                                                                   std::string_view line);
+
+// The same, with the most common line of all, an M3U comment, told at once.
+[[nodiscard]] inline std::optional<std::string_view> entryCandidate(PlaylistMode mode,
+                                                                    std::string_view line)
+{
+    if (mode == PlaylistMode::M3uTxt && line.starts_with('#')) {
+        return std::nullopt;
+    }
+    return entryCandidateOfLine(mode, line);
+}
 
 // A PLS line "<Key><digits>=<value>": the key's letters in lower case, its
 // number without leading zeros ("File01" and "file1" are both "file", "1") and

@@ -16,6 +16,8 @@ bool PlaylistLines::findFirstContent()
 {
     while (read()) {
         if (!isBlankLine(line_)) {
+            content_ = line_;
+            contentTruncated_ = truncated_;
             return true;
         }
         ++blanksBeforeContent_;
@@ -23,28 +25,19 @@ bool PlaylistLines::findFirstContent()
     return false;
 }
 
-bool PlaylistLines::next()
+// The blank lines before the first content, then that line itself, all held
+// since findFirstContent.
+bool PlaylistLines::replay()
 {
-    replayingBlank_ = blanksReplayed_ < blanksBeforeContent_;
-    if (replayingBlank_) {
+    if (blanksReplayed_ < blanksBeforeContent_) {
         ++blanksReplayed_;
-        return true;
-    }
-    if (!contentReplayed_) {
-        contentReplayed_ = true;
-        return true;
-    }
-    return read();
-}
-
-bool PlaylistLines::read()
-{
-    if (!reader_ || !reader_->next(line_)) {
-        line_.clear();
+        line_ = {};
         truncated_ = false;
-        return false;
+        return true;
     }
-    truncated_ = reader_->lastLineTruncated();
+    replaying_ = false;
+    line_ = content_;
+    truncated_ = contentTruncated_;
     return true;
 }
 

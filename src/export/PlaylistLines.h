@@ -23,25 +23,34 @@ public:
     [[nodiscard]] bool findFirstContent();
 
     // The next line of the walk; false at the end of the file.
-    [[nodiscard]] bool next();
+    [[nodiscard]] bool next() { return replaying_ ? replay() : read(); }
 
-    [[nodiscard]] std::string_view line() const
-    {
-        return replayingBlank_ ? std::string_view() : std::string_view(line_);
-    }
-    [[nodiscard]] bool truncated() const { return !replayingBlank_ && truncated_; }
+    // Valid until the next call of next().
+    [[nodiscard]] std::string_view line() const { return line_; }
+    [[nodiscard]] bool truncated() const { return truncated_; }
 
 private:
-    bool read();
+    bool read()
+    {
+        if (!reader_ || !reader_->next(line_)) {
+            line_ = {};
+            truncated_ = false;
+            return false;
+        }
+        truncated_ = reader_->lastLineTruncated();
+        return true;
+    }
+    bool replay();
 
     std::unique_ptr<ByteSource> file_;
     std::optional<LineReader> reader_;
-    std::string line_;
+    std::string_view line_;
     bool truncated_ = false;
+    std::string_view content_;
+    bool contentTruncated_ = false;
     std::uint64_t blanksBeforeContent_ = 0;
     std::uint64_t blanksReplayed_ = 0;
-    bool contentReplayed_ = false;
-    bool replayingBlank_ = false;
+    bool replaying_ = true;
 };
 
 } // namespace tunecrate

@@ -75,7 +75,10 @@ INSTANTIATE_TEST_SUITE_P(
                  "\xFF\xFE"
                  "A\0B"s,
                  {"A\xEF\xBF\xBD"}},
-        LineCase{"NulBytesKept", "a\0b\r\nc"s, {"a\0b"s, "c"}}),
+        LineCase{"NulBytesKept", "a\0b\r\nc"s, {"a\0b"s, "c"}},
+        LineCase{"LongerThanOneFill",
+                 std::string(100'000, 'x') + "\r\nb",
+                 {std::string(100'000, 'x'), "b"}}),
     test::CaseName());
 
 TEST(LineReader, CrLfSplitAcrossReadsIsOneBreak)
@@ -87,13 +90,14 @@ TEST(LineReader, CrLfSplitAcrossReadsIsOneBreak)
 
 TEST(LineReader, CrAndLfSearchedAcrossManyFills)
 {
-    // LF lines in a file larger than one fill, with one CR line near its end:
-    // whatever was learnt about where the next CR stands must survive refills.
+    // LF and CR LF lines in a file larger than one fill, with one CR line near
+    // its end: whatever was learnt about where the next break stands must
+    // survive refills, and a CR LF may stand either side of any boundary.
     std::string bytes;
     std::vector<std::string> expected;
     for (int i = 0; i < 20000; ++i) {
         expected.push_back("line " + std::to_string(i));
-        bytes += expected.back() + (i == 19990 ? "\r" : "\n");
+        bytes += expected.back() + (i == 19990 ? "\r" : i % 3 == 0 ? "\r\n" : "\n");
     }
     EXPECT_EQ(readLines(bytes), expected);
 }
