@@ -259,8 +259,8 @@ std::pair<double, double> againBesideBase(std::vector<Contender>& pair, int roun
 
 // Whether TUNECRATE_BENCH_CASES, when set, names the part: a case's number, or
 // for case 1's longer parts, which go with it, "1p" (playlist beside) and "1a"
-// (exported again), or one of case 5's two parts alone, "5m" (music-sized
-// files) and "5a" (exported again through the window).
+// (exported again), or case 5's music-sized files alone, "5m", or its exports
+// made again through the window alone, "5a".
 bool caseChosen(std::string_view part)
 {
     const char* chosen = std::getenv("TUNECRATE_BENCH_CASES");
@@ -586,7 +586,7 @@ int main(int argc, char** argv)
     // 5. The window on music: 100 songs of 4 MiB through the core, the window
     // and cp, with the window's start and quit timed in the same rounds. The
     // window may take the core's time, its start and quit, and 3 % of the
-    // core's time. "5m" alone runs this part.
+    // core's time. "5m" alone runs these rows.
     if (caseChosen("5") || caseChosen("5m")) {
         const fs::path source = work / "c5m";
         fs::create_directories(source / "s");
@@ -651,7 +651,7 @@ int main(int argc, char** argv)
 
     // 5 again: 3,000 and 10,000 files of 4 KiB, all of one size, exported
     // again unchanged through the window beside its own first export, with
-    // the core's pair beside for comparison. "5a" alone runs this part.
+    // the core's pair beside for comparison. "5a" alone runs these rows.
     if ((caseChosen("5") || caseChosen("5a")) && !windowExport.empty()) {
         const fs::path source = work / "c5a";
         fs::create_directories(source / "s");
