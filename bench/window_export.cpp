@@ -28,7 +28,7 @@ int timePasses(tunecrate::frmPlaylistExporter& window, long count)
     QCoreApplication::processEvents();
     const auto start = std::chrono::steady_clock::now();
     for (long pass = 0; pass < count; ++pass) {
-        window.processEvents();
+        window.session().processEvents();
     }
     const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
     std::printf("%ld passes, %.6f seconds\n", count, elapsed.count());

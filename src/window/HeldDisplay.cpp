@@ -5,6 +5,8 @@
 namespace tunecrate {
 namespace {
 
+constexpr std::string_view logBox = "txtPlaylist";
+
 // Sets a flag for as long as it lives and puts the old value back after.
 class FlagScope {
 public:
@@ -20,7 +22,7 @@ private:
 
 } // namespace
 
-HeldDisplay::HeldDisplay(RunView& view, std::function<void()> held)
+HeldDisplay::HeldDisplay(WindowView& view, std::function<void()> held)
     : view_(view), held_(std::move(held))
 {}
 
@@ -48,7 +50,7 @@ HeldDisplay::LetThrough::~LetThrough()
 
 std::string HeldDisplay::logText() const
 {
-    return logEditedInBox_ ? view_.logBoxText() : logText_;
+    return logEditedInBox_ ? view_.text(logBox) : logText_;
 }
 
 void HeldDisplay::setLog(const std::string& text)
@@ -57,13 +59,14 @@ void HeldDisplay::setLog(const std::string& text)
     logText_ = text;
     logEditedInBox_ = false;
     const FlagScope writing(writingLog_, true);
-    view_.replaceLogBox(text);
+    view_.setText(logBox, text);
+    view_.showLogEnd();
 }
 
 void HeldDisplay::appendLog(std::string_view piece)
 {
     if (logEditedInBox_) {
-        logText_ = view_.logBoxText();
+        logText_ = view_.text(logBox);
         logEditedInBox_ = false;
     }
     logText_ += piece;
@@ -84,7 +87,7 @@ void HeldDisplay::setPanelText(int panel, const std::string& text)
         return;
     }
     sync();
-    view_.showPanelText(panel, text);
+    view_.setPanelText(panel, text);
 }
 
 void HeldDisplay::sync()
@@ -98,7 +101,7 @@ void HeldDisplay::sync()
     }
     for (std::size_t i = 0; i < pendingPanels_.size(); ++i) {
         if (std::optional<std::string> text = std::exchange(pendingPanels_[i], {})) {
-            view_.showPanelText(static_cast<int>(i + 1), *text);
+            view_.setPanelText(static_cast<int>(i + 1), *text);
         }
     }
 }
@@ -114,7 +117,8 @@ void HeldDisplay::markHeld()
 void HeldDisplay::showInBox(std::string_view piece)
 {
     const FlagScope writing(writingLog_, true);
-    view_.appendToLogBox(piece);
+    view_.appendToLog(piece);
+    view_.showLogEnd();
 }
 
 } // namespace tunecrate

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "WindowView.h"
+
 #include <array>
 #include <functional>
 #include <optional>
@@ -8,33 +10,17 @@
 
 namespace tunecrate {
 
-// The log box and the status panels as a window's toolkit shows them.
-class RunView {
-public:
-    // What the box shows, lines separated by CR LF.
-    [[nodiscard]] virtual std::string logBoxText() const = 0;
-    virtual void replaceLogBox(const std::string& text) = 0;
-    // Costs the length of the piece, not of the text already in the box.
-    virtual void appendToLogBox(std::string_view piece) = 0;
-    // Panels are numbered from 1.
-    virtual void showPanelText(int panel, const std::string& text) = 0;
-
-protected:
-    ~RunView() = default;
-};
-
 // Keeps the log and holds back what a run writes to the log box and the
 // panels. The box turns CR LF into its own line breaks, so the log is kept as
 // the run wrote it and the box only shows it; once the user edits the box,
 // what it shows is the log. The run writes far more often than a screen can
-// show, so while its own code runs its writes wait, and the window's run
-// display brings them to the controls before any event is delivered and at
-// each frame. Outside a run, and while the run lets events through, writes
-// reach the controls at once.
+// show, so while its own code runs its writes wait, and the session brings
+// them to the controls before any event is delivered and at each frame. Outside a run, and while
+// the run lets events through, writes reach the controls at once.
 class HeldDisplay {
 public:
     // held is called whenever a write starts to wait.
-    explicit HeldDisplay(RunView& view, std::function<void()> held = {});
+    explicit HeldDisplay(WindowView& view, std::function<void()> held = {});
 
     // Brackets one run's own code; runs nest (Save pressed while a run waits).
     class Run {
@@ -85,7 +71,7 @@ private:
     void markHeld();
     void showInBox(std::string_view piece);
 
-    RunView& view_;
+    WindowView& view_;
     std::function<void()> held_;
     int runDepth_ = 0;
     bool holding_ = false;

@@ -1,11 +1,10 @@
 #include "DesignedControls.h"
 
-#include "LogBox.h"
-
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QStatusBar>
@@ -52,9 +51,13 @@ QWidget* makeDesignedControl(QWidget& window, const ControlDesign& design)
         control = new QLineEdit(&window);
         break;
     case ControlKind::LogBox: {
-        auto* box = new LogBox(&window);
+        auto* box = new QPlainTextEdit(&window);
+        box->setLineWrapMode(QPlainTextEdit::NoWrap);
         box->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
         box->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+        box->setTabChangesFocus(true);
+        // A long run would otherwise keep every addition for undo.
+        box->setUndoRedoEnabled(false);
         control = box;
         break;
     }

@@ -1,10 +1,7 @@
 #include "frmPlaylistExporter.h"
 
 #include "DesignedControls.h"
-#include "ExportRun.h"
-#include "LogBox.h"
 #include "OpenedPaths.h"
-#include "RunDisplay.h"
 #include "SystemDialogs.h"
 #include "ToolWindow.h"
 
@@ -20,31 +17,30 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
+#include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScopedValueRollback>
 #include <QScreen>
 #include <QStatusBar>
+#include <QTextCursor>
+#include <QTimerEvent>
 #include <QUrl>
 #include <algorithm>
-#include <cmath>
+#include <utility>
 
 namespace tunecrate {
 frmPlaylistExporter::frmPlaylistExporter(QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowCloseButtonHint),
-      commands_(*this, *this, systemDialogs(this))
+      session_(*this, systemDialogs(this))
 {
     buildControls();
-    display_ = std::make_unique<RunDisplay>(*this, *pgbCopy, static_cast<RunView&>(*this));
+    QCoreApplication::instance()->installEventFilter(this);
     Form_Load();
 }
 
 frmPlaylistExporter::~frmPlaylistExporter() = default;
-
-void frmPlaylistExporter::setDialogs(Dialogs dialogs)
-{
-    commands_.setDialogs(std::move(dialogs));
-}
 
 void frmPlaylistExporter::buildControls()
 {
@@ -64,7 +60,7 @@ void frmPlaylistExporter::buildControls()
         }
     }
     cmdSearch = designed<QPushButton>("cmdSearch");
-    txtPlaylist = designed<LogBox>("txtPlaylist");
+    txtPlaylist = designed<QPlainTextEdit>("txtPlaylist");
     txtPathfrom = designed<QLineEdit>("txtPathfrom");
     chkPlaylist = designed<QCheckBox>("chkPlaylist");
     cmdSave = designed<QPushButton>("cmdSave");
@@ -88,17 +84,13 @@ void frmPlaylistExporter::buildControls()
     stbStatus->addWidget(panels_[1]);
     stbStatus->addWidget(panels_[2]);
 
-    cmbLang->installEventFilter(this);
     connect(cmbLang, &QComboBox::activated, this, [this] { cmbLang_Click(); });
     connect(cmdCancel, &QPushButton::clicked, this, [this] { cmdCancel_Click(); });
     connect(cmdSave, &QPushButton::clicked, this, [this] { cmdSave_Click(); });
     connect(cmdSearch, &QPushButton::clicked, this, [this] { cmdSearch_Click(); });
     connect(cmdSearch2, &QPushButton::clicked, this, [this] { cmdSearch2_Click(); });
-    // The run asks for the target folder at every entry; the box's text is
-    // kept as UTF-8 as it changes, so asking costs no conversion.
-    connect(txtPathto, &QLineEdit::textChanged, this,
-            [this](const QString& text) { pathTo_ = text.toStdString(); });
-    connect(txtPlaylist, &LogBox::textChanged, this, [this] { txtPlaylist_Change(); });
+    connect(txtPathto, &QLineEdit::textChanged, this, [this] { txtPathto_Change(); });
+    connect(txtPlaylist, &QPlainTextEdit::textChanged, this, [this] { txtPlaylist_Change(); });
 
     // The window decides what a drop fills, wherever it lands.
     setAcceptDrops(true);
@@ -137,56 +129,52 @@ void frmPlaylistExporter::setWindowIconFromResources()
 
 void frmPlaylistExporter::Form_Load()
 {
-    cmbLang->setCurrentText(QStringLiteral("English"));
-    commands_.applyShownLanguage();
+    session_.load();
 }
 
 void frmPlaylistExporter::cmbLang_Click()
 {
-    commands_.applyShownLanguage();
+    session_.applyShownLanguage();
 }
 
 void frmPlaylistExporter::cmbLang_KeyUp()
 {
-    commands_.applyShownLanguage();
+    session_.applyShownLanguage();
 }
 
 void frmPlaylistExporter::cmdCancel_Click()
 {
-    commands_.requestCancel();
+    session_.requestCancel();
 }
 
 void frmPlaylistExporter::cmdSave_Click()
 {
-    commands_.save([this] {
-        const RunDisplay::Run run(*display_);
-        runExport(*this);
-    });
+    session_.save();
 }
 
 void frmPlaylistExporter::cmdSearch_Click()
 {
-    commands_.choosePlaylist();
+    session_.choosePlaylist();
 }
 
 void frmPlaylistExporter::cmdSearch2_Click()
 {
-    commands_.chooseTargetFolder();
+    session_.chooseTargetFolder();
 }
 
 void frmPlaylistExporter::txtPlaylist_Change()
 {
-    if (!display_->held().writingLog()) {
-        // Edits reach the box through events, and the box is synced before those.
-        Q_ASSERT(!display_->held().pending());
-        display_->held().logEditedInBox();
-    }
-    txtPlaylist->setCaretPosition(txtPlaylist->textLength());
+    session_.logBoxChanged();
+}
+
+void frmPlaylistExporter::txtPathto_Change()
+{
+    session_.pathToChanged(txtPathto->text().toStdString());
 }
 
 void frmPlaylistExporter::closeEvent(QCloseEvent* event)
 {
-    if (!commands_.mayClose()) {
+    if (!session_.mayClose()) {
         event->ignore();
         return;
     }
@@ -195,10 +183,34 @@ void frmPlaylistExporter::closeEvent(QCloseEvent* event)
 
 bool frmPlaylistExporter::eventFilter(QObject* watched, QEvent* event)
 {
+    switch (event->type()) {
+    case QEvent::UpdateRequest:
+        if (watched == this && session_.holdsRepaints() && !paintingFrame_) {
+            (void)session_.repaintWanted();
+            return true;
+        }
+        break;
+    case QEvent::UpdateLater:
+    case QEvent::LayoutRequest:
+    case QEvent::Paint:
+        break;
+    default:
+        session_.beforeEvent();
+    }
     if (watched == cmbLang && event->type() == QEvent::KeyRelease) {
         cmbLang_KeyUp();
     }
     return QWidget::eventFilter(watched, event);
+}
+
+void frmPlaylistExporter::timerEvent(QTimerEvent* event)
+{
+    if (event->timerId() != nextFrame_.timerId()) {
+        QWidget::timerEvent(event);
+        return;
+    }
+    nextFrame_.stop();
+    session_.paintFrame();
 }
 
 namespace {
@@ -226,49 +238,91 @@ void frmPlaylistExporter::dragEnterEvent(QDragEnterEvent* event)
 
 void frmPlaylistExporter::dropEvent(QDropEvent* event)
 {
-    if (commands_.openPaths(draggedPaths(*event->mimeData()))) {
+    if (session_.openPaths(draggedPaths(*event->mimeData()))) {
         event->acceptProposedAction();
     }
 }
 
 void frmPlaylistExporter::openPaths(const std::vector<std::string>& paths)
 {
-    (void)commands_.openPaths(paths);
+    (void)session_.openPaths(paths);
 }
 
-std::string frmPlaylistExporter::logText() const
+std::string frmPlaylistExporter::text(std::string_view control) const
 {
-    return display_->held().logText();
-}
-
-std::string frmPlaylistExporter::logBoxText() const
-{
-    QString text = txtPlaylist->toPlainText();
-    text.replace(u'\n', QStringLiteral("\r\n"));
+    const QWidget* shown = designed<QWidget>(control);
+    QString text;
+    if (const auto* box = qobject_cast<const QLineEdit*>(shown)) {
+        text = box->text();
+    } else if (const auto* log = qobject_cast<const QPlainTextEdit*>(shown)) {
+        text = log->toPlainText();
+        text.replace(u'\n', QStringLiteral("\r\n"));
+    } else if (const auto* list = qobject_cast<const QComboBox*>(shown)) {
+        text = list->currentText();
+    } else if (const auto* button = qobject_cast<const QAbstractButton*>(shown)) {
+        text = button->text();
+    }
     return text.toStdString();
 }
 
-void frmPlaylistExporter::replaceLogBox(const std::string& text)
+void frmPlaylistExporter::setText(std::string_view control, const std::string& text)
 {
-    txtPlaylist->setPlainText(QString::fromStdString(text));
+    QWidget* shown = designed<QWidget>(control);
+    const QString qText = QString::fromStdString(text);
+    if (auto* box = qobject_cast<QLineEdit*>(shown)) {
+        box->setText(qText);
+    } else if (auto* log = qobject_cast<QPlainTextEdit*>(shown)) {
+        log->setPlainText(qText);
+    } else if (auto* list = qobject_cast<QComboBox*>(shown)) {
+        list->setCurrentText(qText);
+    } else if (auto* button = qobject_cast<QAbstractButton*>(shown)) {
+        button->setText(qText);
+    }
 }
 
-void frmPlaylistExporter::appendToLogBox(std::string_view piece)
+void frmPlaylistExporter::appendToLog(std::string_view piece)
 {
-    txtPlaylist->appendText(QString::fromUtf8(piece.data(), static_cast<qsizetype>(piece.size())));
+    QTextCursor end(txtPlaylist->document());
+    end.movePosition(QTextCursor::End);
+    // CR LF becomes one line break.
+    end.insertText(QString::fromUtf8(piece.data(), static_cast<qsizetype>(piece.size())));
 }
 
-void frmPlaylistExporter::showPanelText(int panel, const std::string& text)
+void frmPlaylistExporter::showLogEnd()
+{
+    txtPlaylist->moveCursor(QTextCursor::End);
+}
+
+bool frmPlaylistExporter::checked(std::string_view control) const
+{
+    return designed<QAbstractButton>(control)->isChecked();
+}
+
+void frmPlaylistExporter::setHint(std::string_view control, const std::string& hint)
+{
+    designed<QLineEdit>(control)->setPlaceholderText(QString::fromStdString(hint));
+}
+
+void frmPlaylistExporter::setAccessibleName(std::string_view control, const std::string& name)
+{
+    designed<QWidget>(control)->setAccessibleName(QString::fromStdString(name));
+}
+
+void frmPlaylistExporter::setPanelText(int panel, const std::string& text)
 {
     panels_.at(static_cast<std::size_t>(panel - 1))->setText(QString::fromStdString(text));
 }
 
-std::string frmPlaylistExporter::shownLanguage() const
+void frmPlaylistExporter::setBarValue(int value)
 {
-    return cmbLang->currentText().toStdString();
+    // A bar paints itself at once at a new value; this one waits for the
+    // window's next paint.
+    pgbCopy->setUpdatesEnabled(false);
+    pgbCopy->setValue(value);
+    pgbCopy->setUpdatesEnabled(true);
 }
 
-void frmPlaylistExporter::languageApplied()
+void frmPlaylistExporter::fitToTexts()
 {
     // The designed width holds "Progress: 100%" in the design's small font; a
     // larger default font widens the panel so that no percentage is cut off.
@@ -281,107 +335,36 @@ void frmPlaylistExporter::languageApplied()
     panel->setFixedWidth(std::max(pixelsFromTwips(progressPanelTwips), needed));
 }
 
-void frmPlaylistExporter::setPathFrom(const std::string& path)
+void frmPlaylistExporter::letEventsThrough()
 {
-    txtPathfrom->setText(QString::fromStdString(path));
+    QCoreApplication::processEvents();
 }
 
-void frmPlaylistExporter::setPathTo(const std::string& path)
+void frmPlaylistExporter::paintFrame()
 {
-    txtPathto->setText(QString::fromStdString(path));
+    // The status bar fits its panels to their new texts before it is painted.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+    const QScopedValueRollback painting(paintingFrame_, true);
+    QEvent request(QEvent::UpdateRequest);
+    QCoreApplication::sendEvent(this, &request);
+}
+
+void frmPlaylistExporter::scheduleFrame(std::chrono::milliseconds delay)
+{
+    if (!nextFrame_.isActive()) {
+        nextFrame_.start(static_cast<int>(delay.count()), Qt::PreciseTimer, this);
+    }
+}
+
+double frmPlaylistExporter::refreshRate() const
+{
+    const QScreen* shown = screen();
+    return shown != nullptr ? shown->refreshRate() : 0;
 }
 
 void frmPlaylistExporter::closeWindow()
 {
     close();
-}
-
-std::string frmPlaylistExporter::pathFrom() const
-{
-    return txtPathfrom->text().toStdString();
-}
-
-std::string frmPlaylistExporter::pathTo() const
-{
-    return pathTo_;
-}
-
-bool frmPlaylistExporter::withPlaylist() const
-{
-    return chkPlaylist->isChecked();
-}
-
-void frmPlaylistExporter::setLog(const std::string& text)
-{
-    display_->held().setLog(text);
-}
-
-void frmPlaylistExporter::appendLog(std::string_view piece)
-{
-    display_->held().appendLog(piece);
-}
-
-void frmPlaylistExporter::setPanelText(int panel, const std::string& text)
-{
-    display_->held().setPanelText(panel, text);
-}
-
-void frmPlaylistExporter::setProgressValue(float value)
-{
-    display_->setProgressValue(static_cast<int>(std::lround(std::clamp(value, 0.0f, 100.0f))));
-}
-
-float frmPlaylistExporter::progressValue() const
-{
-    return static_cast<float>(display_->progressValue());
-}
-
-void frmPlaylistExporter::clearCancelRequest()
-{
-    commands_.clearCancelRequest();
-}
-
-bool frmPlaylistExporter::cancelRequested() const
-{
-    return commands_.cancelRequested();
-}
-
-void frmPlaylistExporter::processEvents()
-{
-    display_->processEvents();
-}
-
-void frmPlaylistExporter::setButtonCaption(Button button, const std::string& caption)
-{
-    QAbstractButton* target = nullptr;
-    switch (button) {
-    case Button::Search:
-        target = cmdSearch;
-        break;
-    case Button::Search2:
-        target = cmdSearch2;
-        break;
-    case Button::Save:
-        target = cmdSave;
-        break;
-    case Button::Cancel:
-        target = cmdCancel;
-        break;
-    case Button::WithPlaylist:
-        target = chkPlaylist;
-        break;
-    }
-    target->setText(QString::fromStdString(caption));
-}
-
-void frmPlaylistExporter::setHint(std::string_view control, const std::string& hint)
-{
-    designed<QLineEdit>(control)->setPlaceholderText(QString::fromStdString(hint));
-}
-
-void frmPlaylistExporter::setAccessibleName(std::string_view control, const std::string& name)
-{
-    designed<QWidget>(control)->setAccessibleName(QString::fromStdString(name));
 }
 
 } // namespace tunecrate

@@ -1,14 +1,11 @@
 #pragma once
 
-#include "Design.h"
-#include "ExportWindow.h"
-#include "HeldDisplay.h"
-#include "Language.h"
-#include "WindowCommands.h"
+#include "Session.h"
+#include "WindowView.h"
 
+#include <QBasicTimer>
 #include <QWidget>
 #include <array>
-#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -17,63 +14,41 @@ class QCheckBox;
 class QComboBox;
 class QLabel;
 class QLineEdit;
+class QPlainTextEdit;
 class QProgressBar;
 class QPushButton;
 class QStatusBar;
 
 namespace tunecrate {
 
-class LogBox;
-class RunDisplay;
-
-// The program's one window. It builds its controls from the design, starts in
-// English with empty fields, and runs the export when Save is pressed; the run
-// reaches the controls through ExportWindow, ApplyLanguage through
-// LanguageWindow, and the commands through CommandControls. Each control's
-// objectName is its name (txtPathfrom, cmdSave, stbStatus with its labels
-// panel1 to panel3, ...).
-class frmPlaylistExporter : public QWidget,
-                            public ExportWindow,
-                            public LanguageWindow,
-                            private RunView,
-                            private CommandControls {
+// The program's one window over Qt's widgets. It builds its controls from the
+// design and shows what its Session tells it; each handler hands over to the
+// session. Each control's objectName is its name (txtPathfrom, cmdSave,
+// stbStatus with its labels panel1 to panel3, ...).
+class frmPlaylistExporter : public QWidget, private WindowView {
     Q_OBJECT
 
 public:
     explicit frmPlaylistExporter(QWidget* parent = nullptr);
     ~frmPlaylistExporter() override;
 
-    void setDialogs(Dialogs dialogs);
-
-    // The log as written, lines separated by CR LF, including what the user
-    // typed into the box.
-    [[nodiscard]] std::string logText() const;
-
-    [[nodiscard]] std::string pathFrom() const override;
-    [[nodiscard]] std::string pathTo() const override;
-    [[nodiscard]] bool withPlaylist() const override;
-    void setLog(const std::string& text) override;
-    void appendLog(std::string_view piece) override;
-    void setPanelText(int panel, const std::string& text) override;
-    void setProgressValue(float value) override;
-    [[nodiscard]] float progressValue() const override;
-    void clearCancelRequest() override;
-    [[nodiscard]] bool cancelRequested() const override;
-    void processEvents() override;
-
-    void setButtonCaption(Button button, const std::string& caption) override;
-    void setHint(std::string_view control, const std::string& hint) override;
-    void setAccessibleName(std::string_view control, const std::string& name) override;
+    void setDialogs(Dialogs dialogs) { session_.setDialogs(std::move(dialogs)); }
+    // What the export run and ApplyLanguage reach the window through.
+    [[nodiscard]] Session& session() { return session_; }
+    [[nodiscard]] std::string logText() const { return session_.logText(); }
 
     // The program's arguments: a playlist fills txtPathfrom, a folder
-    // txtPathto (WindowCommands::openPaths).
+    // txtPathto (Session::openPaths).
     void openPaths(const std::vector<std::string>& paths);
 
 protected:
     // A close while the run copies is a cancel request; the window closes once
     // the run has stopped.
     void closeEvent(QCloseEvent* event) override;
+    // On the whole program: what a run holds back reaches the controls before
+    // any event does, and during a run the window paints only at frames.
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void timerEvent(QTimerEvent* event) override;
     // Files and folders dropped anywhere on the window, the boxes included:
     // a drop with a playlist file or a folder fills their boxes, any other is
     // refused.
@@ -93,22 +68,27 @@ private:
     void cmdSearch_Click();
     void cmdSearch2_Click();
     void txtPlaylist_Change();
+    void txtPathto_Change();
 
-    // RunView
-    [[nodiscard]] std::string logBoxText() const override;
-    void replaceLogBox(const std::string& text) override;
-    void appendToLogBox(std::string_view piece) override;
-    void showPanelText(int panel, const std::string& text) override;
-
-    // CommandControls
-    [[nodiscard]] std::string shownLanguage() const override;
-    void languageApplied() override;
-    void setPathFrom(const std::string& path) override;
-    void setPathTo(const std::string& path) override;
+    // WindowView
+    [[nodiscard]] std::string text(std::string_view control) const override;
+    void setText(std::string_view control, const std::string& text) override;
+    void appendToLog(std::string_view piece) override;
+    void showLogEnd() override;
+    [[nodiscard]] bool checked(std::string_view control) const override;
+    void setHint(std::string_view control, const std::string& hint) override;
+    void setAccessibleName(std::string_view control, const std::string& name) override;
+    void setPanelText(int panel, const std::string& text) override;
+    void setBarValue(int value) override;
+    void fitToTexts() override;
+    void letEventsThrough() override;
+    void paintFrame() override;
+    void scheduleFrame(std::chrono::milliseconds delay) override;
+    [[nodiscard]] double refreshRate() const override;
     void closeWindow() override;
 
     QPushButton* cmdSearch = nullptr;
-    LogBox* txtPlaylist = nullptr;
+    QPlainTextEdit* txtPlaylist = nullptr;
     QLineEdit* txtPathfrom = nullptr;
     QCheckBox* chkPlaylist = nullptr;
     QPushButton* cmdSave = nullptr;
@@ -120,10 +100,9 @@ private:
     QStatusBar* stbStatus = nullptr;
     std::array<QLabel*, 3> panels_{};
 
-    WindowCommands commands_;
-    // What the run writes reaches the log box, the panels and the bar through it.
-    std::unique_ptr<RunDisplay> display_;
-    std::string pathTo_;
+    Session session_;
+    bool paintingFrame_ = false;
+    QBasicTimer nextFrame_;
 };
 
 } // namespace tunecrate

@@ -1,14 +1,10 @@
 #include "frmPlaylistExporter.h"
 
 #include "ControlIds.h"
-#include "ExportRun.h"
+#include "GdiHolders.h"
 #include "OpenedPaths.h"
 #include "QuietEdit.h"
 #include "SystemDialogs.h"
-
-#include <algorithm>
-#include <cmath>
-#include <utility>
 
 namespace tunecrate::win32 {
 
@@ -19,7 +15,7 @@ frmPlaylistExporter::frmPlaylistExporter(HINSTANCE instance)
       txtPathto(designed("txtPathto")), cmdSearch2(designed("cmdSearch2")),
       cmbLang(designed("cmbLang")), cmdCancel(designed("cmdCancel")), pgbCopy(designed("pgbCopy")),
       stbStatus(designed("stbStatus")), layout_(handle(), stbStatus, cmbLang),
-      display_(*this, pgbCopy, *this), commands_(*this, *this, systemDialogs(handle())),
+      session_(*this, systemDialogs(handle())),
       dropTarget_([](const DropTarget::Paths& paths) { return !sortOpenedPaths(paths).empty(); },
                   [this](const DropTarget::Paths& paths) { openPaths(paths); }),
       dropRegistration_(handle(), dropTarget_)
@@ -59,6 +55,11 @@ HWND frmPlaylistExporter::designed(std::string_view name) const
     return GetDlgItem(handle(), idOf(name));
 }
 
+bool frmPlaylistExporter::isOwn(HWND window) const
+{
+    return handle() != nullptr && (window == handle() || IsChild(handle(), window));
+}
+
 void frmPlaylistExporter::bindHandlers()
 {
     onNotify(cmbLang, CBN_SELCHANGE, [this] { cmbLang_Click(); });
@@ -67,69 +68,58 @@ void frmPlaylistExporter::bindHandlers()
     onNotify(cmdSave, BN_CLICKED, [this] { cmdSave_Click(); });
     onNotify(cmdSearch, BN_CLICKED, [this] { cmdSearch_Click(); });
     onNotify(cmdSearch2, BN_CLICKED, [this] { cmdSearch2_Click(); });
-    // The window's own writes move the caret themselves; this is the user typing.
-    onNotify(txtPlaylist, EN_CHANGE, [this] {
-        if (!display_.held().writingLog()) {
-            txtPlaylist_Change();
-        }
-    });
-}
-
-void frmPlaylistExporter::setDialogs(Dialogs dialogs)
-{
-    commands_.setDialogs(std::move(dialogs));
+    onNotify(txtPlaylist, EN_CHANGE, [this] { txtPlaylist_Change(); });
+    onNotify(txtPathto, EN_CHANGE, [this] { txtPathto_Change(); });
 }
 
 void frmPlaylistExporter::Form_Load()
 {
-    cmbLang.selectText(L"English");
-    commands_.applyShownLanguage();
+    session_.load();
 }
 
 void frmPlaylistExporter::cmbLang_Click()
 {
-    commands_.applyShownLanguage();
+    session_.applyShownLanguage();
 }
 
 void frmPlaylistExporter::cmbLang_KeyUp()
 {
-    commands_.applyShownLanguage();
+    session_.applyShownLanguage();
 }
 
 void frmPlaylistExporter::cmdCancel_Click()
 {
-    commands_.requestCancel();
+    session_.requestCancel();
 }
 
 void frmPlaylistExporter::cmdSave_Click()
 {
-    commands_.save([this] {
-        const RunDisplay::Run run(display_);
-        runExport(*this);
-    });
+    session_.save();
 }
 
 void frmPlaylistExporter::cmdSearch_Click()
 {
-    commands_.choosePlaylist();
+    session_.choosePlaylist();
 }
 
 void frmPlaylistExporter::cmdSearch2_Click()
 {
-    commands_.chooseTargetFolder();
+    session_.chooseTargetFolder();
 }
 
 void frmPlaylistExporter::txtPlaylist_Change()
 {
-    if (!display_.held().writingLog()) {
-        display_.held().logEditedInBox();
-    }
-    txtPlaylist.moveCaretToEnd();
+    session_.logBoxChanged();
+}
+
+void frmPlaylistExporter::txtPathto_Change()
+{
+    session_.pathToChanged(txtPathto.text());
 }
 
 void frmPlaylistExporter::onClose()
 {
-    if (commands_.mayClose()) {
+    if (session_.mayClose()) {
         destroyWindow();
     }
 }
@@ -137,142 +127,49 @@ void frmPlaylistExporter::onClose()
 void frmPlaylistExporter::onDpiChanged(unsigned dpi)
 {
     layout_.place(dpi);
-    display_.measureScreen();
-}
-
-std::string frmPlaylistExporter::logText() const
-{
-    return display_.held().logText();
-}
-
-std::string frmPlaylistExporter::logBoxText() const
-{
-    return txtPlaylist.text();
-}
-
-void frmPlaylistExporter::replaceLogBox(const std::string& text)
-{
-    const QuietEdit quiet(txtPlaylist);
-    txtPlaylist.setWideText(wideFromUtf8(text));
-    txtPlaylist_Change();
-}
-
-void frmPlaylistExporter::appendToLogBox(std::string_view piece)
-{
-    const QuietEdit quiet(txtPlaylist);
-    txtPlaylist.append(wideFromUtf8(piece));
-    txtPlaylist_Change();
-}
-
-void frmPlaylistExporter::showPanelText(int panel, const std::string& text)
-{
-    layout_.setPanelText(panel, wideFromUtf8(text));
-}
-
-std::string frmPlaylistExporter::shownLanguage() const
-{
-    return cmbLang.text();
-}
-
-void frmPlaylistExporter::languageApplied()
-{
-    layout_.fitProgressPanel();
-}
-
-void frmPlaylistExporter::setPathFrom(const std::string& path)
-{
-    txtPathfrom.setText(path);
-}
-
-void frmPlaylistExporter::setPathTo(const std::string& path)
-{
-    txtPathto.setText(path);
-}
-
-void frmPlaylistExporter::closeWindow()
-{
-    destroyWindow();
 }
 
 void frmPlaylistExporter::openPaths(const std::vector<std::string>& paths)
 {
-    (void)commands_.openPaths(paths);
+    (void)session_.openPaths(paths);
 }
 
-std::string frmPlaylistExporter::pathFrom() const
+std::string frmPlaylistExporter::text(std::string_view control) const
 {
-    return txtPathfrom.text();
+    // A drop-down list's text is the item it shows.
+    return Control(designed(control)).text();
 }
 
-std::string frmPlaylistExporter::pathTo() const
+void frmPlaylistExporter::setText(std::string_view control, const std::string& text)
 {
-    return txtPathto.text();
-}
-
-bool frmPlaylistExporter::withPlaylist() const
-{
-    return chkPlaylist.checked();
-}
-
-void frmPlaylistExporter::setLog(const std::string& text)
-{
-    display_.held().setLog(text);
-}
-
-void frmPlaylistExporter::appendLog(std::string_view piece)
-{
-    display_.held().appendLog(piece);
-}
-
-void frmPlaylistExporter::setPanelText(int panel, const std::string& text)
-{
-    display_.held().setPanelText(panel, text);
-}
-
-void frmPlaylistExporter::setProgressValue(float value)
-{
-    display_.setProgressValue(static_cast<int>(std::lround(std::clamp(value, 0.0f, 100.0f))));
-}
-
-float frmPlaylistExporter::progressValue() const
-{
-    return static_cast<float>(pgbCopy.position());
-}
-
-void frmPlaylistExporter::clearCancelRequest()
-{
-    commands_.clearCancelRequest();
-}
-
-bool frmPlaylistExporter::cancelRequested() const
-{
-    return commands_.cancelRequested();
-}
-
-void frmPlaylistExporter::processEvents()
-{
-    display_.processEvents();
-}
-
-void frmPlaylistExporter::setButtonCaption(Button button, const std::string& caption)
-{
-    switch (button) {
-    case Button::Search:
-        cmdSearch.setText(caption);
-        break;
-    case Button::Search2:
-        cmdSearch2.setText(caption);
-        break;
-    case Button::Save:
-        cmdSave.setText(caption);
-        break;
-    case Button::Cancel:
-        cmdCancel.setText(caption);
-        break;
-    case Button::WithPlaylist:
-        chkPlaylist.setText(caption);
-        break;
+    if (control == "txtPlaylist") {
+        const QuietEdit quiet(txtPlaylist);
+        txtPlaylist.setWideText(wideFromUtf8(text));
+        // Scrolled while the box is hidden, so that a scroll bar that moves
+        // is drawn once, with the rest of the box.
+        txtPlaylist.moveCaretToEnd();
+    } else if (control == "cmbLang") {
+        cmbLang.selectText(wideFromUtf8(text));
+    } else {
+        Control(designed(control)).setText(text);
     }
+}
+
+void frmPlaylistExporter::appendToLog(std::string_view piece)
+{
+    const QuietEdit quiet(txtPlaylist);
+    txtPlaylist.append(wideFromUtf8(piece));
+    txtPlaylist.moveCaretToEnd();
+}
+
+void frmPlaylistExporter::showLogEnd()
+{
+    txtPlaylist.moveCaretToEnd();
+}
+
+bool frmPlaylistExporter::checked(std::string_view control) const
+{
+    return CheckBox(designed(control)).checked();
 }
 
 void frmPlaylistExporter::setHint(std::string_view control, const std::string& hint)
@@ -283,6 +180,76 @@ void frmPlaylistExporter::setHint(std::string_view control, const std::string& h
 void frmPlaylistExporter::setAccessibleName(std::string_view control, const std::string& name)
 {
     accessibleNames_.name(designed(control), name);
+}
+
+void frmPlaylistExporter::setPanelText(int panel, const std::string& text)
+{
+    layout_.setPanelText(panel, wideFromUtf8(text));
+}
+
+void frmPlaylistExporter::setBarValue(int value)
+{
+    // The bar paints itself at once at a new value; this one waits for the
+    // window's next paint.
+    pgbCopy.send(WM_SETREDRAW, FALSE);
+    pgbCopy.setPosition(value);
+    pgbCopy.send(WM_SETREDRAW, TRUE);
+    RedrawWindow(pgbCopy.handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME);
+}
+
+void frmPlaylistExporter::fitToTexts()
+{
+    layout_.fitProgressPanel();
+}
+
+void frmPlaylistExporter::letEventsThrough()
+{
+    MSG message{};
+    // WM_PAINT stays in the queue until the window it is for is painted; it
+    // comes after every other message but timers.
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (message.message == WM_QUIT) {
+            // For the loop that waits for it.
+            PostQuitMessage(static_cast<int>(message.wParam));
+            break;
+        }
+        if (message.message == WM_PAINT && session_.holdsRepaints() && isOwn(message.hwnd)) {
+            // Painted at once when a frame is due; otherwise it waits for
+            // the next frame, and so do the timers behind it.
+            if (session_.repaintWanted()) {
+                continue;
+            }
+            break;
+        }
+        session_.beforeEvent();
+        dispatch(message);
+    }
+}
+
+void frmPlaylistExporter::paintFrame()
+{
+    if (handle() != nullptr) {
+        // Each WM_PAINT is sent, and handled, before this returns.
+        RedrawWindow(handle(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    }
+}
+
+void frmPlaylistExporter::scheduleFrame(std::chrono::milliseconds /*delay*/)
+{
+    // Nothing to arrange: a run lets events through only in its processEvents,
+    // which paints a frame that is due before anything else, and the dialogs'
+    // own loops paint the window as usual.
+}
+
+double frmPlaylistExporter::refreshRate() const
+{
+    const ScopedGetDC screen(handle());
+    return GetDeviceCaps(screen, VREFRESH);
+}
+
+void frmPlaylistExporter::closeWindow()
+{
+    destroyWindow();
 }
 
 } // namespace tunecrate::win32

@@ -46,16 +46,17 @@ inline void duringFirstCopy(frmPlaylistExporter& window, std::function<void()> a
     // A timer without interval fires at every pass of the event loop; the
     // progress value is the run's newest, whether the bar shows it yet or not.
     auto* watch = new QTimer(&window);
-    QObject::connect(
-        watch, &QTimer::timeout, &window,
-        [watch, &window, action = std::move(action), shown = window.progressValue()]() mutable {
-            const float before = std::exchange(shown, window.progressValue());
-            if (shown != before && shown > 0 && shown < 100) {
-                watch->stop();
-                watch->deleteLater();
-                action();
-            }
-        });
+    QObject::connect(watch, &QTimer::timeout, &window,
+                     [watch, &window, action = std::move(action),
+                      shown = window.session().progressValue()]() mutable {
+                         const float before =
+                             std::exchange(shown, window.session().progressValue());
+                         if (shown != before && shown > 0 && shown < 100) {
+                             watch->stop();
+                             watch->deleteLater();
+                             action();
+                         }
+                     });
     watch->start(0);
 }
 

@@ -1,14 +1,15 @@
-#include "LogBox.h"
 #include "TempDir.h"
 #include "WindowDesign.h"
 #include "WindowTest.h"
 #include "frmPlaylistExporter.h"
 
+#include <QAccessible>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QLayout>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
@@ -198,8 +199,8 @@ private Q_SLOTS:
         QVERIFY(startWidth1 > 300);
 
         // Panel 2 widens for a long name, and panel 1 gives up the room.
-        window->setPanelText(2, "Filename: " + std::string(40, 'x') + ".mp3");
-        window->setPanelText(3, "Progress: 100%");
+        window->session().setPanelText(2, "Filename: " + std::string(40, 'x') + ".mp3");
+        window->session().setPanelText(3, "Progress: 100%");
         settle();
         QVERIFY(panel(2)->width() > minimum);
         QVERIFY(panel(2)->width() >= panel(2)->sizeHint().width());
@@ -208,9 +209,9 @@ private Q_SLOTS:
         QVERIFY(panel(3)->sizeHint().width() <= progressWidth);
 
         // A long path does not push the others; a short name shrinks panel 2 back.
-        window->setPanelText(1, "File: " + std::string(500, 'y'));
-        window->setPanelText(2, "Filename: a");
-        window->setPanelText(3, "Progress: 7%");
+        window->session().setPanelText(1, "File: " + std::string(500, 'y'));
+        window->session().setPanelText(2, "Filename: a");
+        window->session().setPanelText(3, "Progress: 7%");
         settle();
         QCOMPARE(panel(1)->width(), startWidth1);
         QCOMPARE(panel(2)->width(), minimum);
@@ -271,11 +272,16 @@ private Q_SLOTS:
         QCOMPARE(panel(2)->text(), QStringLiteral("Filename: Second Song.mp3"));
         QCOMPARE(control<QProgressBar>(*window, "pgbCopy")->value(), 0);
 
-        // The box shows the same lines, and the newest one is in view.
-        auto* box = control<LogBox>(*window, "txtPlaylist");
-        QCOMPARE(box->lineCount(), static_cast<int>(expected.size()));
-        QCOMPARE(box->caretPosition(), box->textLength());
+        // The box shows the same lines, and the newest one is in view; a screen
+        // reader finds the box's text with the caret after its last line.
+        auto* box = control<QPlainTextEdit>(*window, "txtPlaylist");
+        QCOMPARE(box->blockCount(), static_cast<int>(expected.size()));
         QCOMPARE(box->verticalScrollBar()->value(), box->verticalScrollBar()->maximum());
+        QAccessibleTextInterface* reader =
+            QAccessible::queryAccessibleInterface(box)->textInterface();
+        QVERIFY(reader != nullptr);
+        QCOMPARE(reader->cursorPosition(), reader->characterCount());
+        QCOMPARE(reader->text(0, reader->characterCount()), box->toPlainText());
     }
 
     void cancelDuringACopyEndsTheRunAtTheNextLine_data()
@@ -316,7 +322,7 @@ private Q_SLOTS:
     void duringACopyTheBoxAndPanelsShowAllTheRunWrote()
     {
         ExportFolder folder;
-        auto* box = control<LogBox>(*window, "txtPlaylist");
+        auto* box = control<QPlainTextEdit>(*window, "txtPlaylist");
         auto* bar = control<QProgressBar>(*window, "pgbCopy");
         QString boxWhenCopying;
         std::string logWhenCopying;
@@ -344,7 +350,7 @@ private Q_SLOTS:
     void keyTypedIntoTheLogDuringACopyLandsAfterAllTheRunWrote()
     {
         ExportFolder folder;
-        auto* box = control<LogBox>(*window, "txtPlaylist");
+        auto* box = control<QPlainTextEdit>(*window, "txtPlaylist");
         duringFirstCopy(*window, [&] {
             box->setFocus();
             QTest::keyClick(box, Qt::Key_X);
@@ -390,15 +396,15 @@ private Q_SLOTS:
     void logKeepsTheTextExactlyAsWritten()
     {
         const std::string start = "\r\nfirst\r\ncopied to:";
-        window->setLog(start);
-        window->appendLog("\r\nline with \xC3\xA4 and\ttab");
-        window->appendLog("\r\n");
-        window->appendLog("last");
+        window->session().setLog(start);
+        window->session().appendLog("\r\nline with \xC3\xA4 and\ttab");
+        window->session().appendLog("\r\n");
+        window->session().appendLog("last");
         QCOMPARE(window->logText(), start + "\r\nline with \xC3\xA4 and\ttab\r\nlast");
 
-        window->setLog({});
+        window->session().setLog({});
         QCOMPARE(window->logText(), std::string());
-        QCOMPARE(control<LogBox>(*window, "txtPlaylist")->caretPosition(), 0);
+        QCOMPARE(control<QPlainTextEdit>(*window, "txtPlaylist")->textCursor().position(), 0);
     }
 
     void errorInACommandIsShownAndTheWindowGoesOn()
@@ -421,7 +427,7 @@ private Q_SLOTS:
         QVERIFY(window->isVisible());
 
         // The window still answers: Save with no target ends at once and clears the log.
-        window->setLog("old");
+        window->session().setLog("old");
         QTest::mouseClick(button("cmdSave"), Qt::LeftButton);
         QCOMPARE(window->logText(), std::string());
     }

@@ -1,4 +1,4 @@
-#include "LogBox.h"
+#include "Design.h"
 #include "WindowTest.h"
 #include "frmPlaylistExporter.h"
 
@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -43,7 +44,7 @@ private:
 
     QComboBox* cmbLang() const { return control<QComboBox>(*window, "cmbLang"); }
     QLineEdit* lineEdit(const char* name) const { return control<QLineEdit>(*window, name); }
-    LogBox* txtPlaylist() const { return control<LogBox>(*window, "txtPlaylist"); }
+    QPlainTextEdit* txtPlaylist() const { return control<QPlainTextEdit>(*window, "txtPlaylist"); }
     QPushButton* button(const char* name) const { return control<QPushButton>(*window, name); }
 
     // The texts the language sets: four captions, three panel labels, the
@@ -140,7 +141,7 @@ private Q_SLOTS:
     {
         lineEdit("txtPathfrom")->setText(QStringLiteral("/music/list.m3u"));
         lineEdit("txtPathto")->setText(QStringLiteral("/export"));
-        window->setLog("\r\n/music/a.mp3\r\ncopied to:\r\n/export/a.mp3\r\nok\r\n---");
+        window->session().setLog("\r\n/music/a.mp3\r\ncopied to:\r\n/export/a.mp3\r\nok\r\n---");
         const QStringList others = otherTexts();
 
         clickLanguage(QStringLiteral("Deutsch"));
@@ -262,19 +263,21 @@ private Q_SLOTS:
 
     void changeInTheMiddleOfTheLogPutsTheCaretAtTheEnd()
     {
-        window->setLog("\r\nfirst\r\nsecond");
+        window->session().setLog("\r\nfirst\r\nsecond");
         txtPlaylist()->setFocus();
-        txtPlaylist()->setCaretPosition(3);
+        QTextCursor caret = txtPlaylist()->textCursor();
+        caret.setPosition(3);
+        txtPlaylist()->setTextCursor(caret);
 
         QTest::keyClick(txtPlaylist(), Qt::Key_X);
 
-        const qsizetype end = txtPlaylist()->textLength();
-        QCOMPARE(txtPlaylist()->caretPosition(), end);
+        const int end = txtPlaylist()->document()->characterCount() - 1;
+        QCOMPARE(txtPlaylist()->textCursor().position(), end);
         QCOMPARE(window->logText(), std::string("\r\nfixrst\r\nsecond"));
         // The run's next addition goes below what the user changed.
-        window->appendLog("\r\nok");
+        window->session().appendLog("\r\nok");
         QCOMPARE(window->logText(), std::string("\r\nfixrst\r\nsecond\r\nok"));
-        QCOMPARE(txtPlaylist()->caretPosition(), end + 3);
+        QCOMPARE(txtPlaylist()->textCursor().position(), end + 3);
     }
 
     void languageSwitchDuringACopyShowsBareLabelsUntilTheRunWrites()

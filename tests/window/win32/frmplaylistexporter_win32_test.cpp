@@ -89,13 +89,69 @@ private:
     std::vector<std::function<void()>> actions_;
 };
 
-// Watches the progress bar: when copy number `copy` of a run reports 100%,
-// the action is posted, so it runs at the next chance the run lets messages
-// through, while that entry is still under way.
+// During a run the window holds back what the run writes until a frame is
+// due or an event is let through, and a pass of the run that finds the queue
+// empty lets nothing through. A user who clicks during a run meets a pass with
+// an event; this gives every pass of a run one, so that each value the run
+// reached before a pass reaches the bar in that pass. A pass ends at the
+// window's held repaint: there a tick is posted for the next pass, and the tick
+// leaves a control to repaint, so that the pass it starts ends the same way.
+class EveryPassSyncs {
+public:
+    EveryPassSyncs(frmPlaylistExporter& window, ActionPost& post) : window_(window), post_(post)
+    {
+        current_ = this;
+        hook_ = SetWindowsHookExW(WH_GETMESSAGE, &EveryPassSyncs::onMessage, nullptr,
+                                  GetCurrentThreadId());
+    }
+    ~EveryPassSyncs()
+    {
+        UnhookWindowsHookEx(hook_);
+        current_ = nullptr;
+    }
+    EveryPassSyncs(const EveryPassSyncs&) = delete;
+    EveryPassSyncs& operator=(const EveryPassSyncs&) = delete;
+
+private:
+    static LRESULT CALLBACK onMessage(int code, WPARAM wParam, LPARAM lParam)
+    {
+        if (code == HC_ACTION && current_ != nullptr &&
+            reinterpret_cast<const MSG*>(lParam)->message == WM_PAINT) {
+            current_->passEnds();
+        }
+        return CallNextHookEx(nullptr, code, wParam, lParam);
+    }
+    void passEnds()
+    {
+        if (ticking_ || !window_.session().holdsRepaints()) {
+            return;
+        }
+        ticking_ = true;
+        post_.post([this] {
+            ticking_ = false;
+            if (window_.handle() != nullptr && window_.session().holdsRepaints()) {
+                InvalidateRect(GetDlgItem(window_.handle(), idOf(ControlId::cmdCancel)), nullptr,
+                               FALSE);
+            }
+        });
+    }
+
+    static inline EveryPassSyncs* current_ = nullptr;
+    frmPlaylistExporter& window_;
+    ActionPost& post_;
+    HHOOK hook_ = nullptr;
+    bool ticking_ = false;
+};
+
+// Watches the progress bar: when copy number `copy` of a run shows 100%, the
+// action is posted, so it runs in the pass that brought the value to the bar,
+// while that entry is still under way.
 class DuringCopy {
 public:
-    DuringCopy(HWND bar, ActionPost& post, int copy, std::function<void()> action)
-        : bar_(bar), post_(post), copy_(copy), action_(std::move(action))
+    DuringCopy(frmPlaylistExporter& window, ActionPost& post, int copy,
+               std::function<void()> action)
+        : bar_(GetDlgItem(window.handle(), idOf(ControlId::pgbCopy))), post_(post), copy_(copy),
+          action_(std::move(action)), passes_(window, post)
     {
         SetWindowSubclass(bar_, &DuringCopy::barProc, 1, reinterpret_cast<DWORD_PTR>(this));
     }
@@ -119,6 +175,7 @@ private:
     int copy_;
     int seen_ = 0;
     std::function<void()> action_;
+    EveryPassSyncs passes_;
 };
 
 class WindowTest : public testing::Test {
@@ -431,18 +488,43 @@ TEST_F(WindowTest, StatusPanelsShareTheBarAsDesigned)
         << "panel 3 holds the longest percentage";
 
     // Panel 2 widens for a long name, and panel 1 gives up the room.
-    window->setPanelText(2, "Filename: " + std::string(40, 'x') + ".mp3");
-    window->setPanelText(3, "Progress: 100%");
+    window->session().setPanelText(2, "Filename: " + std::string(40, 'x') + ".mp3");
+    window->session().setPanelText(3, "Progress: 100%");
     const std::array<LONG, 3> wide = widths();
     EXPECT_GT(wide[1], start[1]);
     EXPECT_NEAR(wide[0], start[0] - (wide[1] - start[1]), 2);
     EXPECT_EQ(wide[2], start[2]);
 
     // A long path does not push the others; a short name shrinks panel 2 back.
-    window->setPanelText(1, "File: " + std::string(500, 'y'));
-    window->setPanelText(2, "Filename: a");
-    window->setPanelText(3, "Progress: 7%");
+    window->session().setPanelText(1, "File: " + std::string(500, 'y'));
+    window->session().setPanelText(2, "Filename: a");
+    window->session().setPanelText(3, "Progress: 7%");
     EXPECT_EQ(widths(), start);
+}
+
+// A new value is shown with the frame that paints the rest of the window: the
+// bar does not paint itself at once, and the frame paints it before it ends.
+TEST_F(WindowTest, ProgressValueIsPaintedByTheNextFrame)
+{
+    HWND bar = item(ControlId::pgbCopy);
+    // Near the bar's right end, inside its border: filled at 100% only.
+    const auto rightEnd = [bar] {
+        RECT rect{};
+        GetClientRect(bar, &rect);
+        HDC context = GetDC(bar);
+        const COLORREF colour = GetPixel(context, rect.right - 4, rect.bottom / 2);
+        ReleaseDC(bar, context);
+        return colour;
+    };
+    const COLORREF empty = rightEnd();
+    ASSERT_NE(empty, CLR_INVALID);
+
+    window->session().setProgressValue(100);
+    EXPECT_EQ(progress(), 100);
+    EXPECT_EQ(rightEnd(), empty) << "painted at once";
+
+    window->session().paintFrame();
+    EXPECT_NE(rightEnd(), empty) << "not painted by the frame";
 }
 
 TEST_F(WindowTest, TabAndShiftTabWalkTheDesignedOrder)
@@ -618,7 +700,7 @@ TEST_P(CancelDuringARun, EndsTheWalkAtTheNextLine)
 {
     const Scene scene({"a.mp3", "b.mp3", "c.mp3"});
     pointAt(scene);
-    const DuringCopy cancel(item(ControlId::pgbCopy), actions, GetParam().cancelDuringCopy,
+    const DuringCopy cancel(*window, actions, GetParam().cancelDuringCopy,
                             [this] { click(ControlId::cmdCancel); });
 
     click(ControlId::cmdSave);
@@ -652,8 +734,7 @@ TEST_F(WindowTest, SaveDuringARunRunsTheWholeListNestedAndTheFirstRunGoesOn)
 {
     const Scene scene({"a.mp3", "b.mp3"});
     pointAt(scene);
-    const DuringCopy again(item(ControlId::pgbCopy), actions, 1,
-                           [this] { click(ControlId::cmdSave); });
+    const DuringCopy again(*window, actions, 1, [this] { click(ControlId::cmdSave); });
 
     click(ControlId::cmdSave);
 
@@ -675,7 +756,7 @@ TEST_F(WindowTest, CloseDuringARunIsACancelAndClosesOnceTheRunStopped)
     pointAt(scene);
     HWND frame = window->handle();
     bool openAfterClose = false;
-    const DuringCopy close(item(ControlId::pgbCopy), actions, 1, [&] {
+    const DuringCopy close(*window, actions, 1, [&] {
         SendMessageW(frame, WM_CLOSE, 0, 0);
         openAfterClose = IsWindow(frame) && IsWindowVisible(frame);
     });
@@ -706,7 +787,7 @@ TEST_F(WindowTest, DuringACopyTheBoxAndPanelsShowAllTheRunWrote)
     std::string box;
     std::string log;
     std::string fileName;
-    const DuringCopy look(item(ControlId::pgbCopy), actions, 2, [&] {
+    const DuringCopy look(*window, actions, 2, [&] {
         box = text(ControlId::txtPlaylist);
         log = window->logText();
         fileName = panel(2);
@@ -733,7 +814,7 @@ TEST_P(CaretRule, EveryChangeOfTheLogPutsTheCaretAtTheEnd)
     for (int i = 0; i < 30; ++i) {
         log += "\r\nline";
     }
-    window->setLog(log);
+    window->session().setLog(log);
     HWND box = item(ControlId::txtPlaylist);
     SendMessageW(box, EM_SETSEL, 2, 2);
 
@@ -751,15 +832,15 @@ TEST_P(CaretRule, EveryChangeOfTheLogPutsTheCaretAtTheEnd)
 INSTANTIATE_TEST_SUITE_P(WindowWin32, CaretRule,
                          testing::Values(CaretCase{"appended",
                                                    [](frmPlaylistExporter& window, HWND) {
-                                                       window.appendLog("\r\nfourth");
+                                                       window.session().appendLog("\r\nfourth");
                                                    }},
                                          CaretCase{"replaced",
                                                    [](frmPlaylistExporter& window, HWND) {
-                                                       window.setLog("new\r\nlog");
+                                                       window.session().setLog("new\r\nlog");
                                                    }},
                                          CaretCase{"cleared",
                                                    [](frmPlaylistExporter& window, HWND) {
-                                                       window.setLog({});
+                                                       window.session().setLog({});
                                                    }},
                                          CaretCase{"typedInTheMiddle",
                                                    [](frmPlaylistExporter&, HWND box) {
@@ -771,8 +852,8 @@ INSTANTIATE_TEST_SUITE_P(WindowWin32, CaretRule,
 TEST_F(WindowTest, LogTakesAnyLengthAndKeepsTheTextAsWritten)
 {
     const std::string start = "\r\nfirst\r\ncopied to:";
-    window->setLog(start);
-    window->appendLog("\r\nline with \xC3\xA4 and\ttab");
+    window->session().setLog(start);
+    window->session().appendLog("\r\nline with \xC3\xA4 and\ttab");
     std::string expected = start + "\r\nline with \xC3\xA4 and\ttab";
     // Past the 30,000 characters a multi-line box takes by default, in a few
     // pieces: every visible update of the box costs a repaint.
@@ -781,25 +862,38 @@ TEST_F(WindowTest, LogTakesAnyLengthAndKeepsTheTextAsWritten)
         block += "\r\n" + std::string(98, 'x');
     }
     for (int i = 0; i < 4; ++i) {
-        window->appendLog(block);
+        window->session().appendLog(block);
         expected += block;
     }
     EXPECT_EQ(window->logText(), expected);
     EXPECT_EQ(text(ControlId::txtPlaylist), expected);
 
-    window->setLog({});
+    window->session().setLog({});
     EXPECT_EQ(window->logText(), "");
     EXPECT_EQ(caret(), std::pair(DWORD{0}, DWORD{0}));
 }
 
 TEST_F(WindowTest, TypingInTheLogBecomesPartOfTheLog)
 {
-    window->setLog("run log");
+    window->session().setLog("run log");
     HWND box = item(ControlId::txtPlaylist);
     SendMessageW(box, EM_SETSEL, 3, 3);
     SendMessageW(box, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(L"!"));
-    window->appendLog("\r\nmore");
+    window->session().appendLog("\r\nmore");
     EXPECT_EQ(window->logText(), "run! log\r\nmore");
+}
+
+TEST_F(WindowTest, TargetFolderIsWhatTheBoxShowsAsItIsTyped)
+{
+    HWND box = item(ControlId::txtPathto);
+    setText(ControlId::txtPathto, "E:\\Musi");
+    SendMessageW(box, EM_SETSEL, 7, 7);
+    SendMessageW(box, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(L"k"));
+    EXPECT_EQ(window->session().pathTo(), "E:\\Musik");
+
+    SendMessageW(box, EM_SETSEL, 0, -1);
+    SendMessageW(box, WM_CLEAR, 0, 0);
+    EXPECT_EQ(window->session().pathTo(), "");
 }
 
 struct DialogCase {
@@ -879,7 +973,7 @@ TEST_F(WindowTest, ErrorInACommandIsShownAndTheWindowGoesOn)
         << fake.errors.front();
     EXPECT_EQ(text(ControlId::txtPathfrom), "C:\\music\\list.m3u");
     // Save with no target ends at once and clears the log: the window still answers.
-    window->setLog("old");
+    window->session().setLog("old");
     click(ControlId::cmdSave);
     EXPECT_EQ(window->logText(), "");
 }
