@@ -18,7 +18,6 @@
 #include <QTest>
 #include <filesystem>
 #include <memory>
-#include <stdexcept>
 
 using namespace tunecrate;
 using namespace tunecrate::test;
@@ -365,32 +364,6 @@ private Q_SLOTS:
         QCOMPARE(lines[11], std::string("All files copied!"));
     }
 
-    void closeDuringARunWaitsForTheRunThenCloses()
-    {
-        ExportFolder folder;
-        const std::string big = folder.song("big.mp3", patterned("big.mp3", multiChunkSize));
-        const std::string small = folder.song("small.mp3");
-        const std::string playlist = folder.playlist({big, small});
-
-        bool closeAccepted = true;
-        bool visibleAfterClose = false;
-        duringFirstCopy(*window, [&] {
-            closeAccepted = window->close();
-            visibleAfterClose = window->isVisible();
-        });
-        save(folder, playlist);
-
-        QVERIFY(!closeAccepted);
-        QVERIFY(visibleAfterClose);
-        QVERIFY(!window->isVisible());
-        const std::vector<std::string> lines = splitLogLines(window->logText());
-        QCOMPARE(lines.back(), std::string("canceled!"));
-        QCOMPARE(std::filesystem::file_size(folder.exported("big.mp3")),
-                 std::uintmax_t{multiChunkSize});
-        QVERIFY(!std::filesystem::exists(folder.exported("small.mp3")));
-        QCOMPARE(folder.temporariesLeft(), 0);
-    }
-
     void closeWhenIdleClosesAtOnce() { QVERIFY(window->close()); }
 
     void logKeepsTheTextExactlyAsWritten()
@@ -405,31 +378,6 @@ private Q_SLOTS:
         window->session().setLog({});
         QCOMPARE(window->logText(), std::string());
         QCOMPARE(control<QPlainTextEdit>(*window, "txtPlaylist")->textCursor().position(), 0);
-    }
-
-    void errorInACommandIsShownAndTheWindowGoesOn()
-    {
-        window->setDialogs({
-            .choosePlaylist = []() -> std::string {
-                throw std::runtime_error("the dialog could not open");
-            },
-            .browseFolder = fake.dialogs().browseFolder,
-            .showError = fake.dialogs().showError,
-        });
-        txtPathfrom()->setText(QStringLiteral("/music/list.m3u"));
-
-        QTest::mouseClick(button("cmdSearch"), Qt::LeftButton);
-
-        QCOMPARE(fake.errors.size(), std::size_t{1});
-        QVERIFY2(fake.errors.front().find("the dialog could not open") != std::string::npos,
-                 fake.errors.front().c_str());
-        QCOMPARE(txtPathfrom()->text(), QStringLiteral("/music/list.m3u"));
-        QVERIFY(window->isVisible());
-
-        // The window still answers: Save with no target ends at once and clears the log.
-        window->session().setLog("old");
-        QTest::mouseClick(button("cmdSave"), Qt::LeftButton);
-        QCOMPARE(window->logText(), std::string());
     }
 };
 
