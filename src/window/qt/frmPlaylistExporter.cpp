@@ -342,6 +342,7 @@ void frmPlaylistExporter::letEventsThrough()
 
 void frmPlaylistExporter::paintFrame()
 {
+    nextFrame_.stop(); // this is the frame it waited for
     // The status bar fits its panels to their new texts before it is painted.
     QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
     const QScopedValueRollback painting(paintingFrame_, true);
