@@ -7,10 +7,12 @@ namespace tunecrate {
 
 // Says when a window may paint again during a run: at most once per refresh
 // of the screen it is on. A run writes to its controls far more often than
-// that, and each visible update costs more than the write itself. Where one
-// update takes longer than a refresh (a log box of many lines on a slow
-// display), the next waits three times as long as it took, so that painting
-// keeps to about a quarter of the run's time.
+// that, and each visible update costs more than the write itself, on the one
+// thread that also copies. Where a frame takes more than a thirty-second of
+// that to paint (a log box of many lines, a busy machine, Wine), the next
+// waits 32 times as long as the last took, so that painting keeps to about
+// 3 % of the run's time; but never more than a tenth of a second, so that the
+// window still moves ten times a second.
 class FramePacer {
 public:
     using Clock = std::chrono::steady_clock;
@@ -30,10 +32,13 @@ public:
     void framePainted(Clock::duration took, Clock::time_point now = Clock::now())
     {
         lastFrame_ = now;
-        gap_ = std::max(frame_, 3 * took);
+        gap_ = std::clamp(paintShare * took, frame_, std::max(frame_, longestGap));
     }
 
 private:
+    static constexpr int paintShare = 32;
+    static constexpr Clock::duration longestGap = std::chrono::milliseconds(100);
+
     Clock::duration frame_ = std::chrono::microseconds(16667);
     Clock::duration gap_ = frame_;
     Clock::time_point lastFrame_{};
