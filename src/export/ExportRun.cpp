@@ -100,10 +100,9 @@ private:
             } else if (writtenPlaylist_) {
                 writtenPlaylist_->noteLine(lines.line());
             }
-            // The line number is the run's 32-bit line count, as txt_ReadLine
-            // counts lines. A playlist longer than that is no playlist anyone
-            // wrote, so the run stops there and ends as it does on a read error,
-            // rather than letting the count wrap round.
+            // The run counts lines in 32 bits. A playlist longer than that is
+            // no playlist anyone wrote, so the run stops there and ends as it
+            // does on a read error, rather than letting the count wrap round.
             if (lineNumber == std::numeric_limits<std::int32_t>::max()) {
                 throw std::overflow_error("the playlist has too many lines");
             }
