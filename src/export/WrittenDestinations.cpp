@@ -67,11 +67,7 @@ std::string pathFor(const std::string& folder, std::string_view name)
 
 std::optional<std::uint64_t> SystemFileLookup::size(const std::string& path) const
 {
-    const auto size = holdsNul(path) ? std::nullopt : platform::entrySize(path);
-    holdsLook_ = true;
-    lastLookedAt_ = path;
-    lastFoundNothing_ = !size;
-    return size;
+    return holdsNul(path) ? std::nullopt : platform::entrySize(path);
 }
 
 std::vector<std::string> SystemFileLookup::names(const std::string& folder) const
@@ -88,21 +84,15 @@ std::vector<std::string> SystemFileLookup::names(const std::string& folder) cons
     return names;
 }
 
-bool SystemFileLookup::nothingAt(const std::string& path)
+WrittenDestinations::Taken WrittenDestinations::takenByOther(const std::string& folder,
+                                                             const std::string& name,
+                                                             const std::string& path,
+                                                             std::uint64_t source) const
 {
-    const bool nothing = holdsLook_ && lastLookedAt_ == path ? lastFoundNothing_ : !size(path);
-    holdsLook_ = false;
-    return nothing;
-}
-
-bool WrittenDestinations::takenByOther(const std::string& folder, const std::string& name,
-                                       const std::string& path, std::uint64_t source) const
-{
-    const std::uint64_t pathKey = fingerprint(path);
-    if (const auto written = writtenAt_.find(pathKey); written != writtenAt_.end()) {
-        return written->second.source != source;
+    if (const auto written = writtenAt_.find(fingerprint(path)); written != writtenAt_.end()) {
+        return {.byOther = written->second.source != source};
     }
-    return reachesFileOfOther(folder, name, path, pathKey, source);
+    return reachesFileOfOther(folder, name, path, source);
 }
 
 bool WrittenDestinations::writtenFromOther(std::uint64_t size, std::uint64_t source) const
@@ -131,27 +121,34 @@ WrittenDestinations::Listing& WrittenDestinations::listing(const std::string& fo
     return listing;
 }
 
-bool WrittenDestinations::reachesFileOfOther(const std::string& folder, const std::string& name,
-                                             const std::string& path, std::uint64_t pathKey,
-                                             std::uint64_t source) const
+WrittenDestinations::Taken WrittenDestinations::reachesFileOfOther(const std::string& folder,
+                                                                   const std::string& name,
+                                                                   const std::string& path,
+                                                                   std::uint64_t source) const
 {
     if (writtenAt_.empty()) {
-        return false;
+        return {};
     }
     const auto size = lookup_.size(path);
-    lastFoundEmpty_ = size ? std::nullopt : std::optional(pathKey);
-    if (!size || !writtenFromOther(*size, source)) {
-        return false;
+    if (!size) {
+        return {.seen = platform::KnownDestination::Absent};
+    }
+    Taken taken{.seen = platform::KnownDestination::Present};
+    if (!writtenFromOther(*size, source)) {
+        return taken;
     }
     const Listing& listed = listing(folder);
     if (!listed.names.contains(name)) {
-        return true; // another spelling of a listed file, which may be one of this run
+        // Another spelling of a listed file, which may be one of this run.
+        taken.byOther = true;
+        return taken;
     }
     // A file of this run that the folder lists under its own spelling is not this entry.
     const auto unlisted = listed.unlisted.find(*size);
-    return unlisted != listed.unlisted.end() &&
-           std::any_of(unlisted->second.begin(), unlisted->second.end(),
-                       [source](const auto& written) { return written.second != source; });
+    taken.byOther = unlisted != listed.unlisted.end() &&
+                    std::any_of(unlisted->second.begin(), unlisted->second.end(),
+                                [source](const auto& written) { return written.second != source; });
+    return taken;
 }
 
 WrittenDestinations::Destination WrittenDestinations::resolve(const std::string& folder,
@@ -160,8 +157,9 @@ WrittenDestinations::Destination WrittenDestinations::resolve(const std::string&
 {
     const std::uint64_t sourceKey = fingerprint(source);
     std::string plainPath = pathFor(folder, bareName);
-    if (!takenByOther(folder, std::string(bareName), plainPath, sourceKey)) {
-        return {std::move(plainPath), 1};
+    if (const Taken plain = takenByOther(folder, std::string(bareName), plainPath, sourceKey);
+        !plain.byOther) {
+        return {std::move(plainPath), 1, plain.seen};
     }
     if (const auto known = numberOf_.find(pairKey(plainPath, source)); known != numberOf_.end()) {
         return {pathFor(folder, nameFor(bareName, known->second)), known->second};
@@ -171,8 +169,8 @@ WrittenDestinations::Destination WrittenDestinations::resolve(const std::string&
     for (int number = highest == highestNumber_.end() ? 2 : highest->second + 1;; ++number) {
         const std::string name = nameFor(bareName, number);
         std::string path = pathFor(folder, name);
-        if (!takenByOther(folder, name, path, sourceKey)) {
-            return {std::move(path), number};
+        if (const Taken numbered = takenByOther(folder, name, path, sourceKey); !numbered.byOther) {
+            return {std::move(path), number, numbered.seen};
         }
     }
 }
@@ -207,7 +205,7 @@ void WrittenDestinations::remember(const std::string& folder, std::string_view b
     const std::string name = nameFor(bareName, written.number);
     if (const auto known = listings_.find(folder);
         known != listings_.end() && !known->second.names.contains(name)) {
-        if (lastFoundEmpty_ == path) {
+        if (written.seen == platform::KnownDestination::Absent) {
             known->second.names.insert(name);
             known->second.paths.insert(path);
         } else {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "PlatformCopy.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -21,21 +23,11 @@ public:
     [[nodiscard]] virtual std::vector<std::string> names(const std::string& folder) const = 0;
 };
 
-// The file system itself, through the platform. It keeps what its last look
-// at a path found, so that a copy to the path just looked at need not look
-// again.
+// The file system itself, through the platform.
 class SystemFileLookup final : public FileLookup {
 public:
     [[nodiscard]] std::optional<std::uint64_t> size(const std::string& path) const override;
     [[nodiscard]] std::vector<std::string> names(const std::string& folder) const override;
-    // True when no file is at path: what the last look found when it was at
-    // path, which uses that look up; a fresh look otherwise.
-    [[nodiscard]] bool nothingAt(const std::string& path);
-
-private:
-    mutable bool holdsLook_ = false; // until nothingAt uses it
-    mutable std::string lastLookedAt_;
-    mutable bool lastFoundNothing_ = false;
 };
 
 // folder, the platform's separator and bareName, numbered as the same-name
@@ -78,6 +70,8 @@ public:
     struct Destination {
         std::string path;
         int number = 1; // 1: the plain name
+        // What the look that chose path saw there; Unknown when none was needed.
+        platform::KnownDestination seen = platform::KnownDestination::Unknown;
     };
 
     explicit WrittenDestinations(const FileLookup& lookup) : lookup_(lookup) {}
@@ -85,17 +79,23 @@ public:
     [[nodiscard]] Destination resolve(const std::string& folder, std::string_view bareName,
                                       std::string_view source) const;
     // After a successful copy of size bytes to written.path (the copy knows
-    // the size, so the file system is not asked again).
+    // the size, so the file system is not asked again); written.seen says
+    // what was there before, when anyone looked.
     void remember(const std::string& folder, std::string_view bareName, std::string_view source,
                   const Destination& written, std::uint64_t size);
 
 private:
+    // Whether a path reaches a file this run wrote from another source, and
+    // what a look there saw, when one was needed.
+    struct Taken {
+        bool byOther = false;
+        platform::KnownDestination seen = platform::KnownDestination::Unknown;
+    };
     // name in folder, reached by path.
-    [[nodiscard]] bool takenByOther(const std::string& folder, const std::string& name,
-                                    const std::string& path, std::uint64_t source) const;
-    [[nodiscard]] bool reachesFileOfOther(const std::string& folder, const std::string& name,
-                                          const std::string& path, std::uint64_t pathKey,
-                                          std::uint64_t source) const;
+    [[nodiscard]] Taken takenByOther(const std::string& folder, const std::string& name,
+                                     const std::string& path, std::uint64_t source) const;
+    [[nodiscard]] Taken reachesFileOfOther(const std::string& folder, const std::string& name,
+                                           const std::string& path, std::uint64_t source) const;
     [[nodiscard]] bool writtenFromOther(std::uint64_t size, std::uint64_t source) const;
 
     struct Written {
@@ -119,7 +119,6 @@ private:
     // size -> source -> how many paths this run wrote with it
     std::unordered_map<std::uint64_t, std::unordered_map<std::uint64_t, int>> sourcesOfSize_;
     mutable std::unordered_map<std::string, Listing> listings_; // folder -> listing
-    mutable std::optional<std::uint64_t> lastFoundEmpty_;       // path that last reached no file
     std::unordered_map<std::uint64_t, int> numberOf_;           // plain path and source -> number
     std::unordered_map<std::uint64_t, int> highestNumber_;      // plain path -> highest number
 };

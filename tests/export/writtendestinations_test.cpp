@@ -151,6 +151,32 @@ TEST(WrittenDestinations, ACopyThatFailedClaimsNothing)
     EXPECT_EQ(written.resolve("out", "X.mp3", "/b/X.mp3").path, out("X.mp3"));
 }
 
+// What resolve saw at the path it hands out, which spares the copy a look
+// of its own: nothing there, a file there, or no look needed.
+TEST(WrittenDestinations, SaysWhatItSawAtThePath)
+{
+    using enum platform::KnownDestination;
+    FakeFileSystem files(asIs);
+    files.write(out("earlier.mp3"), 2);
+    WrittenDestinations written(files);
+    const auto first = written.resolve("out", "a.mp3", "/a/a.mp3");
+    EXPECT_EQ(first.seen, Unknown) << "nothing of this run to tell apart yet";
+    files.write(first.path, 1);
+    written.remember("out", "a.mp3", "/a/a.mp3", first, 1);
+
+    const struct {
+        const char* source;
+        platform::KnownDestination seen;
+    } rows[] = {{"/b/new.mp3", Absent},
+                {"/b/earlier.mp3", Present},
+                {"/a/a.mp3", Unknown}, // this run's own copy of it
+                {"/b/a.mp3", Absent}}; // numbered: a (2).mp3
+    for (const auto& row : rows) {
+        const std::string name = std::filesystem::path(row.source).filename().string();
+        EXPECT_EQ(written.resolve("out", name, row.source).seen, row.seen) << row.source;
+    }
+}
+
 // A second export of many files of one size, among them new ones, lists the
 // folder once, not once per file.
 TEST(WrittenDestinations, ManyFilesOfOneSizeListTheFolderOnce)
