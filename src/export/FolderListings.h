@@ -59,7 +59,7 @@ public:
 //
 // Folders, names and sources are kept as the text they compare by
 // (platform::comparablePath): each folder of this run's files once, each name
-// in it once, each source once however many files of one size it gave.
+// once in its folder, each source once for every size it was copied at.
 class FolderListings {
 public:
     // What a path reaches, as far as it needs a look to tell.
