@@ -100,10 +100,9 @@ private:
             } else if (writtenPlaylist_) {
                 writtenPlaylist_->noteLine(lines.line());
             }
-            // The line number is the run's 32-bit line count, as txt_ReadLine
-            // counts lines. A playlist longer than that is no playlist anyone
-            // wrote, so the run stops there and ends as it does on a read error,
-            // rather than letting the count wrap round.
+            // The run counts lines in 32 bits. A playlist longer than that is
+            // no playlist anyone wrote, so the run stops there and ends as it
+            // does on a read error, rather than letting the count wrap round.
             if (lineNumber == std::numeric_limits<std::int32_t>::max()) {
                 throw std::overflow_error("the playlist has too many lines");
             }
@@ -143,8 +142,15 @@ private:
         sweep_.sweepOnce(folder);
         // A line cut short names no real file (copying what is left of it could
         // pick up an unrelated one), and an empty target box no real place.
+        const bool copying = !truncatedLine && !folder.empty();
+        // The look that chose the destination mostly saw what is there; only
+        // where none was needed does the copy look first.
+        if (copying && destination.seen == platform::KnownDestination::Unknown) {
+            destination.seen = files_.size(destination.path) ? platform::KnownDestination::Present
+                                                             : platform::KnownDestination::Absent;
+        }
         const std::optional<std::uint64_t> size =
-            truncatedLine || folder.empty() ? std::nullopt : copy(source, destination.path);
+            copying ? copy(source, destination.path, destination.seen) : std::nullopt;
         if (size) {
             written_.remember(folder, name, source, destination, *size);
         }
@@ -162,12 +168,14 @@ private:
 
     // Copies source to destination unless it already holds the copy, as an
     // export made again over an earlier one finds for every unchanged file;
-    // the size written or found.
-    std::optional<std::uint64_t> copy(const std::string& source, const std::string& destination)
+    // the size written or found. seen: what is at destination, as the run saw
+    // it just before.
+    std::optional<std::uint64_t> copy(const std::string& source, const std::string& destination,
+                                      platform::KnownDestination seen)
     {
-        // The look that chose the destination mostly found nothing there: no
-        // earlier copy to keep then, and the copy need not look again.
-        const bool absent = files_.nothingAt(destination);
+        // Where nothing was there is no earlier copy to keep, and the copy
+        // need not look again.
+        const bool absent = seen == platform::KnownDestination::Absent;
         if (const std::optional<std::uint64_t> held =
                 absent ? std::nullopt : heldCopySize(source, destination)) {
             CopyProgress(*held, *held, &window_);
@@ -180,7 +188,7 @@ private:
                 size = done;
                 CopyProgress(total, done, &window_);
             },
-            absent ? platform::KnownDestination::Absent : platform::KnownDestination::Unknown);
+            seen);
         return copied ? std::optional(size) : std::nullopt;
     }
 

@@ -1,31 +1,11 @@
 #include "FileOps.h"
 
-#include "LineReader.h"
 #include "Paths.h"
 #include "PlatformFiles.h"
 
 #include <system_error>
 
 namespace tunecrate {
-
-std::string txt_ReadLine(const std::string& sFilename, std::int32_t LineToRead)
-{
-    std::string line;
-    if (LineToRead <= 0) {
-        return line;
-    }
-    const auto file = openPlaylistFile(sFilename);
-    if (!file) {
-        return line;
-    }
-    LineReader reader(*file);
-    for (std::int32_t number = 1; number <= LineToRead; ++number) {
-        if (!reader.next(line)) {
-            return {};
-        }
-    }
-    return line;
-}
 
 bool FileExists(const std::string& sFile)
 {

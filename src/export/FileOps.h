@@ -8,12 +8,6 @@
 
 namespace tunecrate {
 
-// Line LineToRead (1 is the first) of the playlist sFilename, without its line
-// break, read from the file's start at every call. The empty text when the file
-// is missing or no regular file, when it has fewer lines, and for LineToRead
-// 0 or below. A regular file that cannot be opened or read throws.
-[[nodiscard]] std::string txt_ReadLine(const std::string& sFilename, std::int32_t LineToRead);
-
 // True when sFile names a file whose length can be queried; never throws.
 [[nodiscard]] bool FileExists(const std::string& sFile);
 

@@ -3,12 +3,8 @@
 #include "PlatformFiles.h"
 #include "Utf8.h"
 
-#include <bit>
-#include <cstdint>
+#include <algorithm>
 #include <cstring>
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
 namespace tunecrate {
 namespace {
@@ -25,38 +21,12 @@ bool isLowSurrogate(char32_t unit)
     return unit >= 0xDC00 && unit <= 0xDFFF;
 }
 
-constexpr std::size_t blockBytes = 64;
-
-// One bit for each CR or LF among the 64 bytes at bytes. SSE2, which every
-// x86-64 processor has, compares sixteen bytes with both at once and turns the
-// result into a mask in one instruction; elsewhere a plain loop, which the
-// compiler may vectorise itself.
-std::uint64_t breakMask(const char* bytes)
-{
-    std::uint64_t mask = 0;
-#if defined(__SSE2__)
-    const __m128i cr = _mm_set1_epi8('\r');
-    const __m128i lf = _mm_set1_epi8('\n');
-    for (std::size_t i = 0; i < blockBytes / 16; ++i) {
-        const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + 16 * i));
-        const int matches =
-            _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(chunk, cr), _mm_cmpeq_epi8(chunk, lf)));
-        mask |= std::uint64_t{static_cast<std::uint16_t>(matches)} << (16 * i);
-    }
-#else
-    for (std::size_t i = 0; i < blockBytes; ++i) {
-        mask |= std::uint64_t{bytes[i] == '\r' || bytes[i] == '\n'} << i;
-    }
-#endif
-    return mask;
-}
-
 } // namespace
 
-// The buffer holds a block's width more than is ever read into it, so a
-// block that starts near the end of the bytes can be loaded whole.
+// The buffer holds one byte more than is ever read into it, for the NUL
+// behind the bytes read that ends every search for a line break.
 LineReader::LineReader(ByteSource& source, std::size_t maxLineBytes)
-    : source_(source), maxLineBytes_(maxLineBytes), buffer_(bufferBytes + blockBytes)
+    : source_(source), maxLineBytes_(maxLineBytes), buffer_(bufferBytes + 1)
 {}
 
 bool LineReader::next(std::string& line)
@@ -82,9 +52,10 @@ bool LineReader::nextOtherLine(std::string_view& line)
     return found;
 }
 
-// Keeps the unread bytes, moved to the front, and reads more behind them. The
-// search for line breaks goes on behind the bytes kept: lines are read on only
-// when the bytes left hold no break, so only the start of one line is moved.
+// Keeps the unread bytes, moved to the front, and reads more behind them.
+// Lines are read on only when the bytes left hold no break, so only the start
+// of one line is moved, and where the searches for breaks ended moves with it:
+// the bytes kept are not searched again.
 bool LineReader::fill()
 {
     if (atEnd_) {
@@ -92,19 +63,15 @@ bool LineReader::fill()
     }
     if (begin_ != 0) {
         std::memmove(buffer_.data(), buffer_.data() + begin_, end_ - begin_);
+        searched_ -= std::min(searched_, begin_);
         end_ -= begin_;
         begin_ = 0;
     }
-    const std::size_t searched = end_;
     const std::size_t count = source_.read(buffer_.data() + end_, bufferBytes - end_);
-    if (count == 0) {
-        atEnd_ = true;
-        scanFrom(end_);
-        return false;
-    }
     end_ += count;
-    scanFrom(searched);
-    return true;
+    buffer_[end_] = '\0';
+    atEnd_ = count == 0;
+    return !atEnd_;
 }
 
 void LineReader::detectEncoding()
@@ -125,7 +92,6 @@ void LineReader::detectEncoding()
         encoding_ = Encoding::Utf16BE;
         begin_ += 2;
     }
-    scanFrom(begin_);
 }
 
 void LineReader::append(std::string& line, const char* bytes, std::size_t count)
@@ -138,36 +104,24 @@ void LineReader::append(std::string& line, const char* bytes, std::size_t count)
     line.append(bytes, count);
 }
 
-void LineReader::scanFrom(std::size_t position)
-{
-    blockStart_ = position;
-    breaks_ = breaksInBlock(position);
-}
-
-std::uint64_t LineReader::breaksInBlock(std::size_t position) const
-{
-    const std::uint64_t mask = breakMask(buffer_.data() + position);
-    const std::size_t held = end_ - position;
-    return held < blockBytes ? mask & ((std::uint64_t{1} << held) - 1) : mask;
-}
-
 // Where the next CR or LF stands, or end_ when the buffer holds none.
+// strcspn stops at a NUL byte too: the one kept behind the bytes read ends the
+// search there, one among them is passed over.
 std::size_t LineReader::findBreak()
 {
-    while (breaks_ == 0) {
-        if (end_ - blockStart_ <= blockBytes) {
-            return end_;
+    searched_ = std::max(searched_, begin_);
+    for (;;) {
+        searched_ += std::strcspn(buffer_.data() + searched_, "\r\n");
+        if (searched_ == end_ || buffer_[searched_] != '\0') {
+            return searched_;
         }
-        blockStart_ += blockBytes;
-        breaks_ = breaksInBlock(blockStart_);
+        ++searched_;
     }
-    return blockStart_ + static_cast<std::size_t>(std::countr_zero(breaks_));
 }
 
 // Steps over the line break at position, with the LF of a CR LF.
 void LineReader::passBreak(std::size_t position)
 {
-    breaks_ &= breaks_ - 1;
     begin_ = position + 1;
     if (buffer_[position] != '\r') {
         return;
@@ -176,12 +130,6 @@ void LineReader::passBreak(std::size_t position)
         crEndedBuffer_ = true;
     } else if (buffer_[begin_] == '\n') {
         ++begin_;
-        if (begin_ - blockStart_ <= blockBytes) {
-            breaks_ &= breaks_ - 1;
-        } else {
-            blockStart_ += blockBytes;
-            breaks_ = breaksInBlock(blockStart_) & ~std::uint64_t{1};
-        }
     }
 }
 
@@ -208,7 +156,6 @@ bool LineReader::nextBytesLineAcrossRead(std::string_view& line)
         crEndedBuffer_ = false;
         if (buffer_[begin_] == '\n') {
             ++begin_;
-            breaks_ &= breaks_ - 1;
             if (begin_ == end_ && !fill()) {
                 return false;
             }

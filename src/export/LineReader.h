@@ -3,7 +3,6 @@
 #include "ByteSource.h"
 
 #include <cstddef>
-#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -53,8 +52,6 @@ private:
     bool nextBytesLineAcrossRead(std::string_view& line);
     void takeLine(std::string_view& line, std::size_t lineEnd);
     void passLine(std::size_t lineEnd);
-    void scanFrom(std::size_t position);
-    [[nodiscard]] std::uint64_t breaksInBlock(std::size_t position) const;
     [[nodiscard]] std::size_t findBreak();
     void passBreak(std::size_t position);
     bool nextUtf16Line(std::string& line);
@@ -67,11 +64,9 @@ private:
     std::vector<char> buffer_;
     std::size_t begin_ = 0;
     std::size_t end_ = 0;
-    // The line breaks of the 64-byte block at blockStart_ that lie at or after
-    // begin_, one bit each: consecutive lines take their breaks from the mask
-    // instead of searching the bytes again.
-    std::size_t blockStart_ = 0;
-    std::uint64_t breaks_ = 0;
+    // Where the last search for a line break ended: none lies between begin_
+    // and it.
+    std::size_t searched_ = 0;
     // A line that cannot be a view of the buffer: one longer than the buffer,
     // one the platform decodes, or one of UTF-16.
     std::string line_;

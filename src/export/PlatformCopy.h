@@ -40,9 +40,10 @@ void removeAbandonedTemporary(const std::filesystem::path& file);
 // than its target; nothing when no file is there.
 [[nodiscard]] std::optional<std::uint64_t> entrySize(const std::string& path);
 
-// What the caller saw at a copy's destination just before: when it saw
-// nothing there, the copy does not look again.
-enum class KnownDestination { Unknown, Absent };
+// What the caller saw at a copy's destination just before: nothing there, a
+// file there, or it did not look. When it saw nothing, the copy does not look
+// again.
+enum class KnownDestination { Unknown, Absent, Present };
 
 using CopyProgressRoutine =
     std::function<void(std::uint64_t totalFileSize, std::uint64_t totalBytesTransferred)>;

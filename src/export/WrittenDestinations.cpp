@@ -1,42 +1,14 @@
 #include "WrittenDestinations.h"
 
-#include "Paths.h"
-#include "PlatformCopy.h"
 #include "PlatformFiles.h"
 
 #include <algorithm>
-#include <cstdint>
 #include <filesystem>
-#include <system_error>
 
 namespace tunecrate {
 namespace {
 
 constexpr char separator = static_cast<char>(std::filesystem::path::preferred_separator);
-
-std::uint64_t hashOf(std::string_view bytes, std::uint64_t seed)
-{
-    std::uint64_t hash = seed;
-    for (const char c : bytes) {
-        hash = (hash ^ static_cast<unsigned char>(c)) * 1099511628211ull;
-    }
-    return hash;
-}
-
-// Of a path or a source: two spellings of one file give the same fingerprint.
-std::uint64_t fingerprint(std::string_view path, std::uint64_t seed = 14695981039346656037ull)
-{
-    if constexpr (platform::pathsCompareAsBytes) {
-        return hashOf(path, seed);
-    } else {
-        return hashOf(platform::comparablePath(path), seed);
-    }
-}
-
-std::uint64_t pairKey(std::string_view plainPath, std::string_view source)
-{
-    return fingerprint(source, fingerprint(plainPath) ^ 0x9E3779B97F4A7C15ull);
-}
 
 // "song.mp3" numbered 2 is "song (2).mp3"; a name without extension, or a
 // dot-file, takes the number at its end.
@@ -65,166 +37,45 @@ std::string pathFor(const std::string& folder, std::string_view name)
 
 } // namespace
 
-std::optional<std::uint64_t> SystemFileLookup::size(const std::string& path) const
-{
-    const auto size = holdsNul(path) ? std::nullopt : platform::entrySize(path);
-    holdsLook_ = true;
-    lastLookedAt_ = path;
-    lastFoundNothing_ = !size;
-    return size;
-}
-
-std::vector<std::string> SystemFileLookup::names(const std::string& folder) const
-{
-    std::vector<std::string> names;
-    if (holdsNul(folder)) {
-        return names;
-    }
-    std::error_code error;
-    for (std::filesystem::directory_iterator entry(fsPath(folder), error), end;
-         !error && entry != end; entry.increment(error)) {
-        names.push_back(utf8Text(entry->path().filename()));
-    }
-    return names;
-}
-
-bool SystemFileLookup::nothingAt(const std::string& path)
-{
-    const bool nothing = holdsLook_ && lastLookedAt_ == path ? lastFoundNothing_ : !size(path);
-    holdsLook_ = false;
-    return nothing;
-}
-
-bool WrittenDestinations::takenByOther(const std::string& folder, const std::string& name,
-                                       const std::string& path, std::uint64_t source) const
-{
-    const std::uint64_t pathKey = fingerprint(path);
-    if (const auto written = writtenAt_.find(pathKey); written != writtenAt_.end()) {
-        return written->second.source != source;
-    }
-    return reachesFileOfOther(folder, name, path, pathKey, source);
-}
-
-bool WrittenDestinations::writtenFromOther(std::uint64_t size, std::uint64_t source) const
-{
-    const auto sources = sourcesOfSize_.find(size);
-    return sources != sourcesOfSize_.end() &&
-           (sources->second.size() > 1 ||
-            (sources->second.size() == 1 && sources->second.begin()->first != source));
-}
-
-WrittenDestinations::Listing& WrittenDestinations::listing(const std::string& folder) const
-{
-    const auto [known, added] = listings_.try_emplace(folder);
-    Listing& listing = known->second;
-    if (added) {
-        for (std::string& name : lookup_.names(folder)) {
-            listing.paths.insert(fingerprint(pathFor(folder, name)));
-            listing.names.insert(std::move(name));
-        }
-        for (const auto& [path, written] : writtenAt_) {
-            if (!listing.paths.contains(path)) {
-                listing.unlisted[written.size][path] = written.source;
-            }
-        }
-    }
-    return listing;
-}
-
-bool WrittenDestinations::reachesFileOfOther(const std::string& folder, const std::string& name,
-                                             const std::string& path, std::uint64_t pathKey,
-                                             std::uint64_t source) const
-{
-    if (writtenAt_.empty()) {
-        return false;
-    }
-    const auto size = lookup_.size(path);
-    lastFoundEmpty_ = size ? std::nullopt : std::optional(pathKey);
-    if (!size || !writtenFromOther(*size, source)) {
-        return false;
-    }
-    const Listing& listed = listing(folder);
-    if (!listed.names.contains(name)) {
-        return true; // another spelling of a listed file, which may be one of this run
-    }
-    // A file of this run that the folder lists under its own spelling is not this entry.
-    const auto unlisted = listed.unlisted.find(*size);
-    return unlisted != listed.unlisted.end() &&
-           std::any_of(unlisted->second.begin(), unlisted->second.end(),
-                       [source](const auto& written) { return written.second != source; });
-}
-
 WrittenDestinations::Destination WrittenDestinations::resolve(const std::string& folder,
                                                               std::string_view bareName,
-                                                              std::string_view source) const
+                                                              std::string_view source)
 {
-    const std::uint64_t sourceKey = fingerprint(source);
     std::string plainPath = pathFor(folder, bareName);
-    if (!takenByOther(folder, std::string(bareName), plainPath, sourceKey)) {
-        return {std::move(plainPath), 1};
+    if (const auto plain = listings_.reach(folder, std::string(bareName), plainPath, source);
+        !plain.otherSource) {
+        return {std::move(plainPath), 1, plain.seen};
     }
-    if (const auto known = numberOf_.find(pairKey(plainPath, source)); known != numberOf_.end()) {
-        return {pathFor(folder, nameFor(bareName, known->second)), known->second};
+    int number = 2;
+    if (const auto numbers = numbered_.find(platform::comparablePath(plainPath));
+        numbers != numbered_.end()) {
+        const auto& [highest, ofSource] = numbers->second;
+        if (const auto known = ofSource.find(platform::comparablePath(source));
+            known != ofSource.end()) {
+            return {pathFor(folder, nameFor(bareName, known->second)), known->second};
+        }
+        number = highest + 1;
     }
-    const auto highest = highestNumber_.find(fingerprint(plainPath));
     // A playlist may itself name a "song (2).mp3" that this run already wrote.
-    for (int number = highest == highestNumber_.end() ? 2 : highest->second + 1;; ++number) {
+    for (;; ++number) {
         const std::string name = nameFor(bareName, number);
         std::string path = pathFor(folder, name);
-        if (!takenByOther(folder, name, path, sourceKey)) {
-            return {std::move(path), number};
+        if (const auto numbered = listings_.reach(folder, name, path, source);
+            !numbered.otherSource) {
+            return {std::move(path), number, numbered.seen};
         }
     }
-}
-
-void WrittenDestinations::forget(std::uint64_t path)
-{
-    const auto known = writtenAt_.find(path);
-    if (known == writtenAt_.end()) {
-        return;
-    }
-    const auto [source, size] = known->second;
-    auto& sources = sourcesOfSize_[size];
-    if (--sources[source] == 0) {
-        sources.erase(source);
-    }
-    for (auto& [folder, listing] : listings_) {
-        listing.unlisted[size].erase(path);
-    }
-    writtenAt_.erase(known);
 }
 
 void WrittenDestinations::remember(const std::string& folder, std::string_view bareName,
                                    std::string_view source, const Destination& written,
                                    std::uint64_t size)
 {
-    const std::uint64_t path = fingerprint(written.path);
-    const std::uint64_t sourceKey = fingerprint(source);
-    forget(path);
-    writtenAt_[path] = {sourceKey, size};
-    ++sourcesOfSize_[size][sourceKey];
-
-    const std::string name = nameFor(bareName, written.number);
-    if (const auto known = listings_.find(folder);
-        known != listings_.end() && !known->second.names.contains(name)) {
-        if (lastFoundEmpty_ == path) {
-            known->second.names.insert(name);
-            known->second.paths.insert(path);
-        } else {
-            listings_.erase(known);
-        }
-    }
-    for (auto& [listedFolder, listing] : listings_) {
-        if (!listing.paths.contains(path)) {
-            listing.unlisted[size][path] = sourceKey;
-        }
-    }
-
+    listings_.remember(folder, nameFor(bareName, written.number), source, size, written.seen);
     if (written.number > 1) {
-        const std::string plainPath = pathFor(folder, bareName);
-        numberOf_[pairKey(plainPath, source)] = written.number;
-        int& highest = highestNumber_[fingerprint(plainPath)];
-        highest = std::max(highest, written.number);
+        Numbers& numbers = numbered_[platform::comparablePath(pathFor(folder, bareName))];
+        numbers.ofSource[platform::comparablePath(source)] = written.number;
+        numbers.highest = std::max(numbers.highest, written.number);
     }
 }
 

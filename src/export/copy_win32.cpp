@@ -213,7 +213,7 @@ bool copyFile(const std::string& sourceText, const std::string& destinationText,
 {
     const std::filesystem::path source = fsPath(sourceText);
     const std::filesystem::path destination = fsPath(destinationText);
-    const bool lookAtDestination = known == KnownDestination::Unknown;
+    const bool lookAtDestination = known != KnownDestination::Absent;
     std::error_code error;
     if (lookAtDestination && std::filesystem::equivalent(source, destination, error)) {
         const std::uintmax_t size = std::filesystem::file_size(source, error);

@@ -1,6 +1,7 @@
 #include "CaseName.h"
 #include "FileOps.h"
 #include "PlatformFiles.h"
+#include "PlaylistText.h"
 #include "TempDir.h"
 #include "Temporaries.h"
 
@@ -13,6 +14,7 @@ namespace {
 using test::countTemporaries;
 using test::PrintTo;
 using test::readFile;
+using test::readPlaylist;
 using test::TempDir;
 using test::writeFile;
 
@@ -112,12 +114,12 @@ struct NotFoundCase {
 
 class NotAPlaylistTest : public testing::TestWithParam<NotFoundCase> {};
 
-TEST_P(NotAPlaylistTest, ReadsAsEmptyText)
+TEST_P(NotAPlaylistTest, HasNoLines)
 {
     TempDir dir;
     writeFile(dir.path() / "list.m3u", "#EXTM3U\r\n");
     std::filesystem::create_directory(dir.path() / "sub");
-    EXPECT_EQ(txt_ReadLine(dir.file(GetParam().path), 1), "");
+    EXPECT_TRUE(readPlaylist(dir.file(GetParam().path)).empty());
 }
 
 INSTANTIATE_TEST_SUITE_P(Paths, NotAPlaylistTest,
@@ -130,20 +132,20 @@ INSTANTIATE_TEST_SUITE_P(Paths, NotAPlaylistTest,
                                          NotFoundCase{"FileAsFolder", "list.m3u\\x"}),
                          test::CaseName());
 
-TEST(TxtReadLineWin32, HiddenPlaylistIsRead)
+TEST(PlaylistLinesWin32, HiddenPlaylistIsRead)
 {
     TempDir dir;
     const std::filesystem::path list = dir.path() / "list.m3u";
     writeFile(list, "#EXTM3U\r\n");
     ASSERT_TRUE(SetFileAttributesW(list.c_str(), FILE_ATTRIBUTE_HIDDEN));
-    EXPECT_EQ(txt_ReadLine(dir.file("list.m3u"), 1), "#EXTM3U");
+    EXPECT_EQ(readPlaylist(dir.file("list.m3u")), std::vector<std::string>{"#EXTM3U"});
 }
 
-TEST(TxtReadLineWin32, PlaylistNamedOutsideTheAnsiCodePageIsRead)
+TEST(PlaylistLinesWin32, PlaylistNamedOutsideTheAnsiCodePageIsRead)
 {
     TempDir dir;
     writeFile(fsPath(dir.file("Ω 音楽.m3u")), "#EXTM3U\r\n");
-    EXPECT_EQ(txt_ReadLine(dir.file("Ω 音楽.m3u"), 1), "#EXTM3U");
+    EXPECT_EQ(readPlaylist(dir.file("Ω 音楽.m3u")), std::vector<std::string>{"#EXTM3U"});
 }
 
 struct DecodeCase {
@@ -163,8 +165,8 @@ TEST_P(LineDecodingTest, ValidUtf8StaysAndAnythingElseIsTakenFromTheAnsiCodePage
     }
     TempDir dir;
     writeFile(dir.path() / "list.m3u", GetParam().bytes + "\r\nC:\\next.mp3\r\n");
-    EXPECT_EQ(txt_ReadLine(dir.file("list.m3u"), 1), GetParam().text);
-    EXPECT_EQ(txt_ReadLine(dir.file("list.m3u"), 2), "C:\\next.mp3");
+    EXPECT_EQ(readPlaylist(dir.file("list.m3u")),
+              (std::vector<std::string>{GetParam().text, "C:\\next.mp3"}));
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -183,7 +185,7 @@ INSTANTIATE_TEST_SUITE_P(
         DecodeCase{"AnsiBesideUtf8LookAlike", "C:\\\xC3\xA9 \xE9.mp3", "C:\\Ã© é.mp3", true}),
     test::CaseName());
 
-TEST(TxtReadLineWin32, Utf16PlaylistIsReadWhateverTheCodePage)
+TEST(PlaylistLinesWin32, Utf16PlaylistIsReadWhateverTheCodePage)
 {
     TempDir dir;
     // "C:\Ω.mp3" CR LF "#" in UTF-16 LE with its byte-order mark.
@@ -192,8 +194,7 @@ TEST(TxtReadLineWin32, Utf16PlaylistIsReadWhateverTheCodePage)
                              "3\0\r\0\n\0#\0";
     const std::string bytes(utf16, sizeof utf16 - 1);
     writeFile(dir.path() / "list.m3u", bytes);
-    EXPECT_EQ(txt_ReadLine(dir.file("list.m3u"), 1), "C:\\Ω.mp3");
-    EXPECT_EQ(txt_ReadLine(dir.file("list.m3u"), 2), "#");
+    EXPECT_EQ(readPlaylist(dir.file("list.m3u")), (std::vector<std::string>{"C:\\Ω.mp3", "#"}));
 }
 
 } // namespace

@@ -1,6 +1,6 @@
 #include "CaseName.h"
-#include "FileOps.h"
 #include "LineReader.h"
+#include "PlaylistText.h"
 #include "TempDir.h"
 
 #include <gtest/gtest.h>
@@ -9,6 +9,7 @@ namespace tunecrate {
 namespace {
 
 using test::PrintTo;
+using test::readPlaylist;
 using test::TempDir;
 using test::writeFile;
 
@@ -116,32 +117,26 @@ TEST(LineReader, OverlongLineIsCutAndFlagged)
     EXPECT_FALSE(reader.lastLineTruncated());
 }
 
-TEST(TxtReadLine, GivesTheNumberedLineOrEmptyText)
+TEST(PlaylistLines, ReadsAFileLineByLine)
 {
     TempDir dir;
-    writeFile(dir.path() / "list.m3u", "A\r\nB\nC");
-    const std::string list = dir.file("list.m3u");
-    EXPECT_EQ(txt_ReadLine(list, 1), "A");
-    EXPECT_EQ(txt_ReadLine(list, 2), "B");
-    EXPECT_EQ(txt_ReadLine(list, 3), "C");
-    EXPECT_EQ(txt_ReadLine(list, 4), "");
-    EXPECT_EQ(txt_ReadLine(list, 0), "");
-    EXPECT_EQ(txt_ReadLine(list, -1), "");
+    writeFile(dir.path() / "list.m3u", "\r\nA\r\nB\nC");
+    EXPECT_EQ(readPlaylist(dir.file("list.m3u")), (std::vector<std::string>{"", "A", "B", "C"}));
 }
 
-TEST(TxtReadLine, WhatIsNoRegularFileReadsAsEmpty)
+TEST(PlaylistLines, WhatIsNoRegularFileHasNoLines)
 {
     TempDir dir;
     writeFile(dir.path() / ".hidden.m3u", "hidden\r\n");
     writeFile(dir.path() / "list.m3u", "A\r\n");
 
-    EXPECT_EQ(txt_ReadLine(dir.file("missing.m3u"), 1), "");
-    EXPECT_EQ(txt_ReadLine(dir.text(), 1), "");
-    EXPECT_EQ(txt_ReadLine("", 1), "");
+    EXPECT_TRUE(readPlaylist(dir.file("missing.m3u")).empty());
+    EXPECT_TRUE(readPlaylist(dir.text()).empty());
+    EXPECT_TRUE(readPlaylist("").empty());
     // A NUL would cut the name short at the OS: "list.m3u<NUL>x" is not list.m3u.
-    EXPECT_EQ(txt_ReadLine(dir.file("list.m3u") + std::string(1, '\0') + "x", 1), "");
+    EXPECT_TRUE(readPlaylist(dir.file("list.m3u") + std::string(1, '\0') + "x").empty());
     // A hidden file is an ordinary playlist.
-    EXPECT_EQ(txt_ReadLine(dir.file(".hidden.m3u"), 1), "hidden");
+    EXPECT_EQ(readPlaylist(dir.file(".hidden.m3u")), std::vector<std::string>{"hidden"});
 }
 
 } // namespace
