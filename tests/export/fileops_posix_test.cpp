@@ -1,4 +1,5 @@
 #include "CaseName.h"
+#include "Drive.h"
 #include "FileOps.h"
 #include "PlaylistText.h"
 #include "TempDir.h"
@@ -28,6 +29,14 @@ namespace fs = std::filesystem;
 
 const platform::CopyProgressRoutine ignoreProgress = [](std::uint64_t, std::uint64_t) {
 };
+
+// The system's temporary folder lies on ext4, tmpfs or the like, which keep
+// names as they are.
+TEST(DrivePosix, TheTemporaryFolderKeepsNamesAsTheyAre)
+{
+    const test::TempDir dir;
+    EXPECT_FALSE(followsWindowsRules(dir.path().string()));
+}
 
 TEST(FileCopyPosix, KeepsModificationTimeAndPermissionBits)
 {

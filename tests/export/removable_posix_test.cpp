@@ -5,6 +5,7 @@
 // the system's temporary folder.
 
 #include "CaseName.h"
+#include "Drive.h"
 #include "ExportRun.h"
 #include "ExportScene.h"
 #include "Leftovers.h"
@@ -117,6 +118,11 @@ time_t modificationTime(const std::string& path)
 {
     struct stat status {};
     return ::stat(path.c_str(), &status) == 0 ? status.st_mtim.tv_sec : 0;
+}
+
+TEST_F(RemovableTest, TheStickFollowsWindowsRules)
+{
+    EXPECT_TRUE(followsWindowsRules(stick().string()));
 }
 
 TEST_F(RemovableTest, OrdinaryFilesAreCopiedWholeWithTheirTimes)
