@@ -36,14 +36,26 @@ std::string readUpTo(const fs::path& path, std::size_t count)
     return bytes;
 }
 
+std::string_view skipLineBreak(std::string_view text)
+{
+    return text.substr(text.starts_with("\r\n") ? 2 : text.starts_with('\n') ? 1 : text.size());
+}
+
+// Ours when its second line is the whole marker with a version of digits and
+// dots: "# Written by Tunecrate fans: ..." is somebody's own list.
 bool writtenByUs(std::string_view head)
 {
     if (!head.starts_with(header)) {
         return false;
     }
-    head.remove_prefix(header.size());
-    head.remove_prefix(head.starts_with("\r\n") ? 2 : head.starts_with('\n') ? 1 : head.size());
-    return head.starts_with(writtenBy);
+    head = skipLineBreak(head.substr(header.size()));
+    if (!head.starts_with(writtenBy) || !head.substr(writtenBy.size()).starts_with(' ')) {
+        return false;
+    }
+    head.remove_prefix(writtenBy.size() + 1);
+    const std::size_t versionEnd = std::min(head.find_first_not_of("0123456789."), head.size());
+    const std::string_view rest = head.substr(versionEnd);
+    return versionEnd > 0 && (rest.empty() || rest.starts_with('\n') || rest.starts_with("\r\n"));
 }
 
 } // namespace
