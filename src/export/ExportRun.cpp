@@ -3,6 +3,7 @@
 #include "CopyBar.h"
 #include "FileOps.h"
 #include "Language.h"
+#include "Paths.h"
 #include "PlatformFiles.h"
 #include "Playlist.h"
 #include "PlaylistLines.h"
@@ -29,6 +30,13 @@ std::filesystem::path absolutePlaylistPath(const std::string& playlistPath)
     std::error_code error;
     std::filesystem::path path = std::filesystem::absolute(fsPath(playlistPath), error);
     return error ? fsPath(playlistPath) : path;
+}
+
+// Only an absolute folder is one the user can find again; "out" or "." would
+// lie under the program's working folder.
+bool isAbsoluteFolder(const std::string& folder)
+{
+    return !holdsNul(folder) && fsPath(folder).is_absolute();
 }
 
 class Run {
@@ -107,6 +115,9 @@ private:
                 throw std::overflow_error("the playlist has too many lines");
             }
         }
+        // Closed before a playlist is written beside the copies, which may
+        // be the folder it is read from.
+        lines.close();
         if (writtenPlaylist_) {
             writePlaylist(playlist);
         }
@@ -127,22 +138,20 @@ private:
         window_.setPanelText(2, concat({Language().strFilename, ": ", name}));
         window_.setProgressValue(0);
 
-        // The target folder is read afresh for the record, the copy and the
-        // check, so a folder chosen during the copy counts from the next read.
-        const std::string recordedFolder = window_.pathTo();
-        auto recorded = written_.resolve(recordedFolder, name, source);
-        window_.appendLog(
-            concat({crlf, source, crlf, Language().strCopiedTo, crlf, recorded.path}));
-
-        // Nothing ran in between, so the same folder gives the same answer
-        // without asking the file system again.
+        // The target folder is read afresh for each entry, so a folder chosen
+        // during a copy counts from the next entry on.
         const std::string folder = window_.pathTo();
-        auto destination =
-            folder == recordedFolder ? std::move(recorded) : written_.resolve(folder, name, source);
-        sweep_.sweepOnce(folder);
+        auto destination = written_.resolve(folder, name, source);
+        window_.appendLog(
+            concat({crlf, source, crlf, Language().strCopiedTo, crlf, destination.path}));
+
         // A line cut short names no real file (copying what is left of it could
-        // pick up an unrelated one), and an empty target box no real place.
-        const bool copying = !truncatedLine && !folder.empty();
+        // pick up an unrelated one), and a folder that is not absolute no place
+        // the user would find: it would lie under the program's working folder.
+        const bool copying = !truncatedLine && isAbsoluteFolder(folder);
+        if (copying) {
+            sweep_.sweepOnce(folder);
+        }
         // The look that chose the destination mostly saw what is there; only
         // where none was needed does the copy look first.
         if (copying && destination.seen == platform::KnownDestination::Unknown) {
@@ -154,16 +163,11 @@ private:
         if (size) {
             written_.remember(folder, name, source, destination, *size);
         }
-        // The copy that has just ended well put the file there, or found it
-        // there; only a folder chosen meanwhile needs a look of its own.
-        std::string checkedFolder = window_.pathTo();
-        const bool sameFolder = checkedFolder == folder;
-        std::string checked = sameFolder ? std::move(destination.path)
-                                         : written_.resolve(checkedFolder, name, source).path;
-        const bool ok = size && (sameFolder || FileExists(checked));
+        // The copy's own result says whether the file arrived, in the folder
+        // it used, whatever the box holds by now.
+        const bool ok = size.has_value();
         window_.appendLog(concat({crlf, ok ? "ok" : "error", crlf, "---"}));
-        return ok ? std::optional<Arrival>({std::move(checkedFolder), std::move(checked)})
-                  : std::nullopt;
+        return ok ? std::optional<Arrival>({folder, std::move(destination.path)}) : std::nullopt;
     }
 
     // Copies source to destination unless it already holds the copy, as an
@@ -199,7 +203,9 @@ private:
         const std::string folder = window_.pathTo();
         const std::string name = utf8Text(playlist.stem()) + ".m3u8";
         const PlacedPlaylist placed =
-            placePlaylist(folder, name, writtenPlaylist_->text(folder), playlist);
+            isAbsoluteFolder(folder)
+                ? placePlaylist(folder, name, writtenPlaylist_->text(folder), playlist)
+                : PlacedPlaylist{numberedPath(folder, name, 1), false};
         window_.appendLog(
             concat({crlf, placed.path, crlf, placed.ok ? "ok" : "error", crlf, "---"}));
     }

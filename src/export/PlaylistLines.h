@@ -25,6 +25,14 @@ public:
     // The next line of the walk; false at the end of the file.
     [[nodiscard]] bool next() { return replaying_ ? replay() : read(); }
 
+    // Lets go of the file, as the walk does once it has read the last line.
+    void close()
+    {
+        reader_.reset();
+        file_.reset();
+        replaying_ = false;
+    }
+
     // Valid until the next call of next().
     [[nodiscard]] std::string_view line() const { return line_; }
     [[nodiscard]] bool truncated() const { return truncated_; }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
 #include <string_view>
 
 namespace tunecrate {
@@ -10,5 +11,10 @@ namespace tunecrate {
 
 // Writes codePoint as UTF-8 into bytes; the number of bytes written, 1 to 4.
 [[nodiscard]] std::size_t encodeUtf8(char32_t codePoint, char (&bytes)[4]);
+
+// The text by which two names count as one on a drive that ignores case: the
+// letters of the Latin, Greek and Cyrillic alphabets in upper case, the rest
+// as it is (bytes that are not UTF-8 included).
+[[nodiscard]] std::string upperCased(std::string_view text);
 
 } // namespace tunecrate

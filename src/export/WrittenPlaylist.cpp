@@ -1,8 +1,10 @@
 #include "WrittenPlaylist.h"
 
+#include "Drive.h"
 #include "Paths.h"
 #include "PlatformCopy.h"
 #include "PlatformFiles.h"
+#include "Utf8.h"
 #include "WrittenDestinations.h"
 
 #include <algorithm>
@@ -56,6 +58,25 @@ bool writtenByUs(std::string_view head)
     const std::size_t versionEnd = std::min(head.find_first_not_of("0123456789."), head.size());
     const std::string_view rest = head.substr(versionEnd);
     return versionEnd > 0 && (rest.empty() || rest.starts_with('\n') || rest.starts_with("\r\n"));
+}
+
+// Whether file is the playlist being read: the same file where the drive keeps
+// one identity for it, or the same name in the same folder, compared without
+// regard to case where the drive ignores it (FUSE drivers give each spelling
+// a file number of its own).
+bool isPlaylistRead(const fs::path& file, const fs::path& playlistRead, bool windowsRules)
+{
+    std::error_code error;
+    if (fs::equivalent(file, playlistRead, error)) {
+        return true;
+    }
+    const auto comparable = [windowsRules](const fs::path& path) {
+        std::error_code ignored;
+        const fs::path folder = fs::weakly_canonical(path.parent_path(), ignored);
+        std::string text = platform::comparablePath(utf8Text(folder / path.filename()));
+        return windowsRules ? upperCased(text) : text;
+    };
+    return comparable(file) == comparable(playlistRead);
 }
 
 } // namespace
@@ -136,6 +157,7 @@ PlacedPlaylist placePlaylist(const std::string& folder, std::string_view name,
                              std::string_view text, const fs::path& playlistRead)
 {
     constexpr int mostNumbers = 10000;
+    const bool windowsRules = !folder.empty() && followsWindowsRules(folder);
     for (int number = 1; !folder.empty() && number <= mostNumbers; ++number) {
         const std::string path = numberedPath(folder, name, number);
         if (holdsNul(path)) {
@@ -147,7 +169,7 @@ PlacedPlaylist placePlaylist(const std::string& folder, std::string_view name,
         if (!fs::exists(status)) {
             return {path, platform::writeWholeFile(file, text)};
         }
-        if (!fs::is_regular_file(status) || fs::equivalent(file, playlistRead, error)) {
+        if (!fs::is_regular_file(status) || isPlaylistRead(file, playlistRead, windowsRules)) {
             continue;
         }
         const std::uintmax_t size = fs::file_size(file, error);

@@ -1,5 +1,6 @@
 #include "CaseName.h"
 #include "Drive.h"
+#include "Utf8.h"
 
 #include <gtest/gtest.h>
 #include <optional>
@@ -64,6 +65,41 @@ INSTANTIATE_TEST_SUITE_P(Paths, MountOfPathTest,
                                          MountCase{"escapedSpace", "/media/My Stick/Music", "vfat"},
                                          MountCase{"tmp", "/tmp/a", "tmpfs"}),
                          test::CaseName());
+
+struct FoldCase {
+    const char* name;
+    const char* text;
+    const char* upper;
+};
+
+class UpperCasedTest : public testing::TestWithParam<FoldCase> {};
+
+// Two names that a Windows-rule drive takes for one compare equal upper-cased.
+TEST_P(UpperCasedTest, GivesTheNameAsADriveThatIgnoresCaseComparesIt)
+{
+    EXPECT_EQ(upperCased(GetParam().text), GetParam().upper);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Names, UpperCasedTest,
+    testing::Values(FoldCase{"ascii", "Party.m3u8", "PARTY.M3U8"},
+                    FoldCase{"latin1",
+                             "\xC3\xBC"
+                             "ber \xC3\xA9t\xC3\xA9",
+                             "\xC3\x9C"
+                             "BER \xC3\x89T\xC3\x89"},
+                    FoldCase{"sharpSStays",
+                             "Stra\xC3\x9F"
+                             "e",
+                             "STRA\xC3\x9F"
+                             "E"},
+                    FoldCase{"yDiaeresis", "\xC3\xBF", "\xC5\xB8"},
+                    FoldCase{"latinExtendedA", "\xC5\x82\xC4\x8D\xC5\xBE",
+                             "\xC5\x81\xC4\x8C\xC5\xBD"},
+                    FoldCase{"greekFinalSigma", "\xCE\xBB\xCF\x82", "\xCE\x9B\xCE\xA3"},
+                    FoldCase{"cyrillic", "\xD0\xBF\xD1\x91", "\xD0\x9F\xD0\x81"},
+                    FoldCase{"notUtf8Stays", "a\xFF\xC3", "A\xFF\xC3"}),
+    test::CaseName());
 
 } // namespace
 } // namespace tunecrate

@@ -267,7 +267,7 @@ TEST_F(ExportRunTest, LanguageSwitchTakesEffectForEveryLaterText)
     EXPECT_EQ(window.panels[3], "Fortschritt: 100%");
 }
 
-TEST_F(ExportRunTest, TargetIsReadAfreshAtEveryUse)
+TEST_F(ExportRunTest, ATargetChosenDuringACopyTakesTheNextEntry)
 {
     fs::create_directory(dir.path() / "other");
     const std::string a = song("a.mp3");
@@ -281,10 +281,9 @@ TEST_F(ExportRunTest, TargetIsReadAfreshAtEveryUse)
 
     runExport(window);
 
-    // The first copy went to the folder it began in; its check looks in the
-    // folder chosen meanwhile, so it cannot claim success.
+    // The first copy went to the folder it began in, and arrived there.
     EXPECT_EQ(window.logLines(), join({{""},
-                                       entry(a, exported("a.mp3"), "error"),
+                                       entry(a, exported("a.mp3"), "ok"),
                                        entry(b, dir.file("other/b.mp3"), "ok"),
                                        {"All files copied!"}}));
     EXPECT_TRUE(fs::exists(dir.path() / "export/a.mp3"));
@@ -436,19 +435,52 @@ TEST_F(ExportRunTest, RunRemovesOnlyTemporariesNobodyHolds)
     test::expectOnlyAbandonedTemporaryRemoved(target(), [this] { runExport(window); });
 }
 
-TEST_F(ExportRunTest, TargetEmptiedDuringTheRunWritesNothingMore)
+// A folder that is not absolute would put the copies under the program's
+// working folder, where nobody looks for them.
+struct RelativeTargetCase {
+    const char* name;
+    std::string target;
+    bool fromTheStart;
+    Lines results;
+};
+
+class RelativeTargetTest : public ExportRunTest,
+                           public testing::WithParamInterface<RelativeTargetCase> {};
+
+TEST_P(RelativeTargetTest, GivesErrorForEveryEntryAndWritesNothing)
 {
+    const fs::path work = dir.path() / "work";
+    ASSERT_TRUE(fs::create_directory(work));
+    const fs::path before = fs::current_path();
+    fs::current_path(work);
     playlist({song("a.mp3"), song("b.mp3")});
-    window.onEvents = [&] {
-        window.pathToText.resize(window.copying() ? 0 : window.pathToText.size());
-    };
+    window.withPlaylistChecked = true;
+    if (GetParam().fromTheStart) {
+        window.pathToText = GetParam().target;
+    } else {
+        window.onEvents = [&] {
+            if (window.copying()) {
+                window.pathToText = GetParam().target;
+            }
+        };
+    }
     runExport(window);
-    const Lines log = window.logLines();
-    EXPECT_EQ(Lines(log.begin() + 4, log.end()),
-              (Lines{"error", "---", song("b.mp3"), "copied to:", sep + "b.mp3", "error", "---",
-                     "All files copied!"}));
+    fs::current_path(before);
+
+    EXPECT_EQ(test::resultsOf(test::logRecords(window.logLines())), GetParam().results);
+    EXPECT_EQ(window.logLines().back(), "All files copied!");
+    EXPECT_TRUE(fs::is_empty(work));
     EXPECT_FALSE(fs::exists(fs::path(sep + "b.mp3")));
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Targets, RelativeTargetTest,
+    testing::Values(RelativeTargetCase{"Relative", "out", true, {"error", "error", "error"}},
+                    RelativeTargetCase{"Dot", ".", true, {"error", "error", "error"}},
+                    RelativeTargetCase{
+                        "MadeRelativeDuringACopy", "out", false, {"ok", "error", "error"}},
+                    RelativeTargetCase{"EmptiedDuringACopy", "", false, {"ok", "error", "error"}}),
+    test::CaseName());
 
 // An export made again over an earlier one, box checked: what the earlier one
 // wrote is changed first, and its time set apart from the source's, which a

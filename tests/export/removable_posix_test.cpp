@@ -186,6 +186,25 @@ TEST_F(RemovableTest, AnEarlierExportIsReplacedNotNumbered)
     }
 }
 
+// A playlist written by an earlier export is read from the stick and written
+// again beside the copies there: its name reaches the one being read, which
+// stays as it is.
+TEST_F(RemovableTest, ThePlaylistBeingReadIsNeverReplaced)
+{
+    window.withPlaylistChecked = true;
+    const std::string list =
+        "#EXTM3U\n# Written by Tunecrate 0.9.0\n" + source("a.mp3", "a") + "\n";
+    test::writeFile(stick() / "PARTY.M3U8", list);
+    window.pathFromText = onStick("PARTY.M3U8");
+
+    runExport(window);
+
+    EXPECT_EQ(resultsOf(logRecords(window.logLines())), (Results{"ok", "ok"})) << window.logText;
+    EXPECT_EQ(destinations().back(), onStick("PARTY (2).m3u8"));
+    EXPECT_EQ(test::bytesOf(onStick("PARTY.M3U8")), list);
+    EXPECT_TRUE(test::bytesOf(onStick("PARTY (2).m3u8")).find("a.mp3") != std::string::npos);
+}
+
 TEST_F(RemovableTest, AnUnchangedPlaylistExportedAgainRewritesNothing)
 {
     window.withPlaylistChecked = true;
