@@ -320,7 +320,11 @@ bool copyFile(const std::string& source, const std::string& destination,
         return false;
     }
 
-    NewFile copy(folderOf(destination), replacing, status.st_mode & 0777);
+    // Owner-writable whatever the source (a CD rip, a read-only share): a copy
+    // without write bits counts as the user's protected file, and no later
+    // export could replace it.
+    const mode_t mode = (status.st_mode & 0777) | S_IWUSR;
+    NewFile copy(folderOf(destination), replacing, mode);
     if (!copy.valid()) {
         return false;
     }
@@ -348,12 +352,12 @@ bool copyFile(const std::string& source, const std::string& destination,
         progress(total, copied);
     }
 
-    // The file was created with the source's mode, but the umask may have
+    // The file was created with its mode, but the umask may have
     // taken bits away. Only the data decides whether the copy succeeded: FAT
     // and exFAT sticks, and mounts of another user, refuse a mode or times they
     // cannot store, and the copy is no less complete for that. Each is tried on
     // its own, so that a refused mode still leaves the time.
-    (void)::fchmod(copy.fd(), status.st_mode & 0777);
+    (void)::fchmod(copy.fd(), mode);
     const std::array<timespec, 2> times{status.st_atim, status.st_mtim};
     (void)::futimens(copy.fd(), times.data());
     if (!copy.commit(destination)) {

@@ -131,11 +131,14 @@ bool isNameTaken(DWORD error)
     return error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS;
 }
 
+// What makes a file the user's protected one.
+constexpr DWORD protectingAttributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN;
+
 bool isProtectedDestination(const std::filesystem::path& destination)
 {
     const DWORD attributes = GetFileAttributesW(osPath(destination).c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0 &&
-           (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN)) != 0;
+           (attributes & protectingAttributes) != 0;
 }
 
 bool copyThroughTemporary(const std::filesystem::path& source,
@@ -165,6 +168,15 @@ bool copyThroughTemporary(const std::filesystem::path& source,
         if (!isNameTaken(error) || attempt >= 1000) {
             return false;
         }
+    }
+    // The system copy takes over the source's attributes; a read-only or
+    // hidden copy would count as the user's protected file, and no later
+    // export could replace it.
+    const std::wstring copied = osPath(temporary.path());
+    if (const DWORD attributes = GetFileAttributesW(copied.c_str());
+        attributes != INVALID_FILE_ATTRIBUTES && (attributes & protectingAttributes) != 0) {
+        const DWORD kept = attributes & ~protectingAttributes;
+        (void)SetFileAttributesW(copied.c_str(), kept != 0 ? kept : FILE_ATTRIBUTE_NORMAL);
     }
     // Some system copies (Wine's among them) never call the routine; the
     // window still learns that the copy started and is complete. It may start

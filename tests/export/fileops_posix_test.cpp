@@ -54,6 +54,25 @@ TEST(FileCopyPosix, KeepsModificationTimeAndPermissionBits)
               fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
 }
 
+// A read-only source (a CD rip, a read-only share) gives a copy its owner may
+// write, so that the next export replaces it once the source changed.
+TEST(FileCopyPosix, ReadOnlySourceGivesAnOwnerWritableCopyThatALaterCopyReplaces)
+{
+    TempDir dir;
+    writeFile(dir.path() / "a.mp3", "music");
+    fs::permissions(dir.path() / "a.mp3", fs::perms::owner_read | fs::perms::group_read);
+
+    ASSERT_TRUE(FileCopy(dir.file("a.mp3"), dir.file("b.mp3"), ignoreProgress));
+    EXPECT_EQ(fs::status(dir.path() / "b.mp3").permissions(),
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+
+    fs::permissions(dir.path() / "a.mp3", fs::perms::owner_write, fs::perm_options::add);
+    writeFile(dir.path() / "a.mp3", "changed music");
+    fs::permissions(dir.path() / "a.mp3", fs::perms::owner_write, fs::perm_options::remove);
+    ASSERT_TRUE(FileCopy(dir.file("a.mp3"), dir.file("b.mp3"), ignoreProgress));
+    EXPECT_EQ(test::readFile(dir.path() / "b.mp3"), "changed music");
+}
+
 // Makes the given system calls fail with EPERM in this process from now on, as
 // a FAT stick or another user's mount refuses a mode or times.
 void refuseSystemCalls(const std::vector<long>& calls)

@@ -58,19 +58,27 @@ INSTANTIATE_TEST_SUITE_P(
                     DestinationCase{"ReadOnlyHidden", protectingAttributes, false}),
     test::CaseName());
 
-TEST(FileCopyWin32, ReadOnlySourceCopiesAndItsCopyKeepsTheAttribute)
+// A read-only or hidden source (a CD rip, a read-only share) gives a copy
+// without those marks, so that the next export replaces it once the source changed.
+TEST(FileCopyWin32, ReadOnlyHiddenSourceGivesACopyThatALaterCopyReplaces)
 {
     TempDir dir;
     const std::filesystem::path source = dir.path() / "a.mp3";
-    writeFile(source, "music");
-    ASSERT_TRUE(SetFileAttributesW(source.c_str(), FILE_ATTRIBUTE_READONLY));
-
-    ASSERT_TRUE(
-        FileCopy(dir.file("a.mp3"), dir.file("b.mp3"), [](std::uint64_t, std::uint64_t) {}));
-
     const std::filesystem::path copy = dir.path() / "b.mp3";
-    EXPECT_EQ(readFile(copy), "music");
-    EXPECT_NE(GetFileAttributesW(copy.c_str()) & FILE_ATTRIBUTE_READONLY, 0u);
+    const auto copyNow = [&] {
+        return FileCopy(dir.file("a.mp3"), dir.file("b.mp3"), [](std::uint64_t, std::uint64_t) {});
+    };
+    writeFile(source, "music");
+    ASSERT_TRUE(SetFileAttributesW(source.c_str(), protectingAttributes));
+
+    ASSERT_TRUE(copyNow());
+    EXPECT_EQ(GetFileAttributesW(copy.c_str()) & protectingAttributes, 0u);
+
+    ASSERT_TRUE(SetFileAttributesW(source.c_str(), FILE_ATTRIBUTE_NORMAL));
+    writeFile(source, "changed music");
+    ASSERT_TRUE(SetFileAttributesW(source.c_str(), protectingAttributes));
+    ASSERT_TRUE(copyNow());
+    EXPECT_EQ(readFile(copy), "changed music");
     EXPECT_EQ(countTemporaries(dir.path()), 0);
 }
 
