@@ -1,6 +1,7 @@
 #include "ExportRun.h"
 
 #include "CopyBar.h"
+#include "Drive.h"
 #include "FileOps.h"
 #include "Language.h"
 #include "Paths.h"
@@ -159,7 +160,7 @@ private:
                                                              : platform::KnownDestination::Absent;
         }
         const std::optional<std::uint64_t> size =
-            copying ? copy(source, destination.path, destination.seen) : std::nullopt;
+            copying ? copy(source, folder, destination.path, destination.seen) : std::nullopt;
         if (size) {
             written_.remember(folder, name, source, destination, *size);
         }
@@ -174,14 +175,15 @@ private:
     // export made again over an earlier one finds for every unchanged file;
     // the size written or found. seen: what is at destination, as the run saw
     // it just before.
-    std::optional<std::uint64_t> copy(const std::string& source, const std::string& destination,
+    std::optional<std::uint64_t> copy(const std::string& source, const std::string& folder,
+                                      const std::string& destination,
                                       platform::KnownDestination seen)
     {
         // Where nothing was there is no earlier copy to keep, and the copy
         // need not look again.
         const bool absent = seen == platform::KnownDestination::Absent;
         if (const std::optional<std::uint64_t> held =
-                absent ? std::nullopt : heldCopySize(source, destination)) {
+                absent ? std::nullopt : heldCopySize(source, destination, windowsRules(folder))) {
             CopyProgress(*held, *held, &window_);
             return held;
         }
@@ -210,6 +212,17 @@ private:
             concat({crlf, placed.path, crlf, placed.ok ? "ok" : "error", crlf, "---"}));
     }
 
+    // Asked of the drive once for each folder in a row.
+    bool windowsRules(const std::string& folder)
+    {
+        if (!rulesAsked_ || folder != rulesFolder_) {
+            rulesFolder_ = folder;
+            rulesAsked_ = true;
+            windowsRules_ = followsWindowsRules(folder);
+        }
+        return windowsRules_;
+    }
+
     // The pieces as one text, built in a buffer that every record reuses;
     // valid until the next call.
     const std::string& concat(std::initializer_list<std::string_view> pieces)
@@ -236,6 +249,9 @@ private:
     TemporarySweep sweep_;
     std::optional<WrittenPlaylist> writtenPlaylist_;
     std::string text_;
+    std::string rulesFolder_;
+    bool rulesAsked_ = false;
+    bool windowsRules_ = false;
 };
 
 } // namespace

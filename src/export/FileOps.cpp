@@ -27,12 +27,12 @@ bool FileCopy(const std::string& sSourceFile, const std::string& sDestFile,
 }
 
 std::optional<std::uint64_t> heldCopySize(const std::string& sSourceFile,
-                                          const std::string& sDestFile)
+                                          const std::string& sDestFile, bool windowsRules)
 {
     if (holdsNul(sSourceFile) || holdsNul(sDestFile)) {
         return std::nullopt;
     }
-    return platform::sizeOfHeldCopy(sSourceFile, sDestFile);
+    return platform::sizeOfHeldCopy(sSourceFile, sDestFile, windowsRules);
 }
 
 } // namespace tunecrate

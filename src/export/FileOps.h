@@ -24,7 +24,7 @@ namespace tunecrate {
 
 // The size of sSourceFile when sDestFile already holds its copy (see
 // platform::sizeOfHeldCopy); nothing otherwise.
-[[nodiscard]] std::optional<std::uint64_t> heldCopySize(const std::string& sSourceFile,
-                                                        const std::string& sDestFile);
+[[nodiscard]] std::optional<std::uint64_t>
+heldCopySize(const std::string& sSourceFile, const std::string& sDestFile, bool windowsRules);
 
 } // namespace tunecrate

@@ -62,13 +62,27 @@ using CopyProgressRoutine =
 [[nodiscard]] bool copyFile(const std::string& source, const std::string& destination,
                             const CopyProgressRoutine& progress, KnownDestination known);
 
+// Whether a copy's modification time, apart from its source's by apart
+// nanoseconds, is still that of a copy: within two seconds (FAT keeps times to
+// two seconds). A Windows-rule drive keeps local time on FAT, so after a change
+// to or from summer time every copy there looks an hour off: within two seconds
+// of an hour apart counts too.
+[[nodiscard]] constexpr bool copyTimeMatches(std::int64_t apart, bool windowsRules)
+{
+    constexpr std::int64_t twoSeconds = 2'000'000'000;
+    constexpr std::int64_t hour = 3'600'000'000'000;
+    const std::int64_t distance = apart < 0 ? -apart : apart;
+    return distance <= twoSeconds ||
+           (windowsRules && distance >= hour - twoSeconds && distance <= hour + twoSeconds);
+}
+
 // The size of source when destination already holds its copy: a regular file,
-// no symbolic link, of the same size, modified within two seconds of it (FAT
-// keeps times to two seconds) and with the same first and last 64 KiB (all of
-// it when smaller). Nothing otherwise. Reads at most 128 KiB of each, so that
-// an export made again over an earlier one costs little for unchanged files.
-[[nodiscard]] std::optional<std::uint64_t> sizeOfHeldCopy(const std::string& source,
-                                                          const std::string& destination);
+// no symbolic link, of the same size, modified at a time that matches
+// (copyTimeMatches) and with the same first and last 64 KiB (all of it when
+// smaller). Nothing otherwise. Reads at most 128 KiB of each, so that an export
+// made again over an earlier one costs little for unchanged files.
+[[nodiscard]] std::optional<std::uint64_t>
+sizeOfHeldCopy(const std::string& source, const std::string& destination, bool windowsRules);
 
 // Writes bytes as destination the way copyFile writes a copy: under a temporary
 // name, renamed into place once complete, so that a kill or a full disk leaves

@@ -409,17 +409,16 @@ bool sameBytesAt(int one, int other, off_t offset, off_t bytes)
            std::equal(buffer.get(), buffer.get() + count, buffer.get() + count);
 }
 
-bool withinTwoSeconds(const timespec& one, const timespec& other)
+std::int64_t nanosecondsApart(const timespec& one, const timespec& other)
 {
-    const std::int64_t apart = (std::int64_t{one.tv_sec} - other.tv_sec) * 1'000'000'000 +
-                               (std::int64_t{one.tv_nsec} - other.tv_nsec);
-    return apart >= -2'000'000'000 && apart <= 2'000'000'000;
+    return (std::int64_t{one.tv_sec} - other.tv_sec) * 1'000'000'000 +
+           (std::int64_t{one.tv_nsec} - other.tv_nsec);
 }
 
 } // namespace
 
 std::optional<std::uint64_t> sizeOfHeldCopy(const std::string& source,
-                                            const std::string& destination)
+                                            const std::string& destination, bool windowsRules)
 {
     // O_NOFOLLOW: a symbolic link is never taken for the copy itself.
     const FileDescriptor held(
@@ -432,7 +431,7 @@ std::optional<std::uint64_t> sizeOfHeldCopy(const std::string& source,
     struct stat status {};
     if (!in.valid() || ::fstat(in.get(), &status) != 0 || !S_ISREG(status.st_mode) ||
         status.st_size != heldStatus.st_size ||
-        !withinTwoSeconds(status.st_mtim, heldStatus.st_mtim)) {
+        !copyTimeMatches(nanosecondsApart(status.st_mtim, heldStatus.st_mtim), windowsRules)) {
         return std::nullopt;
     }
     const off_t size = status.st_size;

@@ -322,7 +322,7 @@ bool sameBytesAt(const OpenFile& one, const OpenFile& other, std::uint64_t offse
 } // namespace
 
 std::optional<std::uint64_t> sizeOfHeldCopy(const std::string& source,
-                                            const std::string& destination)
+                                            const std::string& destination, bool windowsRules)
 {
     // A link (or junction) is opened as itself and refused.
     const OpenFile held(fsPath(destination), GENERIC_READ, OPEN_EXISTING,
@@ -334,10 +334,10 @@ std::optional<std::uint64_t> sizeOfHeldCopy(const std::string& source,
     const OpenFile in(fsPath(source), GENERIC_READ, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN);
     const auto information = informationOf(in);
     // File times count in 100 ns.
-    constexpr std::int64_t twoSeconds = 20'000'000;
     if (!information || sizeOf(*information) != sizeOf(*heldInformation) ||
-        std::abs(ticksOf(information->ftLastWriteTime) -
-                 ticksOf(heldInformation->ftLastWriteTime)) > twoSeconds) {
+        !copyTimeMatches(100 * (ticksOf(information->ftLastWriteTime) -
+                                ticksOf(heldInformation->ftLastWriteTime)),
+                         windowsRules)) {
         return std::nullopt;
     }
     const std::uint64_t size = sizeOf(*information);

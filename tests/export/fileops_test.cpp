@@ -98,6 +98,38 @@ TEST(FileCopy, PathWithNulIsRefused)
     EXPECT_FALSE(std::filesystem::exists(dir.path() / "b.mp3"));
 }
 
+struct CopyTimeCase {
+    const char* name;
+    std::int64_t apart; // nanoseconds
+    bool asItIs;
+    bool windowsRules;
+};
+
+class CopyTimeTest : public testing::TestWithParam<CopyTimeCase> {};
+
+// Two seconds either way anywhere; an hour off too where FAT keeps local time.
+TEST_P(CopyTimeTest, MatchesOnlyWhereAnEarlierCopyCouldHaveIt)
+{
+    EXPECT_EQ(platform::copyTimeMatches(GetParam().apart, false), GetParam().asItIs);
+    EXPECT_EQ(platform::copyTimeMatches(GetParam().apart, true), GetParam().windowsRules);
+}
+
+constexpr std::int64_t second = 1'000'000'000;
+INSTANTIATE_TEST_SUITE_P(
+    Times, CopyTimeTest,
+    testing::Values(CopyTimeCase{"same", 0, true, true},
+                    CopyTimeCase{"twoSecondsLater", 2 * second, true, true},
+                    CopyTimeCase{"twoSecondsEarlier", -2 * second, true, true},
+                    CopyTimeCase{"justOverTwoSeconds", 2 * second + 1, false, false},
+                    CopyTimeCase{"anHourLater", 3600 * second, false, true},
+                    CopyTimeCase{"anHourEarlier", -3600 * second, false, true},
+                    CopyTimeCase{"anHourAndTwoSeconds", 3602 * second, false, true},
+                    CopyTimeCase{"anHourLessTwoSeconds", 3598 * second, false, true},
+                    CopyTimeCase{"anHourAndThreeSeconds", 3603 * second, false, false},
+                    CopyTimeCase{"halfAnHour", 1800 * second, false, false},
+                    CopyTimeCase{"twoHours", 7200 * second, false, false}),
+    test::CaseName());
+
 TEST(FileExists, TrueForFilesOnly)
 {
     TempDir dir;
