@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <limits>
+#include <memory>
 #include <optional>
 #include <stdexcept>
 #include <system_error>
@@ -38,6 +39,21 @@ std::filesystem::path absolutePlaylistPath(const std::string& playlistPath)
 bool isAbsoluteFolder(const std::string& folder)
 {
     return !holdsNul(folder) && fsPath(folder).is_absolute();
+}
+
+// The same-name memory of the runs under way: a run started while another
+// waits shares it (WrittenDestinations), and the next run after the outermost
+// has ended starts afresh.
+std::shared_ptr<WrittenDestinations> destinationsOfRunsUnderWay()
+{
+    static const SystemFileLookup files;
+    static std::weak_ptr<WrittenDestinations> underWay;
+    std::shared_ptr<WrittenDestinations> shared = underWay.lock();
+    if (!shared) {
+        shared = std::make_shared<WrittenDestinations>(files);
+        underWay = shared;
+    }
+    return shared;
 }
 
 class Run {
@@ -142,9 +158,10 @@ private:
         // The target folder is read afresh for each entry, so a folder chosen
         // during a copy counts from the next entry on.
         const std::string folder = window_.pathTo();
-        auto destination = written_.resolve(folder, name, source);
+        auto destination = written_->resolve(folder, name, source);
         window_.appendLog(
             concat({crlf, source, crlf, Language().strCopiedTo, crlf, destination.path}));
+        written_->reserve(folder, source, destination);
 
         // A line cut short names no real file (copying what is left of it could
         // pick up an unrelated one), and a folder that is not absolute no place
@@ -162,7 +179,7 @@ private:
         const std::optional<std::uint64_t> size =
             copying ? copy(source, folder, destination.path, destination.seen) : std::nullopt;
         if (size) {
-            written_.remember(folder, name, source, destination, *size);
+            written_->remember(folder, name, source, destination, *size);
         }
         // The copy's own result says whether the file arrived, in the folder
         // it used, whatever the box holds by now.
@@ -245,7 +262,7 @@ private:
     ExportWindow& window_;
     bool withPlaylist_;
     SystemFileLookup files_;
-    WrittenDestinations written_{files_};
+    std::shared_ptr<WrittenDestinations> written_ = destinationsOfRunsUnderWay();
     TemporarySweep sweep_;
     std::optional<WrittenPlaylist> writtenPlaylist_;
     std::string text_;

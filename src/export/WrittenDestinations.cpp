@@ -1,9 +1,11 @@
 #include "WrittenDestinations.h"
 
 #include "PlatformFiles.h"
+#include "Utf8.h"
 
 #include <algorithm>
 #include <filesystem>
+#include <utility>
 
 namespace tunecrate {
 namespace {
@@ -37,12 +39,45 @@ std::string pathFor(const std::string& folder, std::string_view name)
 
 } // namespace
 
+WrittenDestinations::WrittenDestinations(const FileLookup& lookup,
+                                         std::function<bool(const std::string&)> windowsRules)
+    : listings_(lookup), windowsRules_(std::move(windowsRules))
+{}
+
+std::string WrittenDestinations::reservationKey(const std::string& folder, const std::string& path)
+{
+    auto [rules, added] = rulesOf_.try_emplace(folder);
+    if (added) {
+        rules->second = windowsRules_(folder);
+    }
+    std::string key = platform::comparablePath(path);
+    return rules->second ? upperCased(key) : key;
+}
+
+FolderListings::Reach WrittenDestinations::reach(const std::string& folder, const std::string& name,
+                                                 const std::string& path, std::string_view source)
+{
+    if (!reserved_.empty()) {
+        const auto reserved = reserved_.find(reservationKey(folder, path));
+        if (reserved != reserved_.end() && reserved->second != platform::comparablePath(source)) {
+            return {.otherSource = true};
+        }
+    }
+    return listings_.reach(folder, name, path, source);
+}
+
+void WrittenDestinations::reserve(const std::string& folder, std::string_view source,
+                                  const Destination& written)
+{
+    reserved_.try_emplace(reservationKey(folder, written.path), platform::comparablePath(source));
+}
+
 WrittenDestinations::Destination WrittenDestinations::resolve(const std::string& folder,
                                                               std::string_view bareName,
                                                               std::string_view source)
 {
     std::string plainPath = pathFor(folder, bareName);
-    if (const auto plain = listings_.reach(folder, std::string(bareName), plainPath, source);
+    if (const auto plain = reach(folder, std::string(bareName), plainPath, source);
         !plain.otherSource) {
         return {std::move(plainPath), 1, plain.seen};
     }
@@ -60,8 +95,7 @@ WrittenDestinations::Destination WrittenDestinations::resolve(const std::string&
     for (;; ++number) {
         const std::string name = nameFor(bareName, number);
         std::string path = pathFor(folder, name);
-        if (const auto numbered = listings_.reach(folder, name, path, source);
-            !numbered.otherSource) {
+        if (const auto numbered = reach(folder, name, path, source); !numbered.otherSource) {
             return {std::move(path), number, numbered.seen};
         }
     }

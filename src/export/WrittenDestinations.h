@@ -1,9 +1,11 @@
 #pragma once
 
+#include "Drive.h"
 #include "FolderListings.h"
 #include "PlatformCopy.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -15,13 +17,18 @@ namespace tunecrate {
 [[nodiscard]] std::string numberedPath(const std::string& folder, std::string_view bareName,
                                        int number);
 
-// Where one run puts each entry. Normally the target folder, the platform's
-// separator and the bare name; but when that path reaches a file this run has
-// already written from a different source (FolderListings says which do), the
+// Where the runs under way put each entry. Normally the target folder, the
+// platform's separator and the bare name; but when that path reaches a file
+// these runs have already written from a different source (FolderListings
+// says which do), or one whose record names it for a different source, the
 // later file goes to "name (2).ext", then (3) and so on, instead of silently
 // replacing the earlier one. The same source listed again keeps its path and
 // its number, a number goes on from the highest its name took, and files from
 // earlier runs are replaced as usual.
+//
+// A run started while another waits (Save pressed again during a copy) shares
+// the memory of the run it interrupts, so that two runs never give one name
+// to two sources.
 class WrittenDestinations {
 public:
     struct Destination {
@@ -31,10 +38,17 @@ public:
         platform::KnownDestination seen = platform::KnownDestination::Unknown;
     };
 
-    explicit WrittenDestinations(const FileLookup& lookup) : listings_(lookup) {}
+    // windowsRules tells whether a folder's drive takes two names that differ
+    // in case for one.
+    explicit WrittenDestinations(
+        const FileLookup& lookup,
+        std::function<bool(const std::string&)> windowsRules = followsWindowsRules);
 
     [[nodiscard]] Destination resolve(const std::string& folder, std::string_view bareName,
                                       std::string_view source);
+    // Once the record names written.path for source: from now on the name
+    // counts as taken for any other source, whether the copy arrives or not.
+    void reserve(const std::string& folder, std::string_view source, const Destination& written);
     // After a successful copy of size bytes to written.path (the copy knows
     // the size, so the file system is not asked again); written.seen says
     // what was there before, when anyone looked.
@@ -42,6 +56,11 @@ public:
                   const Destination& written, std::uint64_t size);
 
 private:
+    [[nodiscard]] FolderListings::Reach reach(const std::string& folder, const std::string& name,
+                                              const std::string& path, std::string_view source);
+    // The path as the folder's drive compares names.
+    [[nodiscard]] std::string reservationKey(const std::string& folder, const std::string& path);
+
     // The numbers that one plain path's name took in this run.
     struct Numbers {
         int highest = 1;
@@ -50,6 +69,9 @@ private:
 
     FolderListings listings_;
     std::unordered_map<std::string, Numbers> numbered_; // plain path, as compared -> its numbers
+    std::unordered_map<std::string, std::string> reserved_; // path, as its drive compares -> source
+    std::function<bool(const std::string&)> windowsRules_;
+    std::unordered_map<std::string, bool> rulesOf_; // folder -> its drive follows Windows' rules
 };
 
 } // namespace tunecrate

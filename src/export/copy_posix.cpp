@@ -6,6 +6,8 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <memory>
+#include <optional>
+#include <stdio.h>
 #include <string>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -68,22 +70,59 @@ public:
     // True when the copy was written under a temporary name and renamed.
     [[nodiscard]] bool named() const { return !path_.empty(); }
 
-    // Gives the finished file its final name.
-    [[nodiscard]] bool commit(const std::string& destination)
+    // Gives the finished file its final name. Only the file seen there before
+    // the copy began is replaced, and only while it is still as seen; where
+    // nothing was seen, the name is taken only while it is free. A file that
+    // appeared meanwhile (another program, a second run) or changed stays as
+    // it is: false, with errno EEXIST.
+    [[nodiscard]] bool commit(const std::string& destination,
+                              const std::optional<struct stat>& seen)
     {
-        if (path_.empty()) {
-            if (linkTo(destination)) {
-                if (!fd_.close()) {
-                    ::unlink(destination.c_str());
+        if (seen) {
+            struct stat now {};
+            if (::lstat(destination.c_str(), &now) == 0) {
+                if (!unchanged(*seen, now)) {
+                    errno = EEXIST;
                     return false;
                 }
-                return committed_ = true;
+                return replace(destination);
             }
-            // A file of that name appeared while we copied (a second run, another
-            // program): it is replaced like any file that was there before.
-            if (errno != EEXIST) {
+            if (errno != ENOENT) {
                 return false;
             }
+        }
+        return takeFreeName(destination);
+    }
+
+private:
+    static bool unchanged(const struct stat& seen, const struct stat& now)
+    {
+        const auto same = [](const timespec& one, const timespec& other) {
+            return one.tv_sec == other.tv_sec && one.tv_nsec == other.tv_nsec;
+        };
+        return seen.st_mode == now.st_mode && seen.st_size == now.st_size &&
+               same(seen.st_mtim, now.st_mtim) && same(seen.st_ctim, now.st_ctim);
+    }
+
+    bool takeFreeName(const std::string& destination)
+    {
+        if (path_.empty()) {
+            if (!linkTo(destination)) {
+                return false;
+            }
+            if (!fd_.close()) {
+                ::unlink(destination.c_str());
+                return false;
+            }
+            return committed_ = true;
+        }
+        // Closed first, so that a late write error is seen before the name is taken.
+        return fd_.close() && (committed_ = renameToFreeName(path_, destination));
+    }
+
+    bool replace(const std::string& destination)
+    {
+        if (path_.empty()) {
             lock();
             if (!nameTemporary([this](const std::string& name) { return linkTo(name); })) {
                 return false;
@@ -97,7 +136,37 @@ public:
         return committed_;
     }
 
-private:
+    // Renames from to to where no file has that name. FUSE drivers answer the
+    // rename that never replaces with EINVAL, which says only that they do not
+    // know it; a link then takes the name where it is free. Where links are
+    // refused too (FAT through FUSE), the name is looked at just before the
+    // rename, with nothing of the program run in between. (Creating the name
+    // first as a reservation would leave an empty file under the song's name
+    // on a stick pulled at that moment, and fusefat fails a rename over a name
+    // of 240 characters or more that it has just created, losing the name.)
+    static bool renameToFreeName(const std::string& from, const std::string& to)
+    {
+        if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) {
+            return true;
+        }
+        if (errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP) {
+            return false;
+        }
+        if (::link(from.c_str(), to.c_str()) == 0) {
+            ::unlink(from.c_str());
+            return true;
+        }
+        if (errno == EEXIST) {
+            return false;
+        }
+        struct stat there {};
+        if (::lstat(to.c_str(), &there) == 0) {
+            errno = EEXIST;
+            return false;
+        }
+        return errno == ENOENT && ::rename(from.c_str(), to.c_str()) == 0;
+    }
+
     // Locks the file through a second descriptor of its own, which stays open
     // after fd_ is closed and until the temporary has its final name or is
     // gone. Where the file system has no locks, others' sweeps cannot lock it
@@ -360,8 +429,10 @@ bool copyFile(const std::string& source, const std::string& destination,
     (void)::fchmod(copy.fd(), mode);
     const std::array<timespec, 2> times{status.st_atim, status.st_mtim};
     (void)::futimens(copy.fd(), times.data());
-    if (!copy.commit(destination)) {
-        return false;
+    if (!copy.commit(destination, replacing ? std::optional(existing) : std::nullopt)) {
+        // The name was taken meanwhile; by this very source's copy (a second
+        // run that exported the same song) it holds what it should.
+        return errno == EEXIST && sizeOfHeldCopy(source, destination, false);
     }
     // A driver may stamp the rename's time on the file (fusefat does).
     if (copy.named()) {
@@ -449,7 +520,7 @@ bool writeWholeFile(const std::filesystem::path& destination, std::string_view b
     const bool replacing = ::lstat(destination.c_str(), &existing) == 0;
     NewFile file(folderOf(destination.native()), replacing, 0666);
     return file.valid() && writeAll(file.fd(), bytes.data(), bytes.size()) &&
-           file.commit(destination.native());
+           file.commit(destination.native(), replacing ? std::optional(existing) : std::nullopt);
 }
 
 } // namespace tunecrate::platform

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <exception>
 #include <memory>
+#include <optional>
 #include <string>
 #include <system_error>
 #include <windows.h>
@@ -42,6 +43,28 @@ void removeFile(const std::filesystem::path& file)
     DeleteFileW(name.c_str());
 }
 
+// What a look at a file saw: the same again means the same file, unchanged.
+bool unchanged(const WIN32_FILE_ATTRIBUTE_DATA& seen, const WIN32_FILE_ATTRIBUTE_DATA& now)
+{
+    const auto same = [](const FILETIME& one, const FILETIME& other) {
+        return one.dwLowDateTime == other.dwLowDateTime &&
+               one.dwHighDateTime == other.dwHighDateTime;
+    };
+    return seen.dwFileAttributes == now.dwFileAttributes && seen.nFileSizeLow == now.nFileSizeLow &&
+           seen.nFileSizeHigh == now.nFileSizeHigh &&
+           same(seen.ftLastWriteTime, now.ftLastWriteTime) &&
+           same(seen.ftCreationTime, now.ftCreationTime);
+}
+
+std::optional<WIN32_FILE_ATTRIBUTE_DATA> lookAt(const std::filesystem::path& path)
+{
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!GetFileAttributesExW(osPath(path).c_str(), GetFileExInfoStandard, &data)) {
+        return std::nullopt;
+    }
+    return data;
+}
+
 // The copy under its temporary name; removed unless it was renamed into place.
 class TemporaryFile {
 public:
@@ -57,10 +80,25 @@ public:
 
     [[nodiscard]] const std::filesystem::path& path() const { return path_; }
     void own(std::filesystem::path path) { path_ = std::move(path); }
-    [[nodiscard]] bool renameTo(const std::filesystem::path& destination)
+    // Gives the copy its final name. Only the file seen there before the copy
+    // began is replaced, and only while it is still as seen; where nothing was
+    // seen, the name is taken only while it is free. A file that appeared
+    // meanwhile (another program, a second run) or changed stays as it is:
+    // false, with ERROR_ALREADY_EXISTS.
+    [[nodiscard]] bool renameTo(const std::filesystem::path& destination,
+                                const std::optional<WIN32_FILE_ATTRIBUTE_DATA>& seen)
     {
-        if (!MoveFileExW(osPath(path_).c_str(), osPath(destination).c_str(),
-                         MOVEFILE_REPLACE_EXISTING)) {
+        DWORD flags = 0;
+        WIN32_FILE_ATTRIBUTE_DATA now{};
+        if (seen &&
+            GetFileAttributesExW(osPath(destination).c_str(), GetFileExInfoStandard, &now)) {
+            if (!unchanged(*seen, now)) {
+                SetLastError(ERROR_ALREADY_EXISTS);
+                return false;
+            }
+            flags = MOVEFILE_REPLACE_EXISTING;
+        }
+        if (!MoveFileExW(osPath(path_).c_str(), osPath(destination).c_str(), flags)) {
             return false;
         }
         path_.clear();
@@ -141,9 +179,12 @@ bool isProtectedDestination(const std::filesystem::path& destination)
            (attributes & protectingAttributes) != 0;
 }
 
-bool copyThroughTemporary(const std::filesystem::path& source,
-                          const std::filesystem::path& destination,
-                          const CopyProgressRoutine& progress)
+enum class CopyEnd { Copied, NameTaken, Failed };
+
+CopyEnd copyThroughTemporary(const std::filesystem::path& source,
+                             const std::filesystem::path& destination,
+                             const CopyProgressRoutine& progress,
+                             const std::optional<WIN32_FILE_ATTRIBUTE_DATA>& seen)
 {
     static unsigned counter = 0;
     const std::filesystem::path folder = destination.parent_path();
@@ -166,7 +207,7 @@ bool copyThroughTemporary(const std::filesystem::path& source,
             std::rethrow_exception(relay.error);
         }
         if (!isNameTaken(error) || attempt >= 1000) {
-            return false;
+            return CopyEnd::Failed;
         }
     }
     // The system copy takes over the source's attributes; a read-only or
@@ -190,7 +231,11 @@ bool copyThroughTemporary(const std::filesystem::path& source,
         progress(size, 0);
         progress(size, size);
     }
-    return temporary.renameTo(destination);
+    if (temporary.renameTo(destination, seen)) {
+        return CopyEnd::Copied;
+    }
+    // Asked before the temporary's removal sets an error of its own.
+    return isNameTaken(GetLastError()) ? CopyEnd::NameTaken : CopyEnd::Failed;
 }
 
 } // namespace
@@ -225,9 +270,10 @@ bool copyFile(const std::string& sourceText, const std::string& destinationText,
 {
     const std::filesystem::path source = fsPath(sourceText);
     const std::filesystem::path destination = fsPath(destinationText);
-    const bool lookAtDestination = known != KnownDestination::Absent;
+    const std::optional<WIN32_FILE_ATTRIBUTE_DATA> seen =
+        known != KnownDestination::Absent ? lookAt(destination) : std::nullopt;
     std::error_code error;
-    if (lookAtDestination && std::filesystem::equivalent(source, destination, error)) {
+    if (seen && std::filesystem::equivalent(source, destination, error)) {
         const std::uintmax_t size = std::filesystem::file_size(source, error);
         if (error) {
             return false;
@@ -235,10 +281,20 @@ bool copyFile(const std::string& sourceText, const std::string& destinationText,
         progress(size, size);
         return true;
     }
-    if (lookAtDestination && isProtectedDestination(destination)) {
+    if (seen && isProtectedDestination(destination)) {
         return false;
     }
-    return copyThroughTemporary(source, destination, progress);
+    switch (copyThroughTemporary(source, destination, progress, seen)) {
+    case CopyEnd::Copied:
+        return true;
+    case CopyEnd::NameTaken:
+        // By this very source's copy (a second run that exported the same
+        // song) the name holds what it should.
+        return sizeOfHeldCopy(sourceText, destinationText, false).has_value();
+    case CopyEnd::Failed:
+        break;
+    }
+    return false;
 }
 
 std::optional<std::uint64_t> entrySize(const std::string& path)
@@ -352,6 +408,7 @@ std::optional<std::uint64_t> sizeOfHeldCopy(const std::string& source,
 bool writeWholeFile(const std::filesystem::path& destination, std::string_view bytes)
 {
     static unsigned counter = 0;
+    const std::optional<WIN32_FILE_ATTRIBUTE_DATA> seen = lookAt(destination);
     const std::filesystem::path folder = destination.parent_path();
     TemporaryFile temporary;
     for (int attempt = 0; attempt < 1000; ++attempt) {
@@ -369,7 +426,7 @@ bool writeWholeFile(const std::filesystem::path& destination, std::string_view b
         const bool complete = WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()),
                                         &written, nullptr) &&
                               written == bytes.size();
-        return file.close() && complete && temporary.renameTo(destination);
+        return file.close() && complete && temporary.renameTo(destination, seen);
     }
     return false;
 }

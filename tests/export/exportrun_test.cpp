@@ -314,6 +314,75 @@ TEST_F(ExportRunTest, SecondRunInsideTheFirstRunsWholeThenTheFirstGoesOn)
                                        {"All files copied!"}}));
 }
 
+// Save pressed again during a copy, for a playlist with another song of the
+// same name: the second run sees the name the first one's record gave, and
+// both songs arrive.
+TEST_F(ExportRunTest, SecondRunDuringACopyNeverTakesTheNameOfTheFirstRunsSong)
+{
+    fs::create_directories(music() / "one");
+    fs::create_directories(music() / "two");
+    const std::string first = song("one/a.mp3", "the first run's song");
+    const std::string second = song("two/a.mp3", "the second run's");
+    playlist({first});
+    const fs::path secondList = dir.path() / "second.m3u";
+    writeFile(secondList, second + "\n");
+    bool started = false;
+    window.onEvents = [&] {
+        if (!started && window.copying()) {
+            started = true;
+            window.pathFromText = secondList.string();
+            runExport(window);
+        }
+    };
+
+    runExport(window);
+
+    EXPECT_EQ(window.logLines(), join({{""},
+                                       entry(second, exported("a (2).mp3"), "ok"),
+                                       {"All files copied!", "ok", "---", "All files copied!"}}));
+    EXPECT_EQ(readFile(target() / "a.mp3"), "the first run's song");
+    EXPECT_EQ(readFile(target() / "a (2).mp3"), "the second run's");
+}
+
+// Another program puts a file at the destination while the copy runs: where
+// nothing was, or over the file the run saw there and would have replaced.
+// Neither is replaced; the record the log has already begun ends "error".
+struct AppearingCase {
+    const char* name;
+    bool somethingWasThere;
+};
+
+class FileAppearingTest : public ExportRunTest,
+                          public testing::WithParamInterface<AppearingCase> {};
+
+TEST_P(FileAppearingTest, DuringACopyIsNeverReplaced)
+{
+    if (GetParam().somethingWasThere) {
+        writeFile(target() / "a.mp3", "an earlier export's");
+    }
+    playlist({song("a.mp3"), song("b.mp3")});
+    bool appeared = false;
+    window.onEvents = [&] {
+        if (!appeared && window.copying()) {
+            appeared = true;
+            fs::remove(target() / "a.mp3");
+            writeFile(target() / "a.mp3", "another program's file");
+            fs::permissions(target() / "a.mp3", fs::perms::owner_read);
+        }
+    };
+
+    runExport(window);
+
+    EXPECT_EQ(test::resultsOf(test::logRecords(window.logLines())), (Lines{"error", "ok"}));
+    EXPECT_EQ(readFile(target() / "a.mp3"), "another program's file");
+    EXPECT_EQ(countTemporaries(target()), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Destinations, FileAppearingTest,
+                         testing::Values(AppearingCase{"WhereNothingWas", false},
+                                         AppearingCase{"OverTheFileSeenThere", true}),
+                         test::CaseName());
+
 TEST_F(ExportRunTest, ErrorInTheWalkKeepsTheRecordsWritten)
 {
     const std::string a = song("a.mp3");

@@ -205,6 +205,27 @@ TEST_F(RemovableTest, ThePlaylistBeingReadIsNeverReplaced)
     EXPECT_TRUE(test::bytesOf(onStick("PARTY (2).m3u8")).find("a.mp3") != std::string::npos);
 }
 
+// The drivers refuse links and answer the rename that never replaces with
+// EINVAL: the copy reserves its name instead, and still never takes one that
+// another program created meanwhile.
+TEST_F(RemovableTest, AFileThatAppearsDuringACopyIsNeverReplaced)
+{
+    playlist({source("a.mp3", patterned("a", 3 * mib)), source("b.mp3", "b")});
+    bool appeared = false;
+    window.onEvents = [&] {
+        if (!appeared && window.copying()) {
+            appeared = true;
+            test::writeFile(stick() / "A.MP3", "another program's file");
+        }
+    };
+
+    runExport(window);
+
+    EXPECT_EQ(resultsOf(logRecords(window.logLines())), (Results{"error", "ok"})) << window.logText;
+    EXPECT_EQ(test::bytesOf(onStick("a.mp3")), "another program's file");
+    EXPECT_EQ(test::countTemporaries(stick()), 0);
+}
+
 TEST_F(RemovableTest, AnUnchangedPlaylistExportedAgainRewritesNothing)
 {
     window.withPlaylistChecked = true;
