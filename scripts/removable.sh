@@ -63,3 +63,14 @@ unmount_removable() {
     REMOVABLE_MOUNTS=()
     REMOVABLE_LOOPS=()
 }
+
+# check_removable KIND IMAGE: the file system's own check, changing nothing,
+# after the tests' exports and removals: a copy that failed must give back
+# every cluster it took.
+check_removable() {
+    local kind=$1 image=$2
+    case $kind in
+    fat32) fsck.fat -n "$image" ;;
+    exfat) fsck.exfat -n "$image" ;;
+    esac
+}

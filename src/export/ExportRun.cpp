@@ -224,7 +224,7 @@ private:
         const PlacedPlaylist placed =
             isAbsoluteFolder(folder)
                 ? placePlaylist(folder, name, writtenPlaylist_->text(folder), playlist)
-                : PlacedPlaylist{numberedPath(folder, name, 1), false};
+                : PlacedPlaylist{numberedPath(folder, name, 1, false), false};
         window_.appendLog(
             concat({crlf, placed.path, crlf, placed.ok ? "ok" : "error", crlf, "---"}));
     }

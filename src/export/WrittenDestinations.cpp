@@ -1,5 +1,7 @@
 #include "WrittenDestinations.h"
 
+#include "DriveNames.h"
+#include "FileOps.h"
 #include "PlatformFiles.h"
 #include "Utf8.h"
 
@@ -11,23 +13,6 @@ namespace tunecrate {
 namespace {
 
 constexpr char separator = static_cast<char>(std::filesystem::path::preferred_separator);
-
-// "song.mp3" numbered 2 is "song (2).mp3"; a name without extension, or a
-// dot-file, takes the number at its end.
-std::string nameFor(std::string_view bareName, int number)
-{
-    if (number == 1) {
-        return std::string(bareName);
-    }
-    std::size_t dot = bareName.rfind('.');
-    if (dot == std::string_view::npos || dot == 0) {
-        dot = bareName.size();
-    }
-    std::string name(bareName.substr(0, dot));
-    name += " (" + std::to_string(number) + ")";
-    name += bareName.substr(dot);
-    return name;
-}
 
 std::string pathFor(const std::string& folder, std::string_view name)
 {
@@ -41,21 +26,27 @@ std::string pathFor(const std::string& folder, std::string_view name)
 
 WrittenDestinations::WrittenDestinations(const FileLookup& lookup,
                                          std::function<bool(const std::string&)> windowsRules)
-    : listings_(lookup), windowsRules_(std::move(windowsRules))
+    : lookup_(lookup), listings_(lookup), windowsRules_(std::move(windowsRules))
 {}
 
-std::string WrittenDestinations::reservationKey(const std::string& folder, const std::string& path)
+bool WrittenDestinations::rulesOf(const std::string& folder)
 {
     auto [rules, added] = rulesOf_.try_emplace(folder);
     if (added) {
         rules->second = windowsRules_(folder);
     }
+    return rules->second;
+}
+
+std::string WrittenDestinations::reservationKey(const std::string& folder, const std::string& path)
+{
     std::string key = platform::comparablePath(path);
-    return rules->second ? upperCased(key) : key;
+    return rulesOf(folder) ? upperCased(key) : key;
 }
 
 FolderListings::Reach WrittenDestinations::reach(const std::string& folder, const std::string& name,
-                                                 const std::string& path, std::string_view source)
+                                                 const std::string& path, std::string_view source,
+                                                 bool madeSafe)
 {
     if (!reserved_.empty()) {
         const auto reserved = reserved_.find(reservationKey(folder, path));
@@ -63,7 +54,18 @@ FolderListings::Reach WrittenDestinations::reach(const std::string& folder, cons
             return {.otherSource = true};
         }
     }
-    return listings_.reach(folder, name, path, source);
+    FolderListings::Reach reach = listings_.reach(folder, name, path, source);
+    // A name made safe for the drive may be the user's own file of that name
+    // ("What Is Love_.mp3"): only this source's copy there is its to keep.
+    if (madeSafe && !reach.otherSource) {
+        if (reach.seen == platform::KnownDestination::Unknown) {
+            reach.seen = lookup_.size(path) ? platform::KnownDestination::Present
+                                            : platform::KnownDestination::Absent;
+        }
+        reach.otherSource = reach.seen == platform::KnownDestination::Present &&
+                            !heldCopySize(std::string(source), path, rulesOf(folder));
+    }
+    return reach;
 }
 
 void WrittenDestinations::reserve(const std::string& folder, std::string_view source,
@@ -76,8 +78,12 @@ WrittenDestinations::Destination WrittenDestinations::resolve(const std::string&
                                                               std::string_view bareName,
                                                               std::string_view source)
 {
-    std::string plainPath = pathFor(folder, bareName);
-    if (const auto plain = reach(folder, std::string(bareName), plainPath, source);
+    const bool rules = rulesOf(folder);
+    const std::string safeName = driveSafeName(bareName, rules);
+    std::string plainName = nameOnDrive(safeName, 1, rules);
+    const bool madeSafe = plainName != bareName;
+    std::string plainPath = pathFor(folder, plainName);
+    if (const auto plain = reach(folder, plainName, plainPath, source, madeSafe);
         !plain.otherSource) {
         return {std::move(plainPath), 1, plain.seen};
     }
@@ -87,15 +93,16 @@ WrittenDestinations::Destination WrittenDestinations::resolve(const std::string&
         const auto& [highest, ofSource] = numbers->second;
         if (const auto known = ofSource.find(platform::comparablePath(source));
             known != ofSource.end()) {
-            return {pathFor(folder, nameFor(bareName, known->second)), known->second};
+            return {pathFor(folder, nameOnDrive(safeName, known->second, rules)), known->second};
         }
         number = highest + 1;
     }
     // A playlist may itself name a "song (2).mp3" that this run already wrote.
     for (;; ++number) {
-        const std::string name = nameFor(bareName, number);
+        const std::string name = nameOnDrive(safeName, number, rules);
         std::string path = pathFor(folder, name);
-        if (const auto numbered = reach(folder, name, path, source); !numbered.otherSource) {
+        if (const auto numbered = reach(folder, name, path, source, madeSafe);
+            !numbered.otherSource) {
             return {std::move(path), number, numbered.seen};
         }
     }
@@ -105,17 +112,23 @@ void WrittenDestinations::remember(const std::string& folder, std::string_view b
                                    std::string_view source, const Destination& written,
                                    std::uint64_t size)
 {
-    listings_.remember(folder, nameFor(bareName, written.number), source, size, written.seen);
+    const bool rules = rulesOf(folder);
+    const std::string safeName = driveSafeName(bareName, rules);
+    listings_.remember(folder, nameOnDrive(safeName, written.number, rules), source, size,
+                       written.seen);
     if (written.number > 1) {
-        Numbers& numbers = numbered_[platform::comparablePath(pathFor(folder, bareName))];
+        Numbers& numbers =
+            numbered_[platform::comparablePath(pathFor(folder, nameOnDrive(safeName, 1, rules)))];
         numbers.ofSource[platform::comparablePath(source)] = written.number;
         numbers.highest = std::max(numbers.highest, written.number);
     }
 }
 
-std::string numberedPath(const std::string& folder, std::string_view bareName, int number)
+std::string numberedPath(const std::string& folder, std::string_view bareName, int number,
+                         bool windowsRules)
 {
-    return pathFor(folder, nameFor(bareName, number));
+    return pathFor(folder,
+                   nameOnDrive(driveSafeName(bareName, windowsRules), number, windowsRules));
 }
 
 } // namespace tunecrate

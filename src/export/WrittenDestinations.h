@@ -12,19 +12,25 @@
 
 namespace tunecrate {
 
-// folder, the platform's separator and bareName, numbered as the same-name
-// rule numbers: 2 makes "song.mp3" "song (2).mp3".
+// folder, the platform's separator and bareName as the drive takes it
+// (driveSafeName), numbered as the same-name rule numbers: 2 makes
+// "song.mp3" "song (2).mp3".
 [[nodiscard]] std::string numberedPath(const std::string& folder, std::string_view bareName,
-                                       int number);
+                                       int number, bool windowsRules);
 
 // Where the runs under way put each entry. Normally the target folder, the
-// platform's separator and the bare name; but when that path reaches a file
+// platform's separator and the bare name as the folder's drive takes it
+// (driveSafeName: on a Windows-rule drive, "What Is Love?.mp3" becomes
+// "What Is Love_.mp3"); but when that path reaches a file
 // these runs have already written from a different source (FolderListings
 // says which do), or one whose record names it for a different source, the
 // later file goes to "name (2).ext", then (3) and so on, instead of silently
 // replacing the earlier one. The same source listed again keeps its path and
 // its number, a number goes on from the highest its name took, and files from
 // earlier runs are replaced as usual.
+//
+// A name made safe for the drive never replaces a file there that is not
+// its source's copy: it takes a number instead.
 //
 // A run started while another waits (Save pressed again during a copy) shares
 // the memory of the run it interrupts, so that two runs never give one name
@@ -57,7 +63,9 @@ public:
 
 private:
     [[nodiscard]] FolderListings::Reach reach(const std::string& folder, const std::string& name,
-                                              const std::string& path, std::string_view source);
+                                              const std::string& path, std::string_view source,
+                                              bool madeSafe);
+    [[nodiscard]] bool rulesOf(const std::string& folder);
     // The path as the folder's drive compares names.
     [[nodiscard]] std::string reservationKey(const std::string& folder, const std::string& path);
 
@@ -67,6 +75,7 @@ private:
         std::unordered_map<std::string, int> ofSource; // source, as compared -> its number
     };
 
+    const FileLookup& lookup_;
     FolderListings listings_;
     std::unordered_map<std::string, Numbers> numbered_; // plain path, as compared -> its numbers
     std::unordered_map<std::string, std::string> reserved_; // path, as its drive compares -> source

@@ -114,6 +114,12 @@ void WrittenPlaylist::addCopy(std::string_view line, const std::string& folder,
         folders_.push_back(key);
     }
     const std::string_view name = bareName(path);
+    // A name that holds a line break would end its line early, and one that
+    // is not UTF-8 no player finds: the copy stays, the list leaves it out.
+    if (name.find_first_of("\r\n") != std::string_view::npos || !isValidUtf8(name)) {
+        leaveOut();
+        return;
+    }
     // A line beginning with "#" would be read as a comment.
     add(line, (name.starts_with('#') ? "./" : "") + std::string(name),
         static_cast<int>(folders_.size()) - 1);
@@ -159,7 +165,7 @@ PlacedPlaylist placePlaylist(const std::string& folder, std::string_view name,
     constexpr int mostNumbers = 10000;
     const bool windowsRules = !folder.empty() && followsWindowsRules(folder);
     for (int number = 1; !folder.empty() && number <= mostNumbers; ++number) {
-        const std::string path = numberedPath(folder, name, number);
+        const std::string path = numberedPath(folder, name, number, windowsRules);
         if (holdsNul(path)) {
             break;
         }
@@ -179,7 +185,7 @@ PlacedPlaylist placePlaylist(const std::string& folder, std::string_view name,
         }
         return {path, head == text || platform::writeWholeFile(file, text)};
     }
-    return {numberedPath(folder, name, 1), false};
+    return {numberedPath(folder, name, 1, windowsRules), false};
 }
 
 } // namespace tunecrate

@@ -24,7 +24,8 @@ public:
     void noteLine(std::string_view line);
     // An entry that names no local file: kept as it stands.
     void keepAsWritten(std::string_view line, std::string_view candidate);
-    // An entry whose copy is at path, in folder.
+    // An entry whose copy is at path, in folder; left out when the name there
+    // holds a line break or is not UTF-8.
     void addCopy(std::string_view line, const std::string& folder, std::string_view path);
     // An entry whose copy failed: left out, its length and title with it.
     void leaveOut();

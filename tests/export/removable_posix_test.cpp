@@ -316,28 +316,44 @@ INSTANTIATE_TEST_SUITE_P(
                                      .stored = {"a.mp3", "a (2).mp3", "A (3).mp3", "a (4).mp3"}}),
     test::CaseName());
 
-TEST_F(RemovableTest, NamesTheStickRefusesAreErrorsAndLeaveNothing)
+// Names the stick refuses are made ones it takes before the record names
+// them; two that become one are numbered, a name with no room for its number
+// is shortened, and the playlist written beside names every copy as written.
+TEST_F(RemovableTest, NamesTheStickRefusesArriveUnderNamesItTakes)
 {
+    window.withPlaylistChecked = true;
     const std::string longest = std::string(251, 'n') + ".mp3";
+    const std::vector<std::pair<std::string, std::string>> names{
+        {"What Is Love?.mp3", "What Is Love_.mp3"},
+        {"AC:DC - Live.mp3", "AC_DC - Live.mp3"},
+        {"Say \"Hi\".mp3", "Say _Hi_.mp3"},
+        {"Pipe|Dream.mp3", "Pipe_Dream.mp3"},
+        {"<Intro>.mp3", "_Intro_.mp3"},
+        {"Star*.mp3", "Star_.mp3"},
+        {"Trailing dot.mp3.", "Trailing dot.mp3"},
+        {"a?.mp3", "a_.mp3"},
+        {"a*.mp3", "a_ (2).mp3"},
+        {longest, longest},
+        {longest, std::string(247, 'n') + " (2).mp3"}};
     std::vector<std::string> lines;
-    // Characters FAT forbids in names.
-    for (const char* name :
-         {"a:b.mp3", "what?.mp3", "star*.mp3", "say \"hi\".mp3", "a<b.mp3", "a>b.mp3", "a|b.mp3"}) {
-        lines.push_back(source(name, patterned(name, 3000)));
+    std::string listed;
+    for (const auto& [name, written] : names) {
+        lines.push_back(source(name, patterned(name + std::to_string(lines.size()), 3000)));
+        listed += written + "\n";
     }
-    lines.push_back(source(longest, patterned("first", 3000)));
-    // A second source of that name would need a number, and the name has no room for one.
-    lines.push_back(source(longest, patterned("second", 3000)));
-    lines.push_back(source("fine.mp3", patterned("fine", 3000)));
     playlist(lines);
 
     runExport(window);
 
-    Results expected(7, "error");
-    expected.insert(expected.end(), {"ok", "error", "ok"});
-    EXPECT_EQ(resultsOf(logRecords(window.logLines())), expected) << window.logText;
-    expectLogMatchesStick({});
-    EXPECT_EQ(folderState(stick())->size(), 2u);
+    EXPECT_EQ(resultsOf(logRecords(window.logLines())), Results(names.size() + 1, "ok"))
+        << window.logText;
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        EXPECT_EQ(destinations()[i], onStick(names[i].second));
+        EXPECT_EQ(test::bytesOf(onStick(names[i].second)), sources_[lines[i]]) << names[i].second;
+    }
+    EXPECT_EQ(test::bytesOf(onStick("list.m3u8")),
+              "#EXTM3U\n# Written by Tunecrate 0.9.0\n" + listed);
+    EXPECT_EQ(test::countTemporaries(stick()), 0);
 }
 
 TEST_F(RemovableTest, NamesThatAreNotAsciiAreCopiedWhereTheStickTakesThem)

@@ -101,9 +101,10 @@ struct Entry {
 
 // Resolves, writes and remembers each entry in turn, as a run that copies
 // every entry successfully would, and gives the paths handed out.
-std::vector<std::string> place(FakeFileSystem& files, const std::vector<Entry>& entries)
+std::vector<std::string> place(FakeFileSystem& files, const std::vector<Entry>& entries,
+                               bool windowsRules = false)
 {
-    WrittenDestinations written(files);
+    WrittenDestinations written(files, [windowsRules](const std::string&) { return windowsRules; });
     std::vector<std::string> paths;
     for (const auto& entry : entries) {
         const auto destination = written.resolve("out", entry.bareName, entry.source);
@@ -134,6 +135,22 @@ TEST(WrittenDestinations, NumbersOnlyADifferentSourceOfTheSameName)
               (std::vector<std::string>{out("x.mp3"), out("x (2).mp3"), out("x.mp3"),
                                         out("x (3).mp3"), out("x (2).mp3"), out("y"), out("y (2)"),
                                         out(".hidden"), out(".hidden (2)")}));
+}
+
+// On a Windows-rule drive names are made ones the drive takes before they are
+// numbered: two that become one are numbered like any two of one name, and a
+// name made safe never replaces a file there that is not its source's copy.
+TEST(WrittenDestinations, NamesMadeSafeNumberLikeAnyAndLeaveTheUsersOwnFile)
+{
+    FakeFileSystem files(ignoringCase);
+    files.write(out("What Is Love_.mp3"), 7); // the user's own
+    EXPECT_EQ(
+        place(files,
+              {{"/a/a?.mp3", "a?.mp3"},
+               {"/a/a*.mp3", "a*.mp3"},
+               {"/a/What Is Love?.mp3", "What Is Love?.mp3"}},
+              true),
+        (std::vector<std::string>{out("a_.mp3"), out("a_ (2).mp3"), out("What Is Love_ (2).mp3")}));
 }
 
 TEST(WrittenDestinations, SkipsANumberedNameThePlaylistItselfUsed)

@@ -4,6 +4,7 @@
 #include "ExportRun.h"
 #include "ExportScene.h"
 #include "PlatformCopy.h"
+#include "PlatformFiles.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -92,6 +93,25 @@ INSTANTIATE_TEST_SUITE_P(
     test::CaseName());
 
 using WrittenPlaylistRunTest = WrittenPlaylistTest;
+
+// A name with a line break (here from a file URL's %0A) would give the list a
+// line of its own, and one that is not UTF-8 names nothing a player finds:
+// their copies arrive, the list leaves them out.
+TEST_F(WrittenPlaylistRunTest, NamesWithALineBreakOrNotUtf8AreLeftOut)
+{
+    if (!platform::playlistLinesAreBytes) {
+        GTEST_SKIP() << "this system's names hold no line break and are all text";
+    }
+    song("bad\nname.mp3");
+    song("bad\xFFname.mp3");
+    readFrom("list.m3u", "file://$M/bad%0Aname.mp3\n$M/bad\xFFname.mp3\n$M/a.mp3\n");
+
+    runExport(window);
+
+    EXPECT_EQ(test::readFile(target() / "list.m3u8"), ours("a.mp3\n"));
+    EXPECT_TRUE(fs::exists(target() / "bad\nname.mp3"));
+    EXPECT_TRUE(fs::exists(target() / "bad\xFFname.mp3"));
+}
 
 // A cancel during the last entry lets the walk end, with the playlist; one
 // before it ends the walk early, without.
