@@ -140,10 +140,18 @@ private:
     // rename that never replaces with EINVAL, which says only that they do not
     // know it; a link then takes the name where it is free. Where links are
     // refused too (FAT through FUSE), the name is looked at just before the
-    // rename, with nothing of the program run in between. (Creating the name
-    // first as a reservation would leave an empty file under the song's name
-    // on a stick pulled at that moment, and fusefat fails a rename over a name
-    // of 240 characters or more that it has just created, losing the name.)
+    // rename, with nothing of the program run in between.
+    //
+    // fusefat has two faults to steer round there. A rename to a name it
+    // refuses (it refuses every name that is not ASCII) costs the temporary's
+    // clusters, so the name is first tried by creating it, which fails at no
+    // cost, and given back at once. But once a long name (240 bytes here) has
+    // been created in a folder, a rename to a name of that length fails and
+    // the name is lost; so of a name of 230 bytes or more only its first 200
+    // bytes are tried, and only where it is not ASCII: the driver refuses
+    // names by their characters. (A name created and renamed onto while it
+    // stands would also stay on a stick pulled at that moment, as an empty
+    // file under the song's name.)
     static bool renameToFreeName(const std::string& from, const std::string& to)
     {
         if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) {
@@ -164,7 +172,34 @@ private:
             errno = EEXIST;
             return false;
         }
-        return errno == ENOENT && ::rename(from.c_str(), to.c_str()) == 0;
+        return errno == ENOENT && driveTakesName(to) && ::rename(from.c_str(), to.c_str()) == 0;
+    }
+
+    static bool driveTakesName(const std::string& path)
+    {
+        constexpr std::size_t longestTried = 229;
+        constexpr std::size_t triedOfLonger = 200;
+        const std::size_t nameStart = path.rfind('/') + 1;
+        std::string tried = path;
+        if (path.size() - nameStart > longestTried) {
+            if (std::all_of(path.begin() + static_cast<std::ptrdiff_t>(nameStart), path.end(),
+                            [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
+                return true;
+            }
+            std::size_t cut = nameStart + triedOfLonger;
+            while ((static_cast<unsigned char>(path[cut]) & 0xC0) == 0x80) {
+                --cut;
+            }
+            tried = path.substr(0, cut) + "~";
+        }
+        FileDescriptor probe(
+            ::open(tried.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0600));
+        if (!probe.valid()) {
+            return errno == EEXIST && tried != path; // only a shortened name may be another's
+        }
+        // Closed before it goes: FUSE keeps a removed file that is still open
+        // under a hidden name.
+        return probe.close() && ::unlink(tried.c_str()) == 0;
     }
 
     // Locks the file through a second descriptor of its own, which stays open
