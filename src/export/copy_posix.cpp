@@ -515,10 +515,13 @@ bool sameBytesAt(int one, int other, off_t offset, off_t bytes)
            std::equal(buffer.get(), buffer.get() + count, buffer.get() + count);
 }
 
+// Times centuries apart stay far apart rather than overflow.
 std::int64_t nanosecondsApart(const timespec& one, const timespec& other)
 {
-    return (std::int64_t{one.tv_sec} - other.tv_sec) * 1'000'000'000 +
-           (std::int64_t{one.tv_nsec} - other.tv_nsec);
+    constexpr std::int64_t farApart = 1'000'000'000; // seconds
+    const std::int64_t seconds =
+        std::clamp(std::int64_t{one.tv_sec} - other.tv_sec, -farApart, farApart);
+    return seconds * 1'000'000'000 + (std::int64_t{one.tv_nsec} - other.tv_nsec);
 }
 
 } // namespace

@@ -389,10 +389,13 @@ std::optional<std::uint64_t> sizeOfHeldCopy(const std::string& source,
     }
     const OpenFile in(fsPath(source), GENERIC_READ, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN);
     const auto information = informationOf(in);
-    // File times count in 100 ns.
+    // File times count in 100 ns; times centuries apart stay far apart
+    // rather than overflow.
+    constexpr std::int64_t farApartTicks = 10'000'000'000'000'000;
     if (!information || sizeOf(*information) != sizeOf(*heldInformation) ||
-        !copyTimeMatches(100 * (ticksOf(information->ftLastWriteTime) -
-                                ticksOf(heldInformation->ftLastWriteTime)),
+        !copyTimeMatches(100 * std::clamp(ticksOf(information->ftLastWriteTime) -
+                                              ticksOf(heldInformation->ftLastWriteTime),
+                                          -farApartTicks, farApartTicks),
                          windowsRules)) {
         return std::nullopt;
     }

@@ -5,7 +5,9 @@
 #include "TempDir.h"
 #include "Temporaries.h"
 
+#include <array>
 #include <cstddef>
+#include <fcntl.h>
 #include <functional>
 #include <gtest/gtest.h>
 #include <linux/filter.h>
@@ -71,6 +73,22 @@ TEST(FileCopyPosix, ReadOnlySourceGivesAnOwnerWritableCopyThatALaterCopyReplaces
     fs::permissions(dir.path() / "a.mp3", fs::perms::owner_write, fs::perm_options::remove);
     ASSERT_TRUE(FileCopy(dir.file("a.mp3"), dir.file("b.mp3"), ignoreProgress));
     EXPECT_EQ(test::readFile(dir.path() / "b.mp3"), "changed music");
+}
+
+// Times 380 years apart, as a broken clock or a bad tag writer leaves them,
+// are far apart, not a product that overflows into a match.
+TEST(FileCopyPosix, CopyCenturiesOffItsSourceIsNotHeld)
+{
+    TempDir dir;
+    writeFile(dir.path() / "a.mp3", "music");
+    writeFile(dir.path() / "b.mp3", "music");
+    const std::array<timespec, 2> past{timespec{-2'000'000'000, 0}, timespec{-2'000'000'000, 0}};
+    const std::array<timespec, 2> future{timespec{10'000'000'000, 0}, timespec{10'000'000'000, 0}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, dir.file("a.mp3").c_str(), past.data(), 0), 0);
+    if (::utimensat(AT_FDCWD, dir.file("b.mp3").c_str(), future.data(), 0) != 0) {
+        GTEST_SKIP() << "this file system keeps no time that far ahead";
+    }
+    EXPECT_FALSE(heldCopySize(dir.file("a.mp3"), dir.file("b.mp3"), true));
 }
 
 // Makes the given system calls fail with EPERM in this process from now on, as
