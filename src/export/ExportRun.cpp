@@ -181,6 +181,7 @@ private:
         if (size) {
             written_->remember(folder, name, source, destination, *size);
         }
+        written_->release(folder, destination);
         // The copy's own result says whether the file arrived, in the folder
         // it used, whatever the box holds by now.
         const bool ok = size.has_value();

@@ -50,7 +50,8 @@ FolderListings::Reach WrittenDestinations::reach(const std::string& folder, cons
 {
     if (!reserved_.empty()) {
         const auto reserved = reserved_.find(reservationKey(folder, path));
-        if (reserved != reserved_.end() && reserved->second != platform::comparablePath(source)) {
+        if (reserved != reserved_.end() &&
+            reserved->second.source != platform::comparablePath(source)) {
             return {.otherSource = true};
         }
     }
@@ -71,7 +72,19 @@ FolderListings::Reach WrittenDestinations::reach(const std::string& folder, cons
 void WrittenDestinations::reserve(const std::string& folder, std::string_view source,
                                   const Destination& written)
 {
-    reserved_.try_emplace(reservationKey(folder, written.path), platform::comparablePath(source));
+    auto [reserved, added] = reserved_.try_emplace(reservationKey(folder, written.path));
+    if (added) {
+        reserved->second.source = platform::comparablePath(source);
+    }
+    ++reserved->second.copies;
+}
+
+void WrittenDestinations::release(const std::string& folder, const Destination& written)
+{
+    const auto reserved = reserved_.find(reservationKey(folder, written.path));
+    if (reserved != reserved_.end() && --reserved->second.copies == 0) {
+        reserved_.erase(reserved);
+    }
 }
 
 WrittenDestinations::Destination WrittenDestinations::resolve(const std::string& folder,

@@ -52,9 +52,11 @@ public:
 
     [[nodiscard]] Destination resolve(const std::string& folder, std::string_view bareName,
                                       std::string_view source);
-    // Once the record names written.path for source: from now on the name
-    // counts as taken for any other source, whether the copy arrives or not.
+    // Once the record names written.path for source, and until its copy has
+    // ended (release): meanwhile the name counts as taken for any other
+    // source. A copy that arrived is remembered, which keeps it taken.
     void reserve(const std::string& folder, std::string_view source, const Destination& written);
+    void release(const std::string& folder, const Destination& written);
     // After a successful copy of size bytes to written.path (the copy knows
     // the size, so the file system is not asked again); written.seen says
     // what was there before, when anyone looked.
@@ -78,7 +80,11 @@ private:
     const FileLookup& lookup_;
     FolderListings listings_;
     std::unordered_map<std::string, Numbers> numbered_; // plain path, as compared -> its numbers
-    std::unordered_map<std::string, std::string> reserved_; // path, as its drive compares -> source
+    struct Reservation {
+        std::string source; // as compared
+        int copies = 0;     // under way: runs nest, and may copy one source to one name
+    };
+    std::unordered_map<std::string, Reservation> reserved_; // path, as its drive compares it
     std::function<bool(const std::string&)> windowsRules_;
     std::unordered_map<std::string, bool> rulesOf_; // folder -> its drive follows Windows' rules
 };
