@@ -8,9 +8,9 @@
 #include "WindowView.h"
 
 #include <functional>
-#include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace tunecrate {
