@@ -5,42 +5,64 @@
 # from an EXIT trap) undoes all of them.
 
 # shellcheck disable=SC2034 # read by the scripts that source this one
-REMOVABLE_PACKAGES="dosfstools fusefat exfatprogs exfat-fuse fuse3 util-linux"
+REMOVABLE_PACKAGES="dosfstools fusefat exfatprogs exfat-fuse fuse3 util-linux e2fsprogs"
 REMOVABLE_MOUNTS=()
 REMOVABLE_LOOPS=()
+# The loop device under the last mount, where it has one.
+REMOVABLE_DEVICE=
 
 # Prints, in one line, why nothing can be mounted here; false when all is there.
-# exFAT mounts from a loop device; FAT32 needs none.
+# exFAT and ext4 mount from a loop device; FAT32 takes one where there are
+# any, and the image itself otherwise.
 removable_missing() {
     local kind=$1
     if [ "$(id -u)" -ne 0 ]; then
         echo "mounting disk images needs root"
-    elif [ ! -c /dev/fuse ]; then
+    elif [ "$kind" != ext4 ] && [ ! -c /dev/fuse ]; then
         echo "no FUSE device (/dev/fuse)"
-    elif [ "$kind" = exfat ] && [ ! -c /dev/loop-control ]; then
+    elif [ "$kind" != fat32 ] && [ ! -c /dev/loop-control ]; then
         echo "no loop devices (/dev/loop-control)"
+    elif [ "$kind" = ext4 ] && ! grep -qw ext4 /proc/filesystems; then
+        echo "the kernel has no ext4"
     else
         return 1
     fi
 }
 
+# Attaches IMAGE to a free loop device, recorded for unmount_removable.
+attach_loop() {
+    REMOVABLE_DEVICE=$(losetup -f --show "$1") || return 1
+    REMOVABLE_LOOPS+=("$REMOVABLE_DEVICE")
+}
+
 # mount_removable KIND IMAGE SIZE_MIB MOUNTPOINT: a fresh, empty file system of
-# KIND (fat32 or exfat) in IMAGE, mounted at MOUNTPOINT.
+# KIND (fat32 or exfat through FUSE, ext4 in the kernel) in IMAGE, mounted at
+# MOUNTPOINT. REMOVABLE_DEVICE names its loop device, if it has one.
 mount_removable() {
-    local kind=$1 image=$2 size=$3 mountpoint=$4 loop
+    local kind=$1 image=$2 size=$3 mountpoint=$4 device
     rm -f "$image"
     truncate -s "${size}M" "$image"
     mkdir -p "$mountpoint"
+    REMOVABLE_DEVICE=
     case $kind in
     fat32)
         mkfs.fat -F 32 "$image" >/dev/null
-        fusefat -o rw+ "$image" "$mountpoint" >/dev/null 2>&1 || return 1
+        device=$image
+        if [ -c /dev/loop-control ]; then
+            attach_loop "$image" || return 1
+            device=$REMOVABLE_DEVICE
+        fi
+        fusefat -o rw+ "$device" "$mountpoint" >/dev/null 2>&1 || return 1
         ;;
     exfat)
         mkfs.exfat "$image" >/dev/null
-        loop=$(losetup -f --show "$image") || return 1
-        REMOVABLE_LOOPS+=("$loop")
-        mount.exfat-fuse "$loop" "$mountpoint" >/dev/null 2>&1 || return 1
+        attach_loop "$image" || return 1
+        mount.exfat-fuse "$REMOVABLE_DEVICE" "$mountpoint" >/dev/null 2>&1 || return 1
+        ;;
+    ext4)
+        mkfs.ext4 -q "$image"
+        attach_loop "$image" || return 1
+        mount -t ext4 "$REMOVABLE_DEVICE" "$mountpoint" || return 1
         ;;
     *)
         echo "mount_removable: no such kind: $kind" >&2
@@ -72,5 +94,6 @@ check_removable() {
     case $kind in
     fat32) fsck.fat -n "$image" ;;
     exfat) fsck.exfat -n "$image" ;;
+    ext4) e2fsck -fn "$image" ;;
     esac
 }

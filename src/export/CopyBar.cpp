@@ -19,9 +19,14 @@ void CopyProgress(std::uint64_t totalFileSize, std::uint64_t totalBytesTransferr
                                : std::floor(static_cast<double>(totalBytesTransferred) /
                                             static_cast<double>(totalFileSize) * 100.0);
     window->setProgressValue(static_cast<float>(percent));
-    const long shown = std::lround(window->progressValue());
-    window->setPanelText(3, Language().strProgress + ": " + std::to_string(shown) + "%");
+    showProgressPanel(*window);
     window->processEvents();
+}
+
+void showProgressPanel(ExportWindow& window)
+{
+    const long shown = std::lround(window.progressValue());
+    window.setPanelText(3, Language().strProgress + ": " + std::to_string(shown) + "%");
 }
 
 } // namespace tunecrate

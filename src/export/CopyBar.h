@@ -13,4 +13,7 @@ namespace tunecrate {
 void CopyProgress(std::uint64_t totalFileSize, std::uint64_t totalBytesTransferred,
                   ExportWindow* window);
 
+// Panel 3 "Progress: n%" for the value the bar shows.
+void showProgressPanel(ExportWindow& window);
+
 } // namespace tunecrate

@@ -3,6 +3,7 @@
 #include "CopyBar.h"
 #include "Drive.h"
 #include "FileOps.h"
+#include "Flush.h"
 #include "Language.h"
 #include "Paths.h"
 #include "PlatformFiles.h"
@@ -12,13 +13,16 @@
 #include "WrittenDestinations.h"
 #include "WrittenPlaylist.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <filesystem>
 #include <limits>
 #include <memory>
 #include <optional>
 #include <stdexcept>
+#include <string>
 #include <system_error>
+#include <vector>
 
 namespace tunecrate {
 namespace {
@@ -63,6 +67,7 @@ public:
     void execute(const std::string& playlistPath)
     {
         bool walking = false;
+        bool failed = false;
         try {
             PlaylistLines lines(playlistPath);
             const std::filesystem::path playlist = absolutePlaylistPath(playlistPath);
@@ -82,14 +87,16 @@ public:
                 return;
             }
         } catch (const std::exception&) {
-            // What the log already says about copied files stays true, so an
-            // error during the walk is added below it; before the walk there is
-            // nothing worth keeping.
-            if (walking) {
-                window_.appendLog(concat({crlf, Language().strNoPlaylistFound}));
-            } else {
-                window_.setLog(Language().strNoPlaylistFound);
-            }
+            failed = true;
+        }
+        // What the log already says about copied files stays true, so an
+        // error during the walk is added below it, once they are on the drive;
+        // before the walk there is nothing worth keeping.
+        if (failed && walking) {
+            flushDrives();
+            window_.appendLog(concat({crlf, Language().strNoPlaylistFound}));
+        } else if (failed) {
+            window_.setLog(Language().strNoPlaylistFound);
         }
         endSteps();
     }
@@ -105,6 +112,7 @@ private:
         for (std::int32_t lineNumber = 1; lines.next(); ++lineNumber) {
             window_.processEvents();
             if (window_.cancelRequested()) {
+                flushDrives();
                 window_.appendLog(concat({crlf, Language().strCanceled}));
                 window_.setProgressValue(0);
                 return WalkEnd::Canceled;
@@ -138,6 +146,7 @@ private:
         if (writtenPlaylist_) {
             writePlaylist(playlist);
         }
+        flushDrives();
         window_.appendLog(concat({crlf, Language().strAllFilesCopied}));
         return WalkEnd::Finished;
     }
@@ -212,8 +221,12 @@ private:
                 size = done;
                 CopyProgress(total, done, &window_);
             },
-            seen);
-        return copied ? std::optional(size) : std::nullopt;
+            seen, flushesEachCopy(folder));
+        if (!copied) {
+            return std::nullopt;
+        }
+        wroteInto(folder);
+        return size;
     }
 
     // The playlist of what arrived, as one more record after the last entry's.
@@ -223,9 +236,12 @@ private:
         const std::string folder = window_.pathTo();
         const std::string name = utf8Text(playlist.stem()) + ".m3u8";
         const PlacedPlaylist placed =
-            isAbsoluteFolder(folder)
-                ? placePlaylist(folder, name, writtenPlaylist_->text(folder), playlist)
-                : PlacedPlaylist{numberedPath(folder, name, 1, false), false};
+            isAbsoluteFolder(folder) ? placePlaylist(folder, name, writtenPlaylist_->text(folder),
+                                                     playlist, [this] { window_.processEvents(); })
+                                     : PlacedPlaylist{numberedPath(folder, name, 1, false)};
+        if (placed.written) {
+            wroteInto(folder);
+        }
         window_.appendLog(
             concat({crlf, placed.path, crlf, placed.ok ? "ok" : "error", crlf, "---"}));
     }
@@ -233,12 +249,48 @@ private:
     // Asked of the drive once for each folder in a row.
     bool windowsRules(const std::string& folder)
     {
+        askDrive(folder);
+        return windowsRules_;
+    }
+    bool flushesEachCopy(const std::string& folder)
+    {
+        askDrive(folder);
+        return flushesEachCopy_;
+    }
+    void askDrive(const std::string& folder)
+    {
         if (!rulesAsked_ || folder != rulesFolder_) {
             rulesFolder_ = folder;
             rulesAsked_ = true;
             windowsRules_ = followsWindowsRules(folder);
+            flushesEachCopy_ = platform::flushesEachCopy(folder, windowsRules_);
         }
-        return windowsRules_;
+    }
+
+    void wroteInto(const std::string& folder)
+    {
+        if (std::find(writtenFolders_.begin(), writtenFolders_.end(), folder) ==
+            writtenFolders_.end()) {
+            writtenFolders_.push_back(folder);
+        }
+    }
+
+    // Brings all the run wrote onto its drives before the run says it is
+    // done: "error" on a line of its own when a drive failed to take it.
+    // Panel 3 says so meanwhile, as the window goes on answering.
+    void flushDrives()
+    {
+        if (writtenFolders_.empty()) {
+            return;
+        }
+        window_.setPanelText(3, Language().strWritingToDrive);
+        const bool flushed =
+            platform::flushFolders(writtenFolders_, [this] { window_.processEvents(); });
+        writtenFolders_.clear();
+        showProgressPanel(window_);
+        if (!flushed) {
+            window_.appendLog(concat({crlf, "error"}));
+        }
     }
 
     // The pieces as one text, built in a buffer that every record reuses;
@@ -267,9 +319,11 @@ private:
     TemporarySweep sweep_;
     std::optional<WrittenPlaylist> writtenPlaylist_;
     std::string text_;
+    std::vector<std::string> writtenFolders_; // in the order first written
     std::string rulesFolder_;
     bool rulesAsked_ = false;
     bool windowsRules_ = false;
+    bool flushesEachCopy_ = false;
 };
 
 } // namespace

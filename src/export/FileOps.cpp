@@ -18,12 +18,13 @@ bool FileExists(const std::string& sFile)
 }
 
 bool FileCopy(const std::string& sSourceFile, const std::string& sDestFile,
-              const platform::CopyProgressRoutine& progress, platform::KnownDestination known)
+              const platform::CopyProgressRoutine& progress, platform::KnownDestination known,
+              bool flushFirst)
 {
     if (holdsNul(sSourceFile) || holdsNul(sDestFile)) {
         return false;
     }
-    return platform::copyFile(sSourceFile, sDestFile, progress, known);
+    return platform::copyFile(sSourceFile, sDestFile, progress, known, flushFirst);
 }
 
 std::optional<std::uint64_t> heldCopySize(const std::string& sSourceFile,

@@ -4,6 +4,8 @@
 // temporaries take. copy_posix.cpp and copy_win32.cpp implement it, one chosen
 // in CMake.
 
+#include "Flush.h"
+
 #include <cstdint>
 #include <filesystem>
 #include <functional>
@@ -59,8 +61,14 @@ using CopyProgressRoutine =
 // here rather than left to the OS, which lets root and Wine write anyway.
 // A source that already is the destination is left alone and reported
 // complete (true), since copying it onto itself would truncate it.
+// No more than two windows of 8 MiB of the copy wait unwritten at any time
+// (where the system lets that be seen to), so the bar moves at the drive's
+// pace. With flushFirst, its data is on the drive before it takes its name; a
+// flush that fails fails the copy. While it waits for the drive, progress is
+// called again with the figures it had last.
 [[nodiscard]] bool copyFile(const std::string& source, const std::string& destination,
-                            const CopyProgressRoutine& progress, KnownDestination known);
+                            const CopyProgressRoutine& progress, KnownDestination known,
+                            bool flushFirst);
 
 // Whether a copy's modification time, apart from its source's by apart
 // nanoseconds, is still that of a copy: within two seconds (FAT keeps times to
@@ -86,8 +94,10 @@ sizeOfHeldCopy(const std::string& source, const std::string& destination, bool w
 
 // Writes bytes as destination the way copyFile writes a copy: under a temporary
 // name, renamed into place once complete, so that a kill or a full disk leaves
-// the old file or none, never part of the new one. False on any failure.
-[[nodiscard]] bool writeWholeFile(const std::filesystem::path& destination, std::string_view bytes);
+// the old file or none, never part of the new one; with flushFirst, on the
+// drive before it takes its name. False on any failure.
+[[nodiscard]] bool writeWholeFile(const std::filesystem::path& destination, std::string_view bytes,
+                                  bool flushFirst, const WhileWaiting& whileWaiting);
 
 // How lines end in a text file written for this system's players.
 inline constexpr std::string_view textLineBreak =

@@ -160,10 +160,15 @@ std::string WrittenPlaylist::text(const std::string& folder) const
 }
 
 PlacedPlaylist placePlaylist(const std::string& folder, std::string_view name,
-                             std::string_view text, const fs::path& playlistRead)
+                             std::string_view text, const fs::path& playlistRead,
+                             const platform::WhileWaiting& whileWaiting)
 {
     constexpr int mostNumbers = 10000;
     const bool windowsRules = !folder.empty() && followsWindowsRules(folder);
+    const auto write = [&](const fs::path& file) {
+        const bool flushFirst = platform::flushesEachCopy(folder, windowsRules);
+        return platform::writeWholeFile(file, text, flushFirst, whileWaiting);
+    };
     for (int number = 1; !folder.empty() && number <= mostNumbers; ++number) {
         const std::string path = numberedPath(folder, name, number, windowsRules);
         if (holdsNul(path)) {
@@ -173,7 +178,8 @@ PlacedPlaylist placePlaylist(const std::string& folder, std::string_view name,
         std::error_code error;
         const fs::file_status status = fs::symlink_status(file, error);
         if (!fs::exists(status)) {
-            return {path, platform::writeWholeFile(file, text)};
+            const bool ok = write(file);
+            return {path, ok, ok};
         }
         if (!fs::is_regular_file(status) || isPlaylistRead(file, playlistRead, windowsRules)) {
             continue;
@@ -183,7 +189,11 @@ PlacedPlaylist placePlaylist(const std::string& folder, std::string_view name,
         if (!writtenByUs(head)) {
             continue;
         }
-        return {path, head == text || platform::writeWholeFile(file, text)};
+        if (head == text) {
+            return {path, true, false};
+        }
+        const bool ok = write(file);
+        return {path, ok, ok};
     }
     return {numberedPath(folder, name, 1, windowsRules), false};
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Flush.h"
 #include "Playlist.h"
 
 #include <filesystem>
@@ -53,15 +54,18 @@ private:
 struct PlacedPlaylist {
     std::string path;
     bool ok = false;
+    bool written = false; // false where the file held text already
 };
 
 // Writes text into folder as name. A file of that name that this program
 // wrote is replaced, or left untouched when it already holds text; any other
 // file (the user's own playlist, the playlist being read) is never replaced:
 // the text goes to the next free "name (2)", "name (3)". An empty folder
-// writes nothing.
+// writes nothing. Written as copies are (platform::writeWholeFile), its data
+// on the drive before its name where copies' are.
 [[nodiscard]] PlacedPlaylist placePlaylist(const std::string& folder, std::string_view name,
                                            std::string_view text,
-                                           const std::filesystem::path& playlistRead);
+                                           const std::filesystem::path& playlistRead,
+                                           const platform::WhileWaiting& whileWaiting);
 
 } // namespace tunecrate

@@ -11,6 +11,7 @@
 #include <string>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/statfs.h>
 #include <unistd.h>
 #include <vector>
 
@@ -18,6 +19,7 @@ namespace tunecrate::platform {
 namespace {
 
 constexpr std::size_t chunkBytes = 1024 * 1024;
+constexpr off_t writeBehindWindow = 8 * 1024 * 1024;
 
 // The copy being written, invisible under the destination's name until it is
 // complete. Where the file system allows and no file of that name exists yet,
@@ -330,6 +332,83 @@ private:
     std::vector<char> buffer_;
 };
 
+// Keeps a copy's data moving onto the drive as it is written: once a window
+// of it is written, its write-back is started and the window before waited
+// for, so that no more than two windows wait unwritten and the bar moves at
+// the drive's pace. At the end the write-back of the rest is started, so that
+// the drive works while the run goes on. Memory-backed file systems have
+// nothing to write back, and one where ranges cannot be written back makes
+// the copy go on without.
+class WriteBehind {
+public:
+    WriteBehind(int fd, const WhileWaiting& whileWaiting) : fd_(fd), whileWaiting_(whileWaiting)
+    {
+        constexpr long tmpfsMagic = 0x01021994;
+        constexpr long ramfsMagic = 0x858458f6;
+        struct statfs drive {};
+        working_ =
+            ::fstatfs(fd, &drive) == 0 && drive.f_type != tmpfsMagic && drive.f_type != ramfsMagic;
+    }
+
+    // False when the drive failed to take a window.
+    bool wrote(off_t end)
+    {
+        if (!working_ || end - started_ < writeBehindWindow) {
+            return true;
+        }
+        const off_t waitFrom = waited_;
+        const off_t waitTo = started_;
+        const off_t start = started_;
+        waited_ = started_;
+        started_ = end;
+        return waitForDrive(
+            [&] {
+                constexpr unsigned waitFlags = SYNC_FILE_RANGE_WAIT_BEFORE | SYNC_FILE_RANGE_WRITE |
+                                               SYNC_FILE_RANGE_WAIT_AFTER;
+                return rangeCall(start, end, SYNC_FILE_RANGE_WRITE) &&
+                       (waitTo == waitFrom || rangeCall(waitFrom, waitTo, waitFlags));
+            },
+            whileWaiting_);
+    }
+
+    bool finish(off_t end)
+    {
+        if (!working_ || end - started_ < static_cast<off_t>(chunkBytes)) {
+            return true;
+        }
+        const off_t start = started_;
+        started_ = end;
+        return waitForDrive([&] { return rangeCall(start, end, SYNC_FILE_RANGE_WRITE); },
+                            whileWaiting_);
+    }
+
+private:
+    // Runs on the worker, where errno is its own.
+    bool rangeCall(off_t from, off_t to, unsigned flags)
+    {
+        if (::sync_file_range(fd_, from, to - from, flags) == 0) {
+            return true;
+        }
+        if (errno == EIO || errno == ENOSPC || errno == EDQUOT) {
+            return false;
+        }
+        working_ = false;
+        return true;
+    }
+
+    int fd_;
+    const WhileWaiting& whileWaiting_;
+    bool working_ = false;
+    off_t started_ = 0; // written back from here on only when asked
+    off_t waited_ = 0;  // on the drive up to here
+};
+
+bool flushCopy(int fd, const std::string& destination, const WhileWaiting& whileWaiting)
+{
+    return flushThroughHook(
+        FlushCall::CopyData, destination, [fd] { return ::fdatasync(fd) == 0; }, whileWaiting);
+}
+
 bool sameFile(const struct stat& one, const struct stat& other)
 {
     return one.st_dev == other.st_dev && one.st_ino == other.st_ino;
@@ -396,7 +475,7 @@ void removeAbandonedTemporary(const std::filesystem::path& file)
 }
 
 bool copyFile(const std::string& source, const std::string& destination,
-              const CopyProgressRoutine& progress, KnownDestination known)
+              const CopyProgressRoutine& progress, KnownDestination known, bool flushFirst)
 {
     // O_NONBLOCK keeps a FIFO from holding the open; only regular files copy.
     // (It means nothing to a regular file, so it may stay set.)
@@ -440,6 +519,10 @@ bool copyFile(const std::string& source, const std::string& destination,
         (void)::posix_fadvise(in.get(), 0, 0, POSIX_FADV_SEQUENTIAL);
     }
     progress(total, copied);
+    const WhileWaiting whileWaiting = [&progress, &total, &copied] {
+        progress(total, copied);
+    };
+    WriteBehind writeBehind(copy.fd(), whileWaiting);
     ChunkCopier copier;
     for (;;) {
         const ssize_t count = copier.copy(in.get(), copy.fd());
@@ -453,7 +536,13 @@ bool copyFile(const std::string& source, const std::string& destination,
         copied += static_cast<std::uint64_t>(count);
         // A source that grows while it is copied must not push the bar past 100.
         total = std::max(total, copied);
+        if (!writeBehind.wrote(static_cast<off_t>(copied))) {
+            return false;
+        }
         progress(total, copied);
+    }
+    if (!writeBehind.finish(static_cast<off_t>(copied))) {
+        return false;
     }
 
     // The file was created with its mode, but the umask may have
@@ -464,6 +553,9 @@ bool copyFile(const std::string& source, const std::string& destination,
     (void)::fchmod(copy.fd(), mode);
     const std::array<timespec, 2> times{status.st_atim, status.st_mtim};
     (void)::futimens(copy.fd(), times.data());
+    if (flushFirst && !flushCopy(copy.fd(), destination, whileWaiting)) {
+        return false;
+    }
     if (!copy.commit(destination, replacing ? std::optional(existing) : std::nullopt)) {
         // The name was taken meanwhile; by this very source's copy (a second
         // run that exported the same song) it holds what it should.
@@ -552,12 +644,14 @@ std::optional<std::uint64_t> sizeOfHeldCopy(const std::string& source,
     return static_cast<std::uint64_t>(size);
 }
 
-bool writeWholeFile(const std::filesystem::path& destination, std::string_view bytes)
+bool writeWholeFile(const std::filesystem::path& destination, std::string_view bytes,
+                    bool flushFirst, const WhileWaiting& whileWaiting)
 {
     struct stat existing {};
     const bool replacing = ::lstat(destination.c_str(), &existing) == 0;
     NewFile file(folderOf(destination.native()), replacing, 0666);
     return file.valid() && writeAll(file.fd(), bytes.data(), bytes.size()) &&
+           (!flushFirst || flushCopy(file.fd(), destination.native(), whileWaiting)) &&
            file.commit(destination.native(), replacing ? std::optional(existing) : std::nullopt);
 }
 

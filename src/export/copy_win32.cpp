@@ -84,11 +84,12 @@ public:
     // began is replaced, and only while it is still as seen; where nothing was
     // seen, the name is taken only while it is free. A file that appeared
     // meanwhile (another program, a second run) or changed stays as it is:
-    // false, with ERROR_ALREADY_EXISTS.
+    // false, with ERROR_ALREADY_EXISTS. The rename is on the drive when it
+    // returns.
     [[nodiscard]] bool renameTo(const std::filesystem::path& destination,
                                 const std::optional<WIN32_FILE_ATTRIBUTE_DATA>& seen)
     {
-        DWORD flags = 0;
+        DWORD flags = MOVEFILE_WRITE_THROUGH;
         WIN32_FILE_ATTRIBUTE_DATA now{};
         if (seen &&
             GetFileAttributesExW(osPath(destination).c_str(), GetFileExInfoStandard, &now)) {
@@ -96,7 +97,7 @@ public:
                 SetLastError(ERROR_ALREADY_EXISTS);
                 return false;
             }
-            flags = MOVEFILE_REPLACE_EXISTING;
+            flags |= MOVEFILE_REPLACE_EXISTING;
         }
         if (!MoveFileExW(osPath(path_).c_str(), osPath(destination).c_str(), flags)) {
             return false;
@@ -179,12 +180,29 @@ bool isProtectedDestination(const std::filesystem::path& destination)
            (attributes & protectingAttributes) != 0;
 }
 
+// Brings the data of the file written at path onto its drive, on the worker
+// thread: the system copy has closed its own handle, so it is opened again.
+bool flushWritten(HANDLE file, const std::string& destination, const WhileWaiting& whileWaiting)
+{
+    return flushThroughHook(
+        FlushCall::CopyData, destination, [file] { return FlushFileBuffers(file) != FALSE; },
+        whileWaiting);
+}
+
+bool flushWritten(const std::filesystem::path& path, const std::string& destination,
+                  const WhileWaiting& whileWaiting)
+{
+    const FileHandle file(CreateFileW(osPath(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                      OPEN_EXISTING, 0, nullptr));
+    return file.valid() && flushWritten(file.get(), destination, whileWaiting);
+}
+
 enum class CopyEnd { Copied, NameTaken, Failed };
 
 CopyEnd copyThroughTemporary(const std::filesystem::path& source,
                              const std::filesystem::path& destination,
                              const CopyProgressRoutine& progress,
-                             const std::optional<WIN32_FILE_ATTRIBUTE_DATA>& seen)
+                             const std::optional<WIN32_FILE_ATTRIBUTE_DATA>& seen, bool flushFirst)
 {
     static unsigned counter = 0;
     const std::filesystem::path folder = destination.parent_path();
@@ -231,6 +249,13 @@ CopyEnd copyThroughTemporary(const std::filesystem::path& source,
         progress(size, 0);
         progress(size, size);
     }
+    if (flushFirst) {
+        const std::uint64_t size = sizeAt(temporary.path()).value_or(0);
+        if (!flushWritten(temporary.path(), utf8Text(destination),
+                          [&progress, size] { progress(size, size); })) {
+            return CopyEnd::Failed;
+        }
+    }
     if (temporary.renameTo(destination, seen)) {
         return CopyEnd::Copied;
     }
@@ -266,7 +291,7 @@ void removeAbandonedTemporary(const std::filesystem::path& file)
 }
 
 bool copyFile(const std::string& sourceText, const std::string& destinationText,
-              const CopyProgressRoutine& progress, KnownDestination known)
+              const CopyProgressRoutine& progress, KnownDestination known, bool flushFirst)
 {
     const std::filesystem::path source = fsPath(sourceText);
     const std::filesystem::path destination = fsPath(destinationText);
@@ -284,7 +309,7 @@ bool copyFile(const std::string& sourceText, const std::string& destinationText,
     if (seen && isProtectedDestination(destination)) {
         return false;
     }
-    switch (copyThroughTemporary(source, destination, progress, seen)) {
+    switch (copyThroughTemporary(source, destination, progress, seen, flushFirst)) {
     case CopyEnd::Copied:
         return true;
     case CopyEnd::NameTaken:
@@ -408,7 +433,8 @@ std::optional<std::uint64_t> sizeOfHeldCopy(const std::string& source,
     return size;
 }
 
-bool writeWholeFile(const std::filesystem::path& destination, std::string_view bytes)
+bool writeWholeFile(const std::filesystem::path& destination, std::string_view bytes,
+                    bool flushFirst, const WhileWaiting& whileWaiting)
 {
     static unsigned counter = 0;
     const std::optional<WIN32_FILE_ATTRIBUTE_DATA> seen = lookAt(destination);
@@ -429,7 +455,10 @@ bool writeWholeFile(const std::filesystem::path& destination, std::string_view b
         const bool complete = WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()),
                                         &written, nullptr) &&
                               written == bytes.size();
-        return file.close() && complete && temporary.renameTo(destination, seen);
+        const bool flushed =
+            complete &&
+            (!flushFirst || flushWritten(file.get(), utf8Text(destination), whileWaiting));
+        return file.close() && flushed && temporary.renameTo(destination, seen);
     }
     return false;
 }

@@ -17,6 +17,7 @@ const InterfaceStrings english{
     .strFilename = "Filename",
     .strProgress = "Progress",
     .strWithPlaylist = "With playlist",
+    .strWritingToDrive = "Writing to the drive…",
 };
 
 const InterfaceStrings german{
@@ -31,6 +32,7 @@ const InterfaceStrings german{
     .strFilename = "Dateiname",
     .strProgress = "Fortschritt",
     .strWithPlaylist = "Mit Playlist",
+    .strWritingToDrive = "Schreibe auf das Laufwerk…",
 };
 
 // The words a screen reader says for the controls without a caption of their

@@ -6,7 +6,8 @@
 namespace tunecrate {
 
 // The texts that change with the interface language: ten for the buttons, the
-// panels and the run log, then the caption of the playlist check box.
+// panels and the run log, then the caption of the playlist check box and what
+// panel 3 says while a run waits for its drives.
 struct InterfaceStrings {
     std::string strSearch;
     std::string strSave;
@@ -19,6 +20,7 @@ struct InterfaceStrings {
     std::string strFilename;
     std::string strProgress;
     std::string strWithPlaylist;
+    std::string strWritingToDrive;
 };
 
 enum class Button { Search, Search2, Save, Cancel, WithPlaylist };

@@ -8,12 +8,16 @@
 #include "Drive.h"
 #include "ExportRun.h"
 #include "ExportScene.h"
+#include "Flush.h"
 #include "Leftovers.h"
 #include "Paths.h"
 
+#include <array>
 #include <cstdlib>
 #include <fcntl.h>
+#include <fstream>
 #include <gtest/gtest.h>
+#include <mutex>
 #include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -123,6 +127,68 @@ time_t modificationTime(const std::string& path)
 TEST_F(RemovableTest, TheStickFollowsWindowsRules)
 {
     EXPECT_TRUE(followsWindowsRules(stick().string()));
+}
+
+// A stick pulled at any moment holds, under final names, only whole copies:
+// each copy's data is flushed before it takes its name; then the folder and
+// the drive, before the run says it is done. A copy whose flush fails is an
+// error, and its name stays free.
+TEST_F(RemovableTest, EachCopyReachesTheStickBeforeItsNameAndAllBeforeTheEnd)
+{
+    std::mutex mutex;
+    std::vector<std::string> calls;
+    platform::setFlushHook([&](platform::FlushCall call, const std::string& path) {
+        const std::lock_guard lock(mutex);
+        constexpr std::array names{"data of ", "folder", "drive"};
+        const bool named = call == platform::FlushCall::CopyData && fs::exists(path);
+        calls.push_back(
+            names.at(static_cast<std::size_t>(call)) +
+            (call == platform::FlushCall::CopyData ? fs::path(path).filename().string() : "") +
+            (named ? " named" : "") + " after " + window.logLines().back());
+        return path != onStick("b.mp3");
+    });
+    playlist({source("a.mp3", patterned("a", 3 * mib)), source("b.mp3", "b")});
+
+    runExport(window);
+    platform::setFlushHook({});
+
+    EXPECT_EQ(resultsOf(logRecords(window.logLines())), (Results{"ok", "error"}));
+    EXPECT_EQ(calls, (std::vector<std::string>{"data of a.mp3 after " + onStick("a.mp3"),
+                                               "data of b.mp3 after " + onStick("b.mp3"),
+                                               "folder after ---", "drive after ---"}));
+    EXPECT_EQ(window.logLines().back(), "All files copied!");
+    expectLogMatchesStick({});
+}
+
+// Where scripts/test names the loop device under the stick: nothing the run
+// wrote is left in memory for the drive when the run has ended.
+TEST_F(RemovableTest, NothingIsLeftToWriteWhenTheRunHasEnded)
+{
+    const char* device = std::getenv("TUNECRATE_TARGET_LOOP");
+    if (device == nullptr || *device == '\0') {
+        GTEST_SKIP() << "TUNECRATE_TARGET_LOOP names no loop device under the target";
+    }
+    const auto sectorsWritten = [&] {
+        std::ifstream stat("/sys/block/" + fs::path(device).filename().string() + "/stat");
+        std::uint64_t field = 0;
+        for (int i = 0; i < 7; ++i) {
+            stat >> field;
+        }
+        return field;
+    };
+    std::vector<std::string> lines;
+    for (const char* name : {"a.mp3", "b.mp3", "c.mp3"}) {
+        lines.push_back(source(name, patterned(name, 4 * mib)));
+    }
+    playlist(lines);
+    ::sync();
+
+    runExport(window);
+    const std::uint64_t ended = sectorsWritten();
+    ::sync();
+
+    EXPECT_EQ(resultsOf(logRecords(window.logLines())), Results(3, "ok"));
+    EXPECT_LE((sectorsWritten() - ended) * 512, mib);
 }
 
 TEST_F(RemovableTest, OrdinaryFilesAreCopiedWholeWithTheirTimes)

@@ -1,3 +1,4 @@
+#include "Flush.h"
 #include "TempDir.h"
 #include "WindowDesign.h"
 #include "WindowTest.h"
@@ -16,8 +17,11 @@
 #include <QScrollBar>
 #include <QStatusBar>
 #include <QTest>
+#include <QTimer>
+#include <chrono>
 #include <filesystem>
 #include <memory>
+#include <thread>
 
 using namespace tunecrate;
 using namespace tunecrate::test;
@@ -362,6 +366,27 @@ private Q_SLOTS:
         QCOMPARE(lines[8], folder.exported("big.mp3") + "x");
         QCOMPARE(lines[9], std::string("ok"));
         QCOMPARE(lines[11], std::string("All files copied!"));
+    }
+
+    // A drive slow to take what the run wrote: the window goes on answering,
+    // and panel 3 says what the run waits for.
+    void aSlowDriveLeavesTheWindowAnswering()
+    {
+        ExportFolder folder;
+        platform::setFlushHook([](platform::FlushCall, const std::string&) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(900));
+            return true;
+        });
+        QStringList panelSeen;
+        QTimer timer;
+        connect(&timer, &QTimer::timeout, [&] { panelSeen << panel(3)->text(); });
+        timer.start(50);
+        save(folder, folder.playlist({folder.song("a.mp3")}));
+        platform::setFlushHook({});
+
+        QVERIFY2(panelSeen.count(QStringLiteral("Writing to the drive\u2026")) >= 5,
+                 qPrintable(panelSeen.join(u'|')));
+        QCOMPARE(panel(3)->text(), QStringLiteral("Progress: 100%"));
     }
 
     void closeWhenIdleClosesAtOnce() { QVERIFY(window->close()); }

@@ -1,0 +1,81 @@
+#include "FileDescriptor_posix.h"
+#include "Flush.h"
+
+#include <fcntl.h>
+#include <map>
+#include <sys/stat.h>
+#include <sys/statfs.h>
+#include <unistd.h>
+
+namespace tunecrate::platform {
+namespace {
+
+constexpr long fuseMagic = 0x65735546;
+
+bool onFuse(const std::string& folder)
+{
+    struct statfs drive {};
+    return ::statfs(folder.c_str(), &drive) == 0 && drive.f_type == fuseMagic;
+}
+
+bool flushFolder(FlushCall call, const std::string& folder, bool (*flush)(int),
+                 const WhileWaiting& whileWaiting)
+{
+    const FileDescriptor fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    return fd.valid() && flushThroughHook(
+                             call, folder, [&] { return flush(fd.get()); }, whileWaiting);
+}
+
+} // namespace
+
+bool flushesEachCopy(const std::string& folder, bool windowsRules)
+{
+    return windowsRules || onFuse(folder);
+}
+
+// A kernel file system writes everything it holds with one syncfs. A FUSE
+// driver learns of no syncfs, and may take an fsync without passing anything
+// on to its device (fusefat does): each folder is flushed for the drivers that
+// do, and then sync() writes what the device itself still holds.
+bool flushFolders(const std::vector<std::string>& folders, const WhileWaiting& whileWaiting)
+{
+    std::map<dev_t, const std::string*> drives;
+    for (const std::string& folder : folders) {
+        struct stat status {};
+        if (::stat(folder.c_str(), &status) == 0) {
+            drives.emplace(status.st_dev, &folder);
+        }
+    }
+    bool flushed = true;
+    bool throughFuse = false;
+    for (const std::string& folder : folders) {
+        if (onFuse(folder)) {
+            throughFuse = true;
+            flushed = flushFolder(
+                          FlushCall::Folder, folder, [](int fd) { return ::fsync(fd) == 0; },
+                          whileWaiting) &&
+                      flushed;
+        }
+    }
+    for (const auto& [device, folder] : drives) {
+        if (!onFuse(*folder)) {
+            flushed = flushFolder(
+                          FlushCall::Drive, *folder, [](int fd) { return ::syncfs(fd) == 0; },
+                          whileWaiting) &&
+                      flushed;
+        }
+    }
+    if (throughFuse) {
+        flushed = flushThroughHook(
+                      FlushCall::Drive, {},
+                      [] {
+                          ::sync();
+                          return true;
+                      },
+                      whileWaiting) &&
+                  flushed;
+    }
+    return flushed;
+}
+
+} // namespace tunecrate::platform
