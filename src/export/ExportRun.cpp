@@ -9,6 +9,8 @@
 #include "PlatformFiles.h"
 #include "Playlist.h"
 #include "PlaylistLines.h"
+#include "RecordedFolders.h"
+#include "RoomCheck.h"
 #include "TemporarySweep.h"
 #include "WrittenDestinations.h"
 #include "WrittenPlaylist.h"
@@ -45,16 +47,24 @@ bool isAbsoluteFolder(const std::string& folder)
     return !holdsNul(folder) && fsPath(folder).is_absolute();
 }
 
-// The same-name memory of the runs under way: a run started while another
-// waits shares it (WrittenDestinations), and the next run after the outermost
-// has ended starts afresh.
-std::shared_ptr<WrittenDestinations> destinationsOfRunsUnderWay()
+// What the runs under way know of the folders they write into: the names
+// they gave (WrittenDestinations) and the folders' records with their locks.
+// A run started while another waits shares it, and the next run after the
+// outermost has ended starts afresh.
+struct RunsUnderWay {
+    explicit RunsUnderWay(const FileLookup& files) : written(files, followsWindowsRules, &records)
+    {}
+    RecordedFolders records;
+    WrittenDestinations written;
+};
+
+std::shared_ptr<RunsUnderWay> runsUnderWay()
 {
     static const SystemFileLookup files;
-    static std::weak_ptr<WrittenDestinations> underWay;
-    std::shared_ptr<WrittenDestinations> shared = underWay.lock();
+    static std::weak_ptr<RunsUnderWay> underWay;
+    std::shared_ptr<RunsUnderWay> shared = underWay.lock();
     if (!shared) {
-        shared = std::make_shared<WrittenDestinations>(files);
+        shared = std::make_shared<RunsUnderWay>(files);
         underWay = shared;
     }
     return shared;
@@ -82,6 +92,11 @@ public:
             walking = true;
             if (withPlaylist_) {
                 writtenPlaylist_.emplace(*mode);
+            }
+            recorded_.emplace(underWay_->records, withPlaylist_, utf8Text(playlist));
+            if (!roomAgreed(playlistPath, *mode, playlist.parent_path())) {
+                window_.setProgressValue(0);
+                return;
             }
             if (walk(*mode, lines, playlist) == WalkEnd::Canceled) {
                 return;
@@ -122,6 +137,11 @@ private:
                 if (const std::optional<std::string> source =
                         sourcePath(*candidate, playlistFolder)) {
                     const std::optional<Arrival> arrival = copyEntry(*source, lines.truncated());
+                    if (folderInUse_) {
+                        flushDrives();
+                        window_.setProgressValue(0);
+                        return WalkEnd::Canceled;
+                    }
                     if (writtenPlaylist_ && arrival) {
                         writtenPlaylist_->addCopy(lines.line(), arrival->folder, arrival->path);
                     } else if (writtenPlaylist_) {
@@ -151,6 +171,31 @@ private:
         return WalkEnd::Finished;
     }
 
+    // Whether what the run will write fits on the target's drive, or the user
+    // has it copy what fits; otherwise the log says why nothing was copied.
+    bool roomAgreed(const std::string& playlistPath, PlaylistMode mode,
+                    const std::filesystem::path& playlistFolder)
+    {
+        const std::string folder = window_.pathTo();
+        if (!isAbsoluteFolder(folder)) {
+            return true;
+        }
+        const std::optional<Room> room =
+            countRoom(playlistPath, mode, playlistFolder, folder, windowsRules(folder), [this] {
+                window_.processEvents();
+                return !window_.cancelRequested();
+            });
+        if (!room || room->needed <= room->free) {
+            return true;
+        }
+        const std::string question = roomSentence(*room);
+        if (window_.copyWhatFits(question)) {
+            return true;
+        }
+        window_.appendLog(concat({crlf, question, crlf, Language().strCanceled}));
+        return false;
+    }
+
     // Where a copy that ended "ok" is.
     struct Arrival {
         std::string folder;
@@ -167,10 +212,17 @@ private:
         // The target folder is read afresh for each entry, so a folder chosen
         // during a copy counts from the next entry on.
         const std::string folder = window_.pathTo();
-        auto destination = written_->resolve(folder, name, source);
+        if (isAbsoluteFolder(folder) &&
+            !recorded_->readyToWrite(folder, windowsRules(folder),
+                                     [this] { window_.processEvents(); })) {
+            window_.appendLog(concat({crlf, Language().strFolderInUse}));
+            folderInUse_ = true;
+            return std::nullopt;
+        }
+        auto destination = written_.resolve(folder, name, source);
         window_.appendLog(
             concat({crlf, source, crlf, Language().strCopiedTo, crlf, destination.path}));
-        written_->reserve(folder, source, destination);
+        written_.reserve(folder, source, destination);
 
         // A line cut short names no real file (copying what is left of it could
         // pick up an unrelated one), and a folder that is not absolute no place
@@ -188,9 +240,11 @@ private:
         const std::optional<std::uint64_t> size =
             copying ? copy(source, folder, destination.path, destination.seen) : std::nullopt;
         if (size) {
-            written_->remember(folder, name, source, destination, *size);
+            written_.remember(folder, name, source, destination, *size);
+            recorded_->arrived(folder, std::string(bareName(destination.path)), source,
+                               destination.path);
         }
-        written_->release(folder, destination);
+        written_.release(folder, destination);
         // The copy's own result says whether the file arrived, in the folder
         // it used, whatever the box holds by now.
         const bool ok = size.has_value();
@@ -276,19 +330,27 @@ private:
     }
 
     // Brings all the run wrote onto its drives before the run says it is
-    // done: "error" on a line of its own when a drive failed to take it.
-    // Panel 3 says so meanwhile, as the window goes on answering.
+    // done, the folders' records with it: "error" on a line of its own when a
+    // drive failed to take it. Panel 3 says so meanwhile, as the window goes
+    // on answering.
     void flushDrives()
     {
-        if (writtenFolders_.empty()) {
-            return;
+        const platform::WhileWaiting whileWaiting = [this] {
+            window_.processEvents();
+        };
+        bool failed = false;
+        if (recorded_) {
+            for (const std::string& folder : recorded_->write(whileWaiting, failed)) {
+                wroteInto(folder);
+            }
         }
-        window_.setPanelText(3, Language().strWritingToDrive);
-        const bool flushed =
-            platform::flushFolders(writtenFolders_, [this] { window_.processEvents(); });
-        writtenFolders_.clear();
-        showProgressPanel(window_);
-        if (!flushed) {
+        if (!writtenFolders_.empty()) {
+            window_.setPanelText(3, Language().strWritingToDrive);
+            failed = !platform::flushFolders(writtenFolders_, whileWaiting) || failed;
+            writtenFolders_.clear();
+            showProgressPanel(window_);
+        }
+        if (failed) {
             window_.appendLog(concat({crlf, "error"}));
         }
     }
@@ -315,7 +377,10 @@ private:
     ExportWindow& window_;
     bool withPlaylist_;
     SystemFileLookup files_;
-    std::shared_ptr<WrittenDestinations> written_ = destinationsOfRunsUnderWay();
+    std::shared_ptr<RunsUnderWay> underWay_ = runsUnderWay();
+    WrittenDestinations& written_ = underWay_->written;
+    std::optional<RecordedRun> recorded_;
+    bool folderInUse_ = false; // another process's run is writing into the target
     TemporarySweep sweep_;
     std::optional<WrittenPlaylist> writtenPlaylist_;
     std::string text_;

@@ -38,6 +38,11 @@ public:
     // Lets pending window events through: commands may run nested in here,
     // including a second export run.
     virtual void processEvents() = 0;
+
+    // Asked when the target's drive has too little room for what the run
+    // will write (question: the sentence that says so): true to copy what
+    // fits, false to copy nothing.
+    [[nodiscard]] virtual bool copyWhatFits(const std::string& /*question*/) { return true; }
 };
 
 } // namespace tunecrate

@@ -6,6 +6,7 @@
 
 #include "Flush.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
@@ -41,6 +42,27 @@ void removeAbandonedTemporary(const std::filesystem::path& file);
 // The size of the file that path reaches now, a symbolic link itself rather
 // than its target; nothing when no file is there.
 [[nodiscard]] std::optional<std::uint64_t> entrySize(const std::string& path);
+
+// A file's size and modification time, in nanoseconds since 1970 (UTC).
+struct FileStamp {
+    std::uint64_t size = 0;
+    std::int64_t time = 0;
+
+    friend bool operator==(const FileStamp&, const FileStamp&) = default;
+};
+
+// The stamp of the regular file at path, a symbolic link followed only with
+// followLinks; nothing for anything else.
+[[nodiscard]] std::optional<FileStamp> fileStamp(const std::string& path, bool followLinks = false);
+
+// The room on the drive that holds folder: what a program may still write
+// there, and the drive's unit of allocation, as the system reports them.
+struct DriveRoom {
+    std::uint64_t free = 0;
+    std::uint64_t cluster = 0;
+    bool throughFuse = false;
+};
+[[nodiscard]] std::optional<DriveRoom> driveRoom(const std::string& folder);
 
 // What the caller saw at a copy's destination just before: nothing there, a
 // file there, or it did not look. When it saw nothing, the copy does not look
@@ -84,6 +106,15 @@ using CopyProgressRoutine =
            (windowsRules && distance >= hour - twoSeconds && distance <= hour + twoSeconds);
 }
 
+// The same for two times in nanoseconds: times centuries apart stay far apart
+// rather than overflow.
+[[nodiscard]] constexpr bool copyTimesMatch(std::int64_t one, std::int64_t other, bool windowsRules)
+{
+    constexpr std::int64_t farApart = std::int64_t{1} << 61;
+    const std::int64_t halfApart = std::clamp(one / 2 - other / 2, -farApart, farApart);
+    return copyTimeMatches(halfApart * 2, windowsRules);
+}
+
 // The size of source when destination already holds its copy: a regular file,
 // no symbolic link, of the same size, modified at a time that matches
 // (copyTimeMatches) and with the same first and last 64 KiB (all of it when
@@ -98,6 +129,27 @@ sizeOfHeldCopy(const std::string& source, const std::string& destination, bool w
 // drive before it takes its name. False on any failure.
 [[nodiscard]] bool writeWholeFile(const std::filesystem::path& destination, std::string_view bytes,
                                   bool flushFirst, const WhileWaiting& whileWaiting);
+
+// Gives file the hidden mark where its drive keeps one and the system lets it
+// be set (Windows; FAT in the Linux kernel). A hint: nothing fails without.
+void hideFile(const std::filesystem::path& file);
+
+// A lock on a folder that the runs of every process on this machine respect,
+// held until it is destroyed.
+class FolderLock {
+public:
+    FolderLock() = default;
+    ~FolderLock();
+    FolderLock(const FolderLock&) = delete;
+    FolderLock& operator=(const FolderLock&) = delete;
+
+    // Takes the lock without waiting: false while another process holds it.
+    // Where the folder offers no lock at all, it counts as taken.
+    [[nodiscard]] bool tryTake(const std::string& folder);
+
+private:
+    std::intptr_t handle_ = -1;
+};
 
 // How lines end in a text file written for this system's players.
 inline constexpr std::string_view textLineBreak =

@@ -25,8 +25,9 @@ std::string pathFor(const std::string& folder, std::string_view name)
 } // namespace
 
 WrittenDestinations::WrittenDestinations(const FileLookup& lookup,
-                                         std::function<bool(const std::string&)> windowsRules)
-    : lookup_(lookup), listings_(lookup), windowsRules_(std::move(windowsRules))
+                                         std::function<bool(const std::string&)> windowsRules,
+                                         RecordedFolders* records)
+    : lookup_(lookup), records_(records), listings_(lookup), windowsRules_(std::move(windowsRules))
 {}
 
 bool WrittenDestinations::rulesOf(const std::string& folder)
@@ -55,10 +56,16 @@ FolderListings::Reach WrittenDestinations::reach(const std::string& folder, cons
             return {.otherSource = true};
         }
     }
+    const RecordedFolders::Claim claim =
+        records_ ? records_->claim(folder, name, path, source, rulesOf(folder))
+                 : RecordedFolders::Claim::None;
+    if (claim == RecordedFolders::Claim::Other) {
+        return {.otherSource = true};
+    }
     FolderListings::Reach reach = listings_.reach(folder, name, path, source);
     // A name made safe for the drive may be the user's own file of that name
     // ("What Is Love_.mp3"): only this source's copy there is its to keep.
-    if (madeSafe && !reach.otherSource) {
+    if (madeSafe && !reach.otherSource && claim != RecordedFolders::Claim::Own) {
         if (reach.seen == platform::KnownDestination::Unknown) {
             reach.seen = lookup_.size(path) ? platform::KnownDestination::Present
                                             : platform::KnownDestination::Absent;
@@ -110,6 +117,15 @@ WrittenDestinations::Destination WrittenDestinations::resolve(const std::string&
         }
         number = highest + 1;
     }
+    // The numbered name an earlier run gave this source stays its own.
+    if (const int recorded = recordedNumber(folder, safeName, source); recorded > 1) {
+        std::string path = pathFor(folder, nameOnDrive(safeName, recorded, rules));
+        if (const auto own =
+                reach(folder, nameOnDrive(safeName, recorded, rules), path, source, madeSafe);
+            !own.otherSource) {
+            return {std::move(path), recorded, own.seen};
+        }
+    }
     // A playlist may itself name a "song (2).mp3" that this run already wrote.
     for (;; ++number) {
         const std::string name = nameOnDrive(safeName, number, rules);
@@ -119,6 +135,20 @@ WrittenDestinations::Destination WrittenDestinations::resolve(const std::string&
             return {std::move(path), number, numbered.seen};
         }
     }
+}
+
+int WrittenDestinations::recordedNumber(const std::string& folder, const std::string& safeName,
+                                        std::string_view source)
+{
+    constexpr int mostNumbers = 10000;
+    const std::optional<std::string> name =
+        records_ ? records_->recordedName(folder, source, rulesOf(folder)) : std::nullopt;
+    for (int number = 2; name && number <= mostNumbers; ++number) {
+        if (nameOnDrive(safeName, number, rulesOf(folder)) == *name) {
+            return number;
+        }
+    }
+    return 1;
 }
 
 void WrittenDestinations::remember(const std::string& folder, std::string_view bareName,

@@ -3,6 +3,7 @@
 #include "Drive.h"
 #include "FolderListings.h"
 #include "PlatformCopy.h"
+#include "RecordedFolders.h"
 
 #include <cstdint>
 #include <functional>
@@ -32,6 +33,11 @@ namespace tunecrate {
 // A name made safe for the drive never replaces a file there that is not
 // its source's copy: it takes a number instead.
 //
+// Where the folder keeps a record of what earlier runs put there
+// (RecordedFolders), a name it gives to another source, or whose file no
+// longer matches what it recorded, is never replaced either; a name it gives
+// to this very source is this source's to replace.
+//
 // A run started while another waits (Save pressed again during a copy) shares
 // the memory of the run it interrupts, so that two runs never give one name
 // to two sources.
@@ -48,7 +54,8 @@ public:
     // in case for one.
     explicit WrittenDestinations(
         const FileLookup& lookup,
-        std::function<bool(const std::string&)> windowsRules = followsWindowsRules);
+        std::function<bool(const std::string&)> windowsRules = followsWindowsRules,
+        RecordedFolders* records = nullptr);
 
     [[nodiscard]] Destination resolve(const std::string& folder, std::string_view bareName,
                                       std::string_view source);
@@ -68,6 +75,9 @@ private:
                                               const std::string& path, std::string_view source,
                                               bool madeSafe);
     [[nodiscard]] bool rulesOf(const std::string& folder);
+    // The number of the name folder's record gives source's copy; 1 for none.
+    [[nodiscard]] int recordedNumber(const std::string& folder, const std::string& safeName,
+                                     std::string_view source);
     // The path as the folder's drive compares names.
     [[nodiscard]] std::string reservationKey(const std::string& folder, const std::string& path);
 
@@ -78,6 +88,7 @@ private:
     };
 
     const FileLookup& lookup_;
+    RecordedFolders* records_;
     FolderListings listings_;
     std::unordered_map<std::string, Numbers> numbered_; // plain path, as compared -> its numbers
     struct Reservation {

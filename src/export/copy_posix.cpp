@@ -5,11 +5,13 @@
 #include <array>
 #include <cerrno>
 #include <fcntl.h>
+#include <linux/msdos_fs.h>
 #include <memory>
 #include <optional>
 #include <stdio.h>
 #include <string>
 #include <sys/file.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/statfs.h>
 #include <unistd.h>
@@ -568,6 +570,29 @@ bool copyFile(const std::string& source, const std::string& destination,
     return true;
 }
 
+std::optional<FileStamp> fileStamp(const std::string& path, bool followLinks)
+{
+    struct stat status {};
+    const int looked = followLinks ? ::stat(path.c_str(), &status) : ::lstat(path.c_str(), &status);
+    if (looked != 0 || !S_ISREG(status.st_mode)) {
+        return std::nullopt;
+    }
+    return FileStamp{static_cast<std::uint64_t>(status.st_size),
+                     std::int64_t{status.st_mtim.tv_sec} * 1'000'000'000 + status.st_mtim.tv_nsec};
+}
+
+std::optional<DriveRoom> driveRoom(const std::string& folder)
+{
+    constexpr long fuseMagic = 0x65735546;
+    struct statfs drive {};
+    if (::statfs(folder.c_str(), &drive) != 0) {
+        return std::nullopt;
+    }
+    const auto unit =
+        static_cast<std::uint64_t>(drive.f_frsize != 0 ? drive.f_frsize : drive.f_bsize);
+    return DriveRoom{std::uint64_t{drive.f_bavail} * unit, unit, drive.f_type == fuseMagic};
+}
+
 std::optional<std::uint64_t> entrySize(const std::string& path)
 {
     struct stat status {};
@@ -653,6 +678,38 @@ bool writeWholeFile(const std::filesystem::path& destination, std::string_view b
     return file.valid() && writeAll(file.fd(), bytes.data(), bytes.size()) &&
            (!flushFirst || flushCopy(file.fd(), destination.native(), whileWaiting)) &&
            file.commit(destination.native(), replacing ? std::optional(existing) : std::nullopt);
+}
+
+void hideFile(const std::filesystem::path& file)
+{
+    const FileDescriptor fd(::open(file.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY));
+    std::uint32_t attributes = 0;
+    if (fd.valid() && ::ioctl(fd.get(), FAT_IOCTL_GET_ATTRIBUTES, &attributes) == 0) {
+        attributes |= ATTR_HIDDEN;
+        (void)::ioctl(fd.get(), FAT_IOCTL_SET_ATTRIBUTES, &attributes);
+    }
+}
+
+FolderLock::~FolderLock()
+{
+    if (handle_ >= 0) {
+        ::close(static_cast<int>(handle_));
+    }
+}
+
+bool FolderLock::tryTake(const std::string& folder)
+{
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) {
+        return true;
+    }
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        const bool heldElsewhere = errno == EWOULDBLOCK;
+        ::close(fd);
+        return !heldElsewhere;
+    }
+    handle_ = fd;
+    return true;
 }
 
 } // namespace tunecrate::platform

@@ -322,6 +322,41 @@ bool copyFile(const std::string& sourceText, const std::string& destinationText,
     return false;
 }
 
+std::optional<FileStamp> fileStamp(const std::string& path, bool followLinks)
+{
+    const std::optional<WIN32_FILE_ATTRIBUTE_DATA> data = lookAt(fsPath(path));
+    const DWORD refused =
+        FILE_ATTRIBUTE_DIRECTORY | (followLinks ? 0 : FILE_ATTRIBUTE_REPARSE_POINT);
+    if (!data || (data->dwFileAttributes & refused) != 0) {
+        return std::nullopt;
+    }
+    // File times count in 100 ns from 1601.
+    constexpr std::int64_t ticksTo1970 = 116'444'736'000'000'000;
+    const auto ticks =
+        static_cast<std::int64_t>((std::uint64_t{data->ftLastWriteTime.dwHighDateTime} << 32) |
+                                  data->ftLastWriteTime.dwLowDateTime);
+    return FileStamp{(std::uint64_t{data->nFileSizeHigh} << 32) | data->nFileSizeLow,
+                     (ticks - ticksTo1970) * 100};
+}
+
+std::optional<DriveRoom> driveRoom(const std::string& folder)
+{
+    ULARGE_INTEGER available{};
+    DWORD sectorsPerCluster = 0;
+    DWORD bytesPerSector = 0;
+    DWORD freeClusters = 0;
+    DWORD clusters = 0;
+    std::wstring root(MAX_PATH + 1, L'\0');
+    const std::wstring path = osPath(fsPath(folder));
+    if (!GetDiskFreeSpaceExW(path.c_str(), &available, nullptr, nullptr) ||
+        !GetVolumePathNameW(path.c_str(), root.data(), static_cast<DWORD>(root.size())) ||
+        !GetDiskFreeSpaceW(root.c_str(), &sectorsPerCluster, &bytesPerSector, &freeClusters,
+                           &clusters)) {
+        return std::nullopt;
+    }
+    return DriveRoom{available.QuadPart, std::uint64_t{sectorsPerCluster} * bytesPerSector, false};
+}
+
 std::optional<std::uint64_t> entrySize(const std::string& path)
 {
     return sizeAt(fsPath(path));
@@ -461,6 +496,35 @@ bool writeWholeFile(const std::filesystem::path& destination, std::string_view b
         return file.close() && flushed && temporary.renameTo(destination, seen);
     }
     return false;
+}
+
+void hideFile(const std::filesystem::path& file)
+{
+    const std::wstring name = osPath(file);
+    const DWORD attributes = GetFileAttributesW(name.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES) {
+        (void)SetFileAttributesW(name.c_str(), attributes | FILE_ATTRIBUTE_HIDDEN);
+    }
+}
+
+FolderLock::~FolderLock()
+{
+    if (handle_ != -1) {
+        CloseHandle(reinterpret_cast<HANDLE>(handle_));
+    }
+}
+
+// A file opened for no one else to share, gone with its handle.
+bool FolderLock::tryTake(const std::string& folder)
+{
+    const HANDLE handle = CreateFileW(osPath(fsPath(folder) / L".tunecrate.lock").c_str(),
+                                      GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
+                                      FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        return GetLastError() != ERROR_SHARING_VIOLATION;
+    }
+    handle_ = reinterpret_cast<std::intptr_t>(handle);
+    return true;
 }
 
 } // namespace tunecrate::platform

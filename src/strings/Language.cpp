@@ -18,6 +18,10 @@ const InterfaceStrings english{
     .strProgress = "Progress",
     .strWithPlaylist = "With playlist",
     .strWritingToDrive = "Writing to the drive…",
+    .strFolderInUse = "Another export is writing into this folder.",
+    .strNotEnoughRoom = "Not enough room on the drive: %1 needed, %2 free.",
+    .strCopyWhatFits = "Copy what fits",
+    .decimalPoint = '.',
 };
 
 const InterfaceStrings german{
@@ -33,6 +37,10 @@ const InterfaceStrings german{
     .strProgress = "Fortschritt",
     .strWithPlaylist = "Mit Playlist",
     .strWritingToDrive = "Schreibe auf das Laufwerk…",
+    .strFolderInUse = "Ein anderer Export schreibt in diesen Ordner.",
+    .strNotEnoughRoom = "Nicht genug Platz auf dem Laufwerk: %1 benötigt, %2 frei.",
+    .strCopyWhatFits = "Kopieren, was passt",
+    .decimalPoint = ',',
 };
 
 // The words a screen reader says for the controls without a caption of their

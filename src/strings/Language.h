@@ -6,8 +6,10 @@
 namespace tunecrate {
 
 // The texts that change with the interface language: ten for the buttons, the
-// panels and the run log, then the caption of the playlist check box and what
-// panel 3 says while a run waits for its drives.
+// panels and the run log, then the caption of the playlist check box, what
+// panel 3 says while a run waits for its drives, the log's line for a folder
+// another program's run is writing into, and the question of a drive with too
+// little room.
 struct InterfaceStrings {
     std::string strSearch;
     std::string strSave;
@@ -21,6 +23,12 @@ struct InterfaceStrings {
     std::string strProgress;
     std::string strWithPlaylist;
     std::string strWritingToDrive;
+    std::string strFolderInUse;
+    // The question when the target's drive has too little room: "%1" the
+    // room needed, "%2" the room free; then its first button's caption.
+    std::string strNotEnoughRoom;
+    std::string strCopyWhatFits;
+    char decimalPoint = '.';
 };
 
 enum class Button { Search, Search2, Save, Cancel, WithPlaylist };

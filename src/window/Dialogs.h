@@ -15,6 +15,9 @@ struct Dialogs {
     std::function<std::string(const std::string& sTitle, const std::string& sStartPath)>
         browseFolder;
     std::function<void(const std::string& message)> showError;
+    // The drive has too little room: question, with the buttons "Copy what
+    // fits" and "Cancel" in the interface language. True for the first.
+    std::function<bool(const std::string& question)> askCopyWhatFits;
 };
 
 } // namespace tunecrate

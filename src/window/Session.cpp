@@ -161,6 +161,13 @@ void Session::processEvents()
     view_.letEventsThrough();
 }
 
+bool Session::copyWhatFits(const std::string& question)
+{
+    // The window shows what the run wrote before it asks.
+    sync();
+    return !dialogs_.askCopyWhatFits || dialogs_.askCopyWhatFits(question);
+}
+
 void Session::setButtonCaption(Button button, const std::string& caption)
 {
     switch (button) {

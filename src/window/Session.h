@@ -88,6 +88,7 @@ public:
     void clearCancelRequest() override { CancelRequested = false; }
     [[nodiscard]] bool cancelRequested() const override { return CancelRequested || closePending_; }
     void processEvents() override;
+    [[nodiscard]] bool copyWhatFits(const std::string& question) override;
 
     // LanguageWindow
     void setButtonCaption(Button button, const std::string& caption) override;

@@ -311,7 +311,9 @@ TEST_F(BadInputTest, MillionLinePlaylistIsWalkedToItsEnd)
     EXPECT_EQ(tally.records, static_cast<std::size_t>(lines / entryEvery));
     EXPECT_EQ(tally.errors, tally.records);
     EXPECT_EQ(tally.logText, "\r\n" + allFilesCopied);
-    EXPECT_EQ(tally.eventCalls, lines);
+    // Once a line, and every 50 ms while the room was counted before.
+    EXPECT_GE(tally.eventCalls, lines);
+    EXPECT_LE(tally.eventCalls, lines + 200);
     expectTargetHolds({});
 }
 

@@ -1,7 +1,9 @@
+#include "BigFile.h"
 #include "CaseName.h"
 #include "ExportRun.h"
 #include "ExportScene.h"
 #include "Leftovers.h"
+#include "RoomCheck.h"
 
 #include <chrono>
 #include <gtest/gtest.h>
@@ -401,6 +403,34 @@ TEST_F(ExportRunTest, ErrorInTheWalkKeepsTheRecordsWritten)
     EXPECT_EQ(window.progress, 0);
 }
 
+// A drive with too little room for what the run will write: the question
+// comes before the first copy, and answered "Cancel" nothing is copied.
+TEST_F(ExportRunTest, TooLittleRoomIsAskedAboutBeforeTheFirstCopy)
+{
+    const std::string small = song("small.mp3");
+    const std::string huge = song("huge.mp3");
+    test::makeLargerThanTheDrive(music() / "huge.mp3");
+    playlist({small, huge});
+    window.copyWhatFitsAnswer = false;
+
+    runExport(window);
+    ASSERT_EQ(window.roomQuestions.size(), 1U);
+    EXPECT_EQ(window.roomQuestions[0].rfind("Not enough room on the drive: ", 0), 0U)
+        << window.roomQuestions[0];
+    EXPECT_EQ(window.logLines(), (Lines{"", window.roomQuestions[0], "canceled!"}));
+    EXPECT_FALSE(fs::exists(target() / "small.mp3"));
+}
+
+TEST_F(ExportRunTest, TheRoomIsToldAsFileManagersTellIt)
+{
+    const Room room{.needed = 3'240'000'000, .free = 2'100'000'000, .entries = 2};
+    EXPECT_EQ(roomSentence(room), "Not enough room on the drive: 3.2 GB needed, 2.1 GB free.");
+    ApplyLanguage("Deutsch", window);
+    EXPECT_EQ(roomSentence({.needed = 850'000'000, .free = 12'360'000, .entries = 1}),
+              "Nicht genug Platz auf dem Laufwerk: 850,0 MB ben\u00f6tigt, 12,4 MB frei.");
+    ApplyLanguage("English", window);
+}
+
 TEST_F(ExportRunTest, SameNameFromAnotherSourceIsNumberedNotOverwritten)
 {
     fs::create_directory(dir.path() / "music/other");
@@ -554,13 +584,16 @@ INSTANTIATE_TEST_SUITE_P(
 // An export made again over an earlier one, box checked: what the earlier one
 // wrote is changed first, and its time set apart from the source's, which a
 // copy would set right (where no link can be made, the copy is made all the
-// same). Another a.mp3 keeps its number either way.
+// same). A copy whose size or time changed is the user's now: the folder's
+// record keeps it, and the song takes the next number. Another a.mp3 keeps
+// its number either way.
 struct ReexportCase {
     const char* name;
     std::string (*change)(std::string bytes);
     int apart = 1; // seconds
     bool link = false;
     bool copied = true;
+    bool usersNow = false;
 };
 
 class ReexportTest : public ExportRunTest, public testing::WithParamInterface<ReexportCase> {};
@@ -595,7 +628,11 @@ TEST_P(ReexportTest, CopiesOnlyWhatChanged)
     EXPECT_EQ(window.panels[3], "Progress: 100%");
     EXPECT_EQ(readFile(held), GetParam().copied ? bytes : changed);
     EXPECT_EQ(fs::last_write_time(held) == time, GetParam().copied);
-    EXPECT_EQ(fs::last_write_time(target() / "list.m3u8"), listTime);
+    EXPECT_EQ(fs::last_write_time(target() / "list.m3u8") == listTime, !GetParam().usersNow);
+    if (GetParam().usersNow) {
+        EXPECT_EQ(log[3], exported("a (3).mp3"));
+        EXPECT_EQ(readFile(target() / "a (3).mp3"), bytes);
+    }
 }
 
 constexpr auto same = [](std::string b) {
@@ -605,8 +642,9 @@ constexpr auto same = [](std::string b) {
 INSTANTIATE_TEST_SUITE_P(
     Changes, ReexportTest,
     testing::Values(ReexportCase("Unchanged", same, 1, false, false),
-                    ReexportCase("OtherSize", [](std::string b) { return b + "x"; }),
-                    ReexportCase("OtherTime", same, 3),
+                    ReexportCase(
+                        "OtherSize", [](std::string b) { return b + "x"; }, 1, false, false, true),
+                    ReexportCase("OtherTime", same, 3, false, false, true),
                     ReexportCase("OtherFirstByte", [](std::string b) { return "?" + b.substr(1); }),
                     ReexportCase("OtherLastByte",
                                  [](std::string b) { return b.substr(0, b.size() - 1) + "?"; }),

@@ -11,6 +11,7 @@
 #include "Flush.h"
 #include "Leftovers.h"
 #include "Paths.h"
+#include "RecordedFolders.h"
 
 #include <array>
 #include <cstdlib>
@@ -95,6 +96,12 @@ protected:
             << window.logText;
         EXPECT_EQ(test::countTemporaries(stick()), 0);
         EXPECT_EQ(test::countTemporaries(stick_->path()), 0);
+    }
+
+    // Where the playlist written beside the copies of list goes.
+    [[nodiscard]] std::string besideList(const std::string& list) const
+    {
+        return onStick(list + ".m3u8");
     }
 
     [[nodiscard]] std::vector<std::string> destinations() const
@@ -189,6 +196,122 @@ TEST_F(RemovableTest, NothingIsLeftToWriteWhenTheRunHasEnded)
 
     EXPECT_EQ(resultsOf(logRecords(window.logLines())), Results(3, "ok"));
     EXPECT_LE((sectorsWritten() - ended) * 512, mib);
+}
+
+// Two playlists exported into one folder, in turns, with one song changed in
+// between: the folder's record keeps each one's song.mp3 its own.
+TEST_F(RemovableTest, TwoPlaylistsSharingTheStickEachKeepTheirOwnSongs)
+{
+    window.withPlaylistChecked = true;
+    const std::string one = source("song.mp3", "the first list's song");
+    const std::string two = source("song.mp3", "the second list's");
+    test::writeFile(music() / "one.m3u", one + "\n");
+    test::writeFile(music() / "two.m3u", two + "\n");
+    const auto exportList = [&](const char* list) {
+        window.pathFromText = (music() / list).string();
+        runExport(window);
+        return destinations();
+    };
+
+    for (int round = 1; round <= 2; ++round) {
+        SCOPED_TRACE("round " + std::to_string(round));
+        EXPECT_EQ(exportList("one.m3u"),
+                  (std::vector<std::string>{onStick("song.mp3"), besideList("one")}));
+        EXPECT_EQ(exportList("two.m3u"),
+                  (std::vector<std::string>{onStick("song (2).mp3"), besideList("two")}));
+        sources_[one] = "the first list's song, mastered again";
+        test::writeFile(one, sources_[one]);
+    }
+    EXPECT_EQ(test::bytesOf(onStick("song.mp3")), sources_[one]);
+    EXPECT_EQ(test::bytesOf(onStick("song (2).mp3")), sources_[two]);
+    EXPECT_NE(test::bytesOf(onStick("one.m3u8")).find("\nsong.mp3\n"), std::string::npos);
+    EXPECT_NE(test::bytesOf(onStick("two.m3u8")).find("\nsong (2).mp3\n"), std::string::npos);
+}
+
+// Save pressed again during a copy, for another playlist into the same
+// folder: the nested run shares the first one's lock, and the record ends up
+// with the copies of both.
+TEST_F(RemovableTest, ANestedRunsCopiesAreRecordedBesideTheFirstRuns)
+{
+    window.withPlaylistChecked = true;
+    const std::string first = source("a.mp3", patterned("a", 3 * mib));
+    const std::string second = source("b.mp3", "b");
+    test::writeFile(music() / "two.m3u", second + "\n");
+    const std::string firstList = playlist({first});
+    bool nested = false;
+    window.onEvents = [&] {
+        if (!nested && window.copying()) {
+            nested = true;
+            window.pathFromText = (music() / "two.m3u").string();
+            runExport(window);
+            window.pathFromText = firstList;
+        }
+    };
+
+    runExport(window);
+
+    const std::optional<FolderRecord> record = readRecord(stick().string(), true);
+    ASSERT_TRUE(record);
+    ASSERT_NE(record->find("a.mp3"), nullptr);
+    ASSERT_NE(record->find("b.mp3"), nullptr);
+    EXPECT_EQ(record->find("b.mp3")->source, second);
+    EXPECT_EQ(window.logLines().back(), "All files copied!");
+}
+
+// A record that is damaged, or copied in from another folder, replaces nothing
+// on its word: the run goes by what the drive holds.
+TEST_F(RemovableTest, ARecordTheStickDoesNotConfirmDecidesNothing)
+{
+    const std::string song = source("song.mp3", "the song");
+    const std::string mine = source("song.mp3", "the user's own, longer");
+    playlist({song});
+    window.withPlaylistChecked = true;
+    runExport(window);
+    const std::string record = test::bytesOf(onStick(std::string(recordFileName)));
+
+    struct Case {
+        const char* name;
+        std::string record;
+        const char* arrives;
+    };
+    for (const Case& c : {Case{"damaged", record.substr(0, 40), "song.mp3"},
+                          Case{"from another folder", record, "song (2).mp3"}}) {
+        SCOPED_TRACE(c.name);
+        fs::remove_all(stick());
+        fs::create_directory(stick());
+        test::writeFile(stick() / "song.mp3", sources_[mine]);
+        test::writeFile(stick() / std::string(recordFileName), c.record);
+        runExport(window);
+        EXPECT_EQ(destinations().front(), onStick(c.arrives));
+        EXPECT_TRUE(readRecord(stick().string(), true));
+    }
+}
+
+// Three songs for a stick with room for two: asked before the first copy,
+// "Cancel" copies nothing and "Copy what fits" copies as far as the room
+// goes. The two copies there count nothing when the two are exported again.
+TEST_F(RemovableTest, NearlyFullStickIsAskedAboutFirst)
+{
+    std::vector<std::string> songs;
+    for (const char* name : {"a.mp3", "b.mp3", "c.mp3"}) {
+        songs.push_back(source(name, patterned(name, 24 * mib)));
+    }
+    playlist(songs);
+    for (const bool copyWhatFits : {false, true}) {
+        window.copyWhatFitsAnswer = copyWhatFits;
+        runExport(window);
+    }
+    ASSERT_EQ(window.roomQuestions.size(), 2U);
+    EXPECT_EQ(window.roomQuestions[0].rfind("Not enough room on the drive: 75.5 MB needed, ", 0),
+              0U)
+        << window.roomQuestions[0];
+    EXPECT_EQ(resultsOf(logRecords(window.logLines())), (Results{"ok", "ok", "error"}));
+    expectLogMatchesStick({});
+
+    playlist({songs[0], songs[1]});
+    runExport(window);
+    EXPECT_EQ(window.roomQuestions.size(), 2U);
+    EXPECT_EQ(resultsOf(logRecords(window.logLines())), (Results{"ok", "ok"}));
 }
 
 TEST_F(RemovableTest, OrdinaryFilesAreCopiedWholeWithTheirTimes)

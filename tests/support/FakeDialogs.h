@@ -19,6 +19,8 @@ struct FakeDialogs {
     std::vector<std::string> errors;
     // When set, answers the playlist dialog instead of playlistAnswers.
     std::function<std::string()> playlistAnswer;
+    std::vector<std::string> roomQuestions;
+    bool copyWhatFits = true;
 
     Dialogs dialogs()
     {
@@ -34,6 +36,11 @@ struct FakeDialogs {
                     return takeFirst(folderAnswers);
                 },
             .showError = [this](const std::string& message) { errors.push_back(message); },
+            .askCopyWhatFits =
+                [this](const std::string& question) {
+                    roomQuestions.push_back(question);
+                    return copyWhatFits;
+                },
         };
     }
 

@@ -29,6 +29,8 @@ public:
     int eventCalls = 0;
     std::vector<float> progressValues;
     std::function<void()> onEvents;
+    std::vector<std::string> roomQuestions;
+    bool copyWhatFitsAnswer = true;
 
     std::string pathFrom() const override { return pathFromText; }
     std::string pathTo() const override { return pathToText; }
@@ -59,6 +61,12 @@ public:
         if (onEvents) {
             onEvents();
         }
+    }
+
+    bool copyWhatFits(const std::string& question) override
+    {
+        roomQuestions.push_back(question);
+        return copyWhatFitsAnswer;
     }
 
     // The log split at its CR LF line breaks.

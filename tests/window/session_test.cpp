@@ -180,6 +180,7 @@ TEST_F(SessionTest, AnErrorInACommandIsShownAndTheSessionGoesOn)
         .choosePlaylist = []() -> std::string { throw std::runtime_error("no dialog"); },
         .browseFolder = fake.dialogs().browseFolder,
         .showError = fake.dialogs().showError,
+        .askCopyWhatFits = fake.dialogs().askCopyWhatFits,
     });
     session.choosePlaylist();
     ASSERT_EQ(fake.errors.size(), 1u);

@@ -1,11 +1,13 @@
 #include "SystemDialogs.h"
 
 #include "Folderopen.h"
+#include "Language.h"
 #include "PlaylistFilter.h"
 
 #include <QDir>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPushButton>
 
 namespace tunecrate {
 
@@ -50,6 +52,18 @@ Dialogs systemDialogs(QWidget* owner)
             [owner](const std::string& message) {
                 QMessageBox::critical(owner, owner ? owner->windowTitle() : QString(),
                                       QString::fromStdString(message));
+            },
+        .askCopyWhatFits =
+            [owner](const std::string& question) {
+                QMessageBox box(QMessageBox::Warning, owner ? owner->windowTitle() : QString(),
+                                QString::fromStdString(question), QMessageBox::NoButton, owner);
+                QPushButton* copy = box.addButton(
+                    QString::fromStdString(Language().strCopyWhatFits), QMessageBox::AcceptRole);
+                box.addButton(QString::fromStdString(Language().strCancel),
+                              QMessageBox::RejectRole);
+                box.setDefaultButton(copy);
+                box.exec();
+                return box.clickedButton() == copy;
             },
     };
 }

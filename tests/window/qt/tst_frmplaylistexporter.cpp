@@ -1,3 +1,4 @@
+#include "BigFile.h"
 #include "Flush.h"
 #include "TempDir.h"
 #include "WindowDesign.h"
@@ -387,6 +388,24 @@ private Q_SLOTS:
         QVERIFY2(panelSeen.count(QStringLiteral("Writing to the drive\u2026")) >= 5,
                  qPrintable(panelSeen.join(u'|')));
         QCOMPARE(panel(3)->text(), QStringLiteral("Progress: 100%"));
+    }
+
+    // A drive with too little room: the question comes through the window's
+    // dialog, and "Cancel" leaves the sentence and the canceled line.
+    void tooLittleRoomIsAskedAboutAndCancelCopiesNothing()
+    {
+        ExportFolder folder;
+        const std::string small = folder.song("a.mp3");
+        const std::string huge = folder.song("huge.mp3");
+        makeLargerThanTheDrive(folder.music() / "huge.mp3");
+        fake.copyWhatFits = false;
+
+        save(folder, folder.playlist({small, huge}));
+
+        QCOMPARE(fake.roomQuestions.size(), std::size_t{1});
+        QCOMPARE(splitLogLines(window->logText()),
+                 (std::vector<std::string>{"", fake.roomQuestions[0], "canceled!"}));
+        QVERIFY(!std::filesystem::exists(folder.exported("a.mp3")));
     }
 
     void closeWhenIdleClosesAtOnce() { QVERIFY(window->close()); }

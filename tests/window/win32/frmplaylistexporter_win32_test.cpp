@@ -1,3 +1,4 @@
+#include "BigFile.h"
 #include "CaseName.h"
 #include "ControlIds.h"
 #include "FakeDialogs.h"
@@ -729,6 +730,22 @@ INSTANTIATE_TEST_SUITE_P(WindowWin32, CancelDuringARun,
                                                              "canceled!"},
                                                     .copied = {true, true, true}}),
                          test::CaseName());
+
+// A drive with too little room: the question comes through the window's
+// dialog, and "Cancel" leaves the sentence and the canceled line.
+TEST_F(WindowTest, TooLittleRoomIsAskedAboutAndCancelCopiesNothing)
+{
+    const Scene scene({"a.mp3", "huge.mp3"});
+    test::makeLargerThanTheDrive(scene.music / "huge.mp3");
+    pointAt(scene);
+    fake.copyWhatFits = false;
+
+    click(ControlId::cmdSave);
+
+    ASSERT_EQ(fake.roomQuestions.size(), 1U);
+    EXPECT_EQ(splitLogLines(window->logText()), (Lines{"", fake.roomQuestions[0], "canceled!"}));
+    EXPECT_FALSE(fs::exists(scene.target / "a.mp3"));
+}
 
 TEST_F(WindowTest, SaveDuringARunRunsTheWholeListNestedAndTheFirstRunGoesOn)
 {

@@ -1,0 +1,200 @@
+#include "FolderRecord.h"
+
+#include "PlatformCopy.h"
+#include "PlatformFiles.h"
+#include "Utf8.h"
+
+#include <algorithm>
+#include <nlohmann/json.hpp>
+
+namespace tunecrate {
+namespace {
+
+using nlohmann::json;
+
+constexpr std::string_view formatKey = "tunecrate folder record";
+constexpr int formatVersion = 1;
+
+std::string percentEncoded(std::string_view text)
+{
+    constexpr std::string_view digits = "0123456789ABCDEF";
+    std::string encoded;
+    encoded.reserve(text.size());
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte >= 0x7F || c == '%') {
+            encoded += '%';
+            encoded += digits[byte >> 4];
+            encoded += digits[byte & 0xF];
+        } else {
+            encoded += c;
+        }
+    }
+    return encoded;
+}
+
+int hexValue(char c)
+{
+    if (c >= '0' && c <= '9') {
+        return c - '0';
+    }
+    if (c >= 'A' && c <= 'F') {
+        return c - 'A' + 10;
+    }
+    if (c >= 'a' && c <= 'f') {
+        return c - 'a' + 10;
+    }
+    return -1;
+}
+
+// Nothing for text that no encoding made.
+std::optional<std::string> percentDecoded(std::string_view text)
+{
+    std::string decoded;
+    decoded.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '%') {
+            decoded += text[i];
+            continue;
+        }
+        const int high = i + 2 < text.size() ? hexValue(text[i + 1]) : -1;
+        const int low = high >= 0 ? hexValue(text[i + 2]) : -1;
+        if (low < 0) {
+            return std::nullopt;
+        }
+        decoded += static_cast<char>(high * 16 + low);
+        i += 2;
+    }
+    return decoded;
+}
+
+std::string decodedText(const json& value)
+{
+    std::optional<std::string> text = percentDecoded(value.get<std::string>());
+    if (!text || text->empty() || text->find('\0') != std::string::npos) {
+        throw std::invalid_argument("not a recorded name or path");
+    }
+    return std::move(*text);
+}
+
+FileStamp stampOf(const json& copy, const char* size, const char* time)
+{
+    return {copy.at(size).get<std::uint64_t>(), copy.at(time).get<std::int64_t>()};
+}
+
+} // namespace
+
+std::optional<FolderRecord> FolderRecord::parse(std::string_view text, bool windowsRules)
+{
+    const json document = json::parse(text, nullptr, false);
+    if (!document.is_object() || document.value(formatKey, 0) != formatVersion) {
+        return std::nullopt;
+    }
+    try {
+        FolderRecord record(windowsRules);
+        for (const json& copy : document.at("copies")) {
+            RecordedCopy recorded{
+                .name = decodedText(copy.at("name")),
+                .source = decodedText(copy.at("source")),
+                .sourceStamp = stampOf(copy, "source size", "source time"),
+                .copyStamp = stampOf(copy, "copy size", "copy time"),
+                .playlists = {},
+            };
+            if (recorded.name.find_first_of("/\\") != std::string::npos) {
+                return std::nullopt;
+            }
+            for (const json& playlist : copy.at("playlists")) {
+                recorded.playlists.push_back(decodedText(playlist));
+            }
+            record.put(std::move(recorded));
+        }
+        return record;
+    } catch (const std::exception&) {
+        return std::nullopt;
+    }
+}
+
+std::string FolderRecord::text() const
+{
+    json copies = json::array();
+    for (const auto& [key, copy] : copies_) {
+        json playlists = json::array();
+        for (const std::string& playlist : copy.playlists) {
+            playlists.push_back(percentEncoded(playlist));
+        }
+        copies.push_back({{"name", percentEncoded(copy.name)},
+                          {"source", percentEncoded(copy.source)},
+                          {"source size", copy.sourceStamp.size},
+                          {"source time", copy.sourceStamp.time},
+                          {"copy size", copy.copyStamp.size},
+                          {"copy time", copy.copyStamp.time},
+                          {"playlists", std::move(playlists)}});
+    }
+    json document = json::object();
+    document[formatKey] = formatVersion;
+    document["copies"] = std::move(copies);
+    return document.dump(1) + "\n";
+}
+
+std::string FolderRecord::key(std::string_view name) const
+{
+    return windowsRules_ ? upperCased(name) : std::string(name);
+}
+
+const RecordedCopy* FolderRecord::find(std::string_view name) const
+{
+    const auto found = copies_.find(key(name));
+    return found == copies_.end() ? nullptr : &found->second;
+}
+
+const RecordedCopy* FolderRecord::findSource(std::string_view source) const
+{
+    const auto name = nameOfSource_.find(platform::comparablePath(source));
+    return name == nameOfSource_.end() ? nullptr : find(name->second);
+}
+
+void FolderRecord::put(RecordedCopy copy)
+{
+    nameOfSource_[platform::comparablePath(copy.source)] = key(copy.name);
+    auto [found, added] = copies_.try_emplace(key(copy.name));
+    if (!added && found->second.source == copy.source) {
+        for (std::string& playlist : found->second.playlists) {
+            if (std::find(copy.playlists.begin(), copy.playlists.end(), playlist) ==
+                copy.playlists.end()) {
+                copy.playlists.push_back(std::move(playlist));
+            }
+        }
+    }
+    found->second = std::move(copy);
+}
+
+void FolderRecord::drop(std::string_view name)
+{
+    if (const auto found = copies_.find(key(name)); found != copies_.end()) {
+        nameOfSource_.erase(platform::comparablePath(found->second.source));
+        copies_.erase(found);
+    }
+}
+
+std::vector<const RecordedCopy*> FolderRecord::copies() const
+{
+    std::vector<const RecordedCopy*> all;
+    for (const auto& [key, copy] : copies_) {
+        all.push_back(&copy);
+    }
+    return all;
+}
+
+bool stillTheCopy(const RecordedCopy& copy, const std::optional<FileStamp>& found,
+                  bool windowsRules)
+{
+    if (!found || found->size != copy.copyStamp.size) {
+        return false;
+    }
+    const auto matches = [&](std::int64_t time) {
+        return platform::copyTimesMatch(found->time, time, windowsRules);
+    };
+    return matches(copy.copyStamp.time) || matches(copy.sourceStamp.time);
+}
+
+} // namespace tunecrate

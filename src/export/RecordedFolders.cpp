@@ -1,0 +1,173 @@
+#include "RecordedFolders.h"
+
+#include "Flush.h"
+#include "PlatformFiles.h"
+
+#include <chrono>
+#include <fstream>
+#include <iterator>
+#include <thread>
+
+namespace tunecrate {
+
+std::optional<FolderRecord> readRecord(const std::string& folder, bool windowsRules)
+{
+    std::ifstream file(fsPath(folder) / fsPath(recordFileName), std::ios::binary);
+    if (!file) {
+        return std::nullopt;
+    }
+    const std::string text{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+    return FolderRecord::parse(text, windowsRules);
+}
+
+RecordedFolders::Folder& RecordedFolders::folder(const std::string& folder, bool windowsRules)
+{
+    Folder& found = folders_[folder];
+    if (!found.read) {
+        found.record = readRecord(folder, windowsRules);
+        found.read = true;
+    }
+    return found;
+}
+
+RecordedFolders::Claim RecordedFolders::claim(const std::string& folder, std::string_view name,
+                                              const std::string& path, std::string_view source,
+                                              bool windowsRules)
+{
+    const std::optional<FolderRecord>& record = this->folder(folder, windowsRules).record;
+    const RecordedCopy* copy = record ? record->find(name) : nullptr;
+    if (copy == nullptr) {
+        return Claim::None;
+    }
+    const std::optional<FileStamp> found = stamps_ ? stamps_(path) : platform::fileStamp(path);
+    if (!found) {
+        return Claim::None; // gone: the name is free
+    }
+    if (!stillTheCopy(*copy, found, windowsRules)) {
+        return Claim::Other;
+    }
+    return platform::comparablePath(copy->source) == platform::comparablePath(source)
+               ? Claim::Own
+               : Claim::Other;
+}
+
+std::optional<std::string> RecordedFolders::recordedName(const std::string& folder,
+                                                         std::string_view source, bool windowsRules)
+{
+    const std::optional<FolderRecord>& record = this->folder(folder, windowsRules).record;
+    const RecordedCopy* copy = record ? record->findSource(source) : nullptr;
+    return copy != nullptr ? std::optional(copy->name) : std::nullopt;
+}
+
+bool RecordedFolders::recorded(const std::string& folder, bool windowsRules)
+{
+    return this->folder(folder, windowsRules).record.has_value();
+}
+
+bool RecordedFolders::lock(const std::string& folder)
+{
+    Folder& locked = folders_[folder];
+    if (locked.runs == 0) {
+        auto lock = std::make_unique<platform::FolderLock>();
+        if (!lock->tryTake(folder)) {
+            return false;
+        }
+        locked.lock = std::move(lock);
+    }
+    ++locked.runs;
+    return true;
+}
+
+void RecordedFolders::unlock(const std::string& folder)
+{
+    Folder& locked = folders_[folder];
+    if (locked.runs > 0 && --locked.runs == 0) {
+        locked.lock.reset();
+    }
+}
+
+RecordedRun::RecordedRun(RecordedFolders& folders, bool recordsEveryFolder, std::string playlist)
+    : folders_(folders), recordsEveryFolder_(recordsEveryFolder), playlist_(std::move(playlist))
+{}
+
+RecordedRun::~RecordedRun()
+{
+    for (const auto& [folder, kept] : kept_) {
+        if (kept) {
+            folders_.unlock(folder);
+        }
+    }
+}
+
+bool RecordedRun::readyToWrite(const std::string& folder, bool windowsRules,
+                               const platform::WhileWaiting& whileWaiting)
+{
+    if (kept_.contains(folder)) {
+        return true;
+    }
+    if (!recordsEveryFolder_ && !folders_.recorded(folder, windowsRules)) {
+        kept_.emplace(folder, std::nullopt);
+        return true;
+    }
+    using Clock = std::chrono::steady_clock;
+    const auto giveUp = Clock::now() + std::chrono::seconds(5);
+    while (!folders_.lock(folder)) {
+        if (Clock::now() >= giveUp) {
+            return false;
+        }
+        whileWaiting();
+        std::this_thread::sleep_for(std::chrono::milliseconds(platform::waitingIntervalMs));
+    }
+    kept_.emplace(folder, Kept{.windowsRules = windowsRules, .arrived = {}});
+    return true;
+}
+
+void RecordedRun::arrived(const std::string& folder, std::string name, std::string source,
+                          const std::string& destination)
+{
+    const auto kept = kept_.find(folder);
+    if (kept == kept_.end() || !kept->second) {
+        return;
+    }
+    const std::optional<FileStamp> sourceStamp = platform::fileStamp(source);
+    const std::optional<FileStamp> copyStamp = platform::fileStamp(destination);
+    if (sourceStamp && copyStamp) {
+        kept->second->arrived.push_back(
+            {std::move(name), std::move(source), *sourceStamp, *copyStamp, {playlist_}});
+    }
+}
+
+std::vector<std::string> RecordedRun::write(const platform::WhileWaiting& whileWaiting,
+                                            bool& failed)
+{
+    std::vector<std::string> written;
+    for (auto& [folder, kept] : kept_) {
+        if (!kept) {
+            continue;
+        }
+        // Read again: a run that ended meanwhile may have written it.
+        FolderRecord record =
+            readRecord(folder, kept->windowsRules).value_or(FolderRecord(kept->windowsRules));
+        for (RecordedCopy& copy : kept->arrived) {
+            record.put(std::move(copy));
+        }
+        kept->arrived.clear();
+        for (const RecordedCopy* copy : record.copies()) {
+            if (!platform::fileStamp(utf8Text(fsPath(folder) / fsPath(copy->name)))) {
+                record.drop(std::string(copy->name));
+            }
+        }
+        const std::filesystem::path file = fsPath(folder) / fsPath(recordFileName);
+        if (platform::writeWholeFile(file, record.text(),
+                                     platform::flushesEachCopy(folder, kept->windowsRules),
+                                     whileWaiting)) {
+            platform::hideFile(file);
+            written.push_back(folder);
+        } else {
+            failed = true;
+        }
+    }
+    return written;
+}
+
+} // namespace tunecrate

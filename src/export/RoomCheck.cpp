@@ -1,0 +1,91 @@
+#include "RoomCheck.h"
+
+#include "DriveNames.h"
+#include "Language.h"
+#include "PlatformCopy.h"
+#include "PlaylistLines.h"
+#include "WrittenDestinations.h"
+
+#include <algorithm>
+#include <array>
+#include <chrono>
+#include <cstdio>
+
+namespace tunecrate {
+namespace {
+
+// fusefat says 1 KiB for the 4 KiB clusters of a FAT32 image: on
+// Windows-rule drives through FUSE at least 32 KiB is counted, the clusters
+// of a FAT32 stick of 32 GB.
+constexpr std::uint64_t leastClusterThroughFuse = 32 * 1024;
+
+std::uint64_t roundedUp(std::uint64_t size, std::uint64_t cluster)
+{
+    return cluster == 0 ? size : (size + cluster - 1) / cluster * cluster;
+}
+
+std::string amount(std::uint64_t bytes)
+{
+    const bool gigabytes = bytes >= 1'000'000'000;
+    const double value = static_cast<double>(bytes) / (gigabytes ? 1e9 : 1e6);
+    std::array<char, 32> text{};
+    std::snprintf(text.data(), text.size(), "%.1f", value);
+    std::string shown(text.data());
+    std::replace(shown.begin(), shown.end(), '.', Language().decimalPoint);
+    return shown + (gigabytes ? " GB" : " MB");
+}
+
+} // namespace
+
+std::optional<Room> countRoom(const std::string& playlistPath, PlaylistMode mode,
+                              const std::filesystem::path& playlistFolder,
+                              const std::string& folder, bool windowsRules,
+                              const std::function<bool()>& keepGoing)
+{
+    const std::optional<platform::DriveRoom> drive = platform::driveRoom(folder);
+    if (!drive) {
+        return std::nullopt;
+    }
+    const std::uint64_t cluster = drive->throughFuse && windowsRules
+                                      ? std::max(drive->cluster, leastClusterThroughFuse)
+                                      : drive->cluster;
+    Room room{.needed = 0, .free = drive->free, .entries = 0};
+    using Clock = std::chrono::steady_clock;
+    auto asked = Clock::now();
+    PlaylistLines lines(playlistPath);
+    while (lines.next()) {
+        if (Clock::now() - asked >= std::chrono::milliseconds(50)) {
+            if (!keepGoing()) {
+                return std::nullopt;
+            }
+            asked = Clock::now();
+        }
+        const std::optional<std::string_view> candidate = entryCandidate(mode, lines.line());
+        const std::optional<std::string> source =
+            candidate && !lines.truncated() ? sourcePath(*candidate, playlistFolder) : std::nullopt;
+        if (!source) {
+            continue;
+        }
+        ++room.entries;
+        const std::optional<platform::FileStamp> from = platform::fileStamp(*source, true);
+        if (!from) {
+            continue;
+        }
+        const std::optional<platform::FileStamp> there =
+            platform::fileStamp(numberedPath(folder, bareName(*source), 1, windowsRules));
+        const bool skipped = there && there->size == from->size &&
+                             platform::copyTimesMatch(there->time, from->time, windowsRules);
+        room.needed += skipped ? 0 : roundedUp(from->size, cluster);
+    }
+    return room;
+}
+
+std::string roomSentence(const Room& room)
+{
+    std::string sentence = Language().strNotEnoughRoom;
+    sentence.replace(sentence.find("%1"), 2, amount(room.needed));
+    sentence.replace(sentence.find("%2"), 2, amount(room.free));
+    return sentence;
+}
+
+} // namespace tunecrate

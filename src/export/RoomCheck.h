@@ -1,0 +1,38 @@
+#pragma once
+
+#include "Playlist.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <string>
+
+namespace tunecrate {
+
+// What an export will write into its target folder, counted before its first
+// copy, beside the room its drive has.
+struct Room {
+    std::uint64_t needed = 0;
+    std::uint64_t free = 0;
+    int entries = 0; // the playlist's entries that name a file
+};
+
+// Reads the playlist once and sums, for every entry that names a file, what
+// its copy will take on folder's drive: its size rounded up to the drive's
+// clusters. A copy the re-export check would skip (the same size there, and a
+// time that matches) counts nothing; one that replaces a file counts whole,
+// since the old file stays until the new one is complete. One look at the
+// source and one at the destination, no file read. keepGoing is asked at
+// least every 50 ms and stops the count (nothing) when it says no; nothing
+// too where the drive's room cannot be told.
+[[nodiscard]] std::optional<Room> countRoom(const std::string& playlistPath, PlaylistMode mode,
+                                            const std::filesystem::path& playlistFolder,
+                                            const std::string& folder, bool windowsRules,
+                                            const std::function<bool()>& keepGoing);
+
+// "Not enough room on the drive: 3.2 GB needed, 2.1 GB free." in the interface
+// language: gigabytes of 10^9 bytes with one decimal, megabytes below one.
+[[nodiscard]] std::string roomSentence(const Room& room);
+
+} // namespace tunecrate
