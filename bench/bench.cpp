@@ -1,10 +1,13 @@
 // Measures Tunecrate's export beside cp on generated data and prints one table.
-//   tunecrate-bench WORKDIR RUN_EXPORT [WINDOW_EXPORT [EARLIER_WINDOW_EXPORT]]
+//   tunecrate-bench WORKDIR RUN_EXPORT [WINDOW_EXPORT [EARLIER_WINDOW_EXPORT
+//                   [EARLIER_RUN_EXPORT]]]
 // RUN_EXPORT is the core-only runner (tunecrate-run-export); WINDOW_EXPORT, when
 // given, runs the same export through the real window offscreen, and
 // EARLIER_WINDOW_EXPORT through an earlier build of that window, so that the
-// two are compared in the same rounds. TUNECRATE_BENCH_CASES (say "0 1") runs
-// only the parts it names. Every figure is a ratio of runs made side by
+// two are compared in the same rounds; EARLIER_RUN_EXPORT, the core-only
+// runner of an earlier build, runs beside today's in cases 1, 2 and 5. An
+// empty argument leaves that runner out. TUNECRATE_BENCH_CASES (say "0 1")
+// runs only the parts it names. Every figure is a ratio of runs made side by
 // side, alternating, in this one process.
 
 #include <algorithm>
@@ -19,6 +22,7 @@
 #include <optional>
 #include <sstream>
 #include <string>
+#include <string_view>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -134,6 +138,15 @@ Contender exporter(std::string name, std::string program, std::string playlist,
                 return command;
             },
             {}};
+}
+
+// The contender of that name, or null when it does not run here.
+const Contender* named(const std::vector<Contender>& contenders, std::string_view name)
+{
+    const auto found =
+        std::find_if(contenders.begin(), contenders.end(),
+                     [&](const Contender& contender) { return contender.name == name; });
+    return found == contenders.end() ? nullptr : &*found;
 }
 
 // The core exporting again, into the same folder every time, over an export
@@ -323,7 +336,8 @@ int main(int argc, char** argv)
 {
     if (argc < 3) {
         std::fprintf(stderr,
-                     "usage: %s WORKDIR RUN_EXPORT [WINDOW_EXPORT [EARLIER_WINDOW_EXPORT]]\n",
+                     "usage: %s WORKDIR RUN_EXPORT [WINDOW_EXPORT [EARLIER_WINDOW_EXPORT "
+                     "[EARLIER_RUN_EXPORT]]]\n",
                      argv[0]);
         return 2;
     }
@@ -331,6 +345,7 @@ int main(int argc, char** argv)
     const std::string runExport = argv[2];
     const std::string windowExport = argc > 3 ? argv[3] : "";
     const std::string earlierWindowExport = argc > 4 ? argv[4] : "";
+    const std::string earlierRunExport = argc > 5 ? argv[5] : "";
 
     std::printf("| Case | Measure | Tunecrate | cp or base | Ratio | Target |\n");
     std::printf("|---|---|---|---|---|---|\n");
@@ -402,6 +417,9 @@ int main(int argc, char** argv)
         if (!windowExport.empty() && !earlierWindowExport.empty()) {
             contenders.push_back(exporter("earlier window", earlierWindowExport, listPath));
         }
+        if (!earlierRunExport.empty()) {
+            contenders.push_back(exporter("earlier core", earlierRunExport, listPath));
+        }
         settle();
         Outputs outputs(source / "out", false);
         const int rounds = 7;
@@ -421,9 +439,15 @@ int main(int argc, char** argv)
                         "s | %.2f × cp (%.2f × core) | ≤ 3.0 × cp |\n",
                         rounds, window, cp, window / cp, window / core);
         }
-        if (contenders.size() > 4) {
-            const double earlier = median(contenders[4].times);
+        if (const Contender* earlierWindow = named(contenders, "earlier window")) {
+            const double earlier = median(earlierWindow->times);
             std::printf("| 1 | 10,000 × 4 KiB, the earlier build's window, median of %d | %.3f s | "
+                        "%.3f s | %.2f × cp (%.2f × core) | |\n",
+                        rounds, earlier, cp, earlier / cp, earlier / core);
+        }
+        if (const Contender* earlierCore = named(contenders, "earlier core")) {
+            const double earlier = median(earlierCore->times);
+            std::printf("| 1 | 10,000 × 4 KiB, the earlier build's core, median of %d | %.3f s | "
                         "%.3f s | %.2f × cp (%.2f × core) | |\n",
                         rounds, earlier, cp, earlier / cp, earlier / core);
         }
@@ -506,6 +530,9 @@ int main(int argc, char** argv)
                  return std::vector<std::string>{"cp", bigPath, target.string()};
              },
              {}}};
+        if (!earlierRunExport.empty()) {
+            contenders.push_back(exporter("earlier core", earlierRunExport, listPath));
+        }
         settle();
         Outputs outputs(source / "out", true);
         const int rounds = 9;
@@ -515,6 +542,12 @@ int main(int argc, char** argv)
         std::printf("| 2 | 512 MiB, throughput, median of %d | %.0f MiB/s | %.0f MiB/s | %.2f × cp "
                     "| ≥ 0.95 |\n",
                     rounds, 512 / core, 512 / cp, cp / core);
+        if (const Contender* earlierCore = named(contenders, "earlier core")) {
+            const double earlier = median(earlierCore->times);
+            std::printf("| 2 | 512 MiB, throughput, the earlier build's core, median of %d | %.0f "
+                        "MiB/s | %.0f MiB/s | %.2f × cp (%.2f × core) | |\n",
+                        rounds, 512 / earlier, 512 / cp, cp / earlier, core / earlier);
+        }
         fs::remove_all(source);
     }
 
@@ -618,6 +651,10 @@ int main(int argc, char** argv)
                 expected.emplace_back(songs);
             }
         }
+        if (!earlierRunExport.empty()) {
+            contenders.push_back(exporter("earlier core", earlierRunExport, listPath));
+            expected.emplace_back(songs);
+        }
         settle();
         // 400 MiB a run: each output goes once its run is checked.
         Outputs outputs(source / "out", true);
@@ -627,6 +664,12 @@ int main(int argc, char** argv)
         const double cp = median(contenders[1].times);
         std::printf("| 5 | 100 × 4 MiB, core, median of %d | %.3f s | %.3f s | %.2f × cp | |\n",
                     rounds, core, cp, core / cp);
+        if (const Contender* earlierCore = named(contenders, "earlier core")) {
+            const double earlier = median(earlierCore->times);
+            std::printf("| 5 | 100 × 4 MiB, the earlier build's core, median of %d | %.3f s | %.3f "
+                        "s | %.2f × cp (%.2f × core) | |\n",
+                        rounds, earlier, cp, earlier / cp, earlier / core);
+        }
         if (!windowExport.empty()) {
             const double start = median(contenders[2].times);
             const double allowed = core + start + 0.03 * core;
@@ -642,8 +685,8 @@ int main(int argc, char** argv)
             };
             windowRow("real window offscreen", median(contenders[3].times),
                       " ≤ 1 × core + start + 3 % of core ");
-            if (contenders.size() > 4) {
-                windowRow("the earlier build's window", median(contenders[4].times), " ");
+            if (const Contender* earlierWindow = named(contenders, "earlier window")) {
+                windowRow("the earlier build's window", median(earlierWindow->times), " ");
             }
         }
         fs::remove_all(source);
