@@ -271,9 +271,9 @@ std::pair<double, double> againBesideBase(std::vector<Contender>& pair, int roun
 }
 
 // Whether TUNECRATE_BENCH_CASES, when set, names the part: a case's number, or
-// for case 1's longer parts, which go with it, "1p" (playlist beside) and "1a"
-// (exported again), or case 5's music-sized files alone, "5m", or its exports
-// made again through the window alone, "5a".
+// for case 1's longer parts, which go with it, "1p" (playlist beside), "1r"
+// (the room counted alone) and "1a" (exported again), or case 5's music-sized files alone, "5m", or
+// its exports made again through the window alone, "5a".
 bool caseChosen(std::string_view part)
 {
     const char* chosen = std::getenv("TUNECRATE_BENCH_CASES");
@@ -468,6 +468,20 @@ int main(int argc, char** argv)
                 "| 1 | 10,000 × 4 KiB, core, playlist written beside, median of %d | %.3f s | "
                 "%.3f s (without) | %.2f × without | ≤ 1.05 |\n",
                 rounds, checked, plain, checked / plain);
+        }
+
+        if (caseChosen("1r")) {
+            // The room an export will take, counted as a run does before its
+            // first copy, beside that first export.
+            std::vector<Contender> room{
+                exporter("core", runExport, listPath),
+                exporter("room count", runExport, listPath, {"--count-room"})};
+            alternate(room, rounds, outputs);
+            const double first = median(room[0].times);
+            const double counted = median(room[1].times);
+            std::printf("| 1 | 10,000 × 4 KiB, the room counted alone, median of %d | %.3f s | "
+                        "%.3f s (first export) | %.2f × first | ≤ 0.1 |\n",
+                        rounds, counted, first, counted / first);
         }
 
         if (caseChosen("1a")) {

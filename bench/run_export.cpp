@@ -1,11 +1,17 @@
 // Runs one export through the core with a window that shows nothing:
-//   tunecrate-run-export PLAYLIST TARGET [--log] [--with-playlist]
+//   tunecrate-run-export PLAYLIST TARGET [--log] [--with-playlist] [--count-room]
 // Prints the log's size, so a run can be checked and measured from outside;
 // with --log, the log itself after it. --with-playlist checks the window's box
-// for the playlist written beside the copies.
+// for the playlist written beside the copies. --count-room only counts the
+// room the export would take, as a run does before its first copy, and
+// prints it.
 
+#include "Drive.h"
 #include "ExportRun.h"
 #include "NullWindow.h"
+#include "PlatformFiles.h"
+#include "PlaylistLines.h"
+#include "RoomCheck.h"
 
 #include <cstdio>
 #include <string_view>
@@ -14,16 +20,38 @@ int main(int argc, char** argv)
 {
     bool showLog = false;
     bool withPlaylist = false;
+    bool countRoom = false;
     bool known = argc >= 3;
     for (int i = 3; i < argc; ++i) {
         const std::string_view option = argv[i];
         showLog = showLog || option == "--log";
         withPlaylist = withPlaylist || option == "--with-playlist";
-        known = known && (option == "--log" || option == "--with-playlist");
+        countRoom = countRoom || option == "--count-room";
+        known =
+            known && (option == "--log" || option == "--with-playlist" || option == "--count-room");
     }
     if (!known) {
-        std::fprintf(stderr, "usage: %s PLAYLIST TARGET [--log] [--with-playlist]\n", argv[0]);
+        std::fprintf(stderr, "usage: %s PLAYLIST TARGET [--log] [--with-playlist] [--count-room]\n",
+                     argv[0]);
         return 2;
+    }
+    if (countRoom) {
+        tunecrate::PlaylistLines lines(argv[1]);
+        const auto mode = lines.findFirstContent()
+                              ? tunecrate::decidePlaylistMode(lines.line(), argv[1])
+                              : std::nullopt;
+        const auto room =
+            mode ? tunecrate::countRoom(argv[1], *mode, tunecrate::fsPath(argv[1]).parent_path(),
+                                        argv[2], tunecrate::followsWindowsRules(argv[2]),
+                                        [] { return true; })
+                 : std::nullopt;
+        if (!room) {
+            return 1;
+        }
+        std::printf("%d entries, %llu bytes needed, %llu free\n", room->entries,
+                    static_cast<unsigned long long>(room->needed),
+                    static_cast<unsigned long long>(room->free));
+        return 0;
     }
     tunecrate::bench::NullWindow window(argv[1], argv[2], withPlaylist);
     tunecrate::ApplyLanguage("English", window);

@@ -3,13 +3,15 @@
 #include "DriveNames.h"
 #include "Language.h"
 #include "PlatformCopy.h"
+#include "PlatformFiles.h"
 #include "PlaylistLines.h"
-#include "WrittenDestinations.h"
+#include "Utf8.h"
 
 #include <algorithm>
 #include <array>
 #include <chrono>
 #include <cstdio>
+#include <unordered_set>
 
 namespace tunecrate {
 namespace {
@@ -22,6 +24,24 @@ constexpr std::uint64_t leastClusterThroughFuse = 32 * 1024;
 std::uint64_t roundedUp(std::uint64_t size, std::uint64_t cluster)
 {
     return cluster == 0 ? size : (size + cluster - 1) / cluster * cluster;
+}
+
+std::string compared(std::string name, bool windowsRules)
+{
+    return windowsRules ? upperCased(name) : name;
+}
+
+// The names folder lists, as its drive compares them: only a destination
+// listed there needs a look.
+std::unordered_set<std::string> listedNames(const std::string& folder, bool windowsRules)
+{
+    std::unordered_set<std::string> names;
+    std::error_code error;
+    for (std::filesystem::directory_iterator entry(fsPath(folder), error), end;
+         !error && entry != end; entry.increment(error)) {
+        names.insert(compared(utf8Text(entry->path().filename()), windowsRules));
+    }
+    return names;
 }
 
 std::string amount(std::uint64_t bytes)
@@ -52,6 +72,7 @@ std::optional<Room> countRoom(const std::string& playlistPath, PlaylistMode mode
     Room room{.needed = 0, .free = drive->free, .entries = 0};
     using Clock = std::chrono::steady_clock;
     auto asked = Clock::now();
+    const std::unordered_set<std::string> listed = listedNames(folder, windowsRules);
     PlaylistLines lines(playlistPath);
     while (lines.next()) {
         if (Clock::now() - asked >= std::chrono::milliseconds(50)) {
@@ -71,8 +92,12 @@ std::optional<Room> countRoom(const std::string& playlistPath, PlaylistMode mode
         if (!from) {
             continue;
         }
+        const std::string name =
+            nameOnDrive(driveSafeName(bareName(*source), windowsRules), 1, windowsRules);
         const std::optional<platform::FileStamp> there =
-            platform::fileStamp(numberedPath(folder, bareName(*source), 1, windowsRules));
+            listed.contains(compared(name, windowsRules))
+                ? platform::fileStamp(utf8Text(fsPath(folder) / fsPath(name)))
+                : std::nullopt;
         const bool skipped = there && there->size == from->size &&
                              platform::copyTimesMatch(there->time, from->time, windowsRules);
         room.needed += skipped ? 0 : roundedUp(from->size, cluster);
