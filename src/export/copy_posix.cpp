@@ -343,19 +343,12 @@ private:
 // the copy go on without.
 class WriteBehind {
 public:
-    WriteBehind(int fd, const WhileWaiting& whileWaiting) : fd_(fd), whileWaiting_(whileWaiting)
-    {
-        constexpr long tmpfsMagic = 0x01021994;
-        constexpr long ramfsMagic = 0x858458f6;
-        struct statfs drive {};
-        working_ =
-            ::fstatfs(fd, &drive) == 0 && drive.f_type != tmpfsMagic && drive.f_type != ramfsMagic;
-    }
+    WriteBehind(int fd, const WhileWaiting& whileWaiting) : fd_(fd), whileWaiting_(whileWaiting) {}
 
     // False when the drive failed to take a window.
     bool wrote(off_t end)
     {
-        if (!working_ || end - started_ < writeBehindWindow) {
+        if (end - started_ < writeBehindWindow || !working()) {
             return true;
         }
         const off_t waitFrom = waited_;
@@ -375,7 +368,7 @@ public:
 
     bool finish(off_t end)
     {
-        if (!working_ || end - started_ < static_cast<off_t>(chunkBytes)) {
+        if (end - started_ < static_cast<off_t>(chunkBytes) || !working()) {
             return true;
         }
         const off_t start = started_;
@@ -385,6 +378,19 @@ public:
     }
 
 private:
+    // Asked once a copy is large enough to need it.
+    bool working()
+    {
+        if (!working_) {
+            constexpr long tmpfsMagic = 0x01021994;
+            constexpr long ramfsMagic = 0x858458f6;
+            struct statfs drive {};
+            working_ = ::fstatfs(fd_, &drive) == 0 && drive.f_type != tmpfsMagic &&
+                       drive.f_type != ramfsMagic;
+        }
+        return *working_;
+    }
+
     // Runs on the worker, where errno is its own.
     bool rangeCall(off_t from, off_t to, unsigned flags)
     {
@@ -400,7 +406,7 @@ private:
 
     int fd_;
     const WhileWaiting& whileWaiting_;
-    bool working_ = false;
+    std::optional<bool> working_;
     off_t started_ = 0; // written back from here on only when asked
     off_t waited_ = 0;  // on the drive up to here
 };
