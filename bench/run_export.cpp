@@ -11,6 +11,7 @@
 #include "NullWindow.h"
 #include "PlatformFiles.h"
 #include "PlaylistLines.h"
+#include "RecordedFolders.h"
 #include "RoomCheck.h"
 
 #include <cstdio>
@@ -40,9 +41,11 @@ int main(int argc, char** argv)
         const auto mode = lines.findFirstContent()
                               ? tunecrate::decidePlaylistMode(lines.line(), argv[1])
                               : std::nullopt;
+        const bool windowsRules = tunecrate::followsWindowsRules(argv[2]);
+        const auto record = tunecrate::readRecord(argv[2], windowsRules);
         const auto room =
             mode ? tunecrate::countRoom(argv[1], *mode, tunecrate::fsPath(argv[1]).parent_path(),
-                                        argv[2], tunecrate::followsWindowsRules(argv[2]),
+                                        argv[2], windowsRules, record ? &*record : nullptr,
                                         [] { return true; })
                  : std::nullopt;
         if (!room) {

@@ -180,11 +180,13 @@ private:
         if (!isAbsoluteFolder(folder)) {
             return true;
         }
+        const bool rules = windowsRules(folder);
         const std::optional<Room> room =
-            countRoom(playlistPath, mode, playlistFolder, folder, windowsRules(folder), [this] {
-                window_.processEvents();
-                return !window_.cancelRequested();
-            });
+            countRoom(playlistPath, mode, playlistFolder, folder, rules,
+                      underWay_->records.record(folder, rules), [this] {
+                          window_.processEvents();
+                          return !window_.cancelRequested();
+                      });
         if (!room || room->needed <= room->free) {
             return true;
         }
@@ -242,7 +244,7 @@ private:
         if (size) {
             written_.remember(folder, name, source, destination, *size);
             recorded_->arrived(folder, std::string(bareName(destination.path)), source,
-                               destination.path);
+                               destination.path, !heldCopy_);
         }
         written_.release(folder, destination);
         // The copy's own result says whether the file arrived, in the folder
@@ -263,8 +265,10 @@ private:
         // Where nothing was there is no earlier copy to keep, and the copy
         // need not look again.
         const bool absent = seen == platform::KnownDestination::Absent;
+        heldCopy_ = false;
         if (const std::optional<std::uint64_t> held =
                 absent ? std::nullopt : heldCopySize(source, destination, windowsRules(folder))) {
+            heldCopy_ = true;
             CopyProgress(*held, *held, &window_);
             return held;
         }
@@ -381,6 +385,7 @@ private:
     WrittenDestinations& written_ = underWay_->written;
     std::optional<RecordedRun> recorded_;
     bool folderInUse_ = false; // another process's run is writing into the target
+    bool heldCopy_ = false;    // the last copy was there already
     TemporarySweep sweep_;
     std::optional<WrittenPlaylist> writtenPlaylist_;
     std::string text_;

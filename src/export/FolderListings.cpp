@@ -78,20 +78,25 @@ FolderListings::Listing& FolderListings::listing(const std::string& folder)
 }
 
 FolderListings::Reach FolderListings::reach(const std::string& folder, const std::string& name,
-                                            const std::string& path, std::string_view source)
+                                            const std::string& path, std::string_view source,
+                                            std::optional<std::optional<std::uint64_t>> looked)
 {
+    const auto seenOf = [](const std::optional<std::uint64_t>& size) {
+        return size ? platform::KnownDestination::Present : platform::KnownDestination::Absent;
+    };
     if (filesIn_.empty()) {
-        return {};
+        return {.seen = looked ? seenOf(*looked) : platform::KnownDestination::Unknown};
     }
     const std::string sourceKey = platform::comparablePath(source);
     if (const auto files = filesIn_.find(platform::comparablePath(folder));
         files != filesIn_.end()) {
         if (const auto written = files->second.find(platform::comparablePath(name));
             written != files->second.end()) {
-            return {.otherSource = written->second.source != sourceKey};
+            return {.otherSource = written->second.source != sourceKey,
+                    .seen = looked ? seenOf(*looked) : platform::KnownDestination::Unknown};
         }
     }
-    const auto size = lookup_.size(path);
+    const auto size = looked ? *looked : lookup_.size(path);
     if (!size) {
         return {.seen = platform::KnownDestination::Absent};
     }

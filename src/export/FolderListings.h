@@ -72,8 +72,11 @@ public:
     explicit FolderListings(const FileLookup& lookup) : lookup_(lookup) {}
 
     // What name in folder, which is path, reaches for an entry from source.
+    // looked: the size of what is at path, where the caller has just looked
+    // (nothing inside for no file), so that it is not looked at again.
     [[nodiscard]] Reach reach(const std::string& folder, const std::string& name,
-                              const std::string& path, std::string_view source);
+                              const std::string& path, std::string_view source,
+                              std::optional<std::optional<std::uint64_t>> looked = std::nullopt);
     // After a copy of size bytes from source to name in folder; seen: what
     // was there before, as far as anyone looked.
     void remember(const std::string& folder, const std::string& name, std::string_view source,

@@ -87,10 +87,13 @@ FileStamp stampOf(const json& copy, const char* size, const char* time)
 std::optional<FolderRecord> FolderRecord::parse(std::string_view text, bool windowsRules)
 {
     const json document = json::parse(text, nullptr, false);
-    if (!document.is_object() || document.value(formatKey, 0) != formatVersion) {
+    if (!document.is_object()) {
         return std::nullopt;
     }
     try {
+        if (document.at(formatKey).get<int>() != formatVersion) {
+            return std::nullopt;
+        }
         FolderRecord record(windowsRules);
         for (const json& copy : document.at("copies")) {
             RecordedCopy recorded{

@@ -6,14 +6,20 @@
 #include <chrono>
 #include <fstream>
 #include <iterator>
+#include <set>
 #include <thread>
 
 namespace tunecrate {
 
 std::optional<FolderRecord> readRecord(const std::string& folder, bool windowsRules)
 {
-    std::ifstream file(fsPath(folder) / fsPath(recordFileName), std::ios::binary);
-    if (!file) {
+    // A record of a million copies takes some 300 MB; a larger file is none.
+    constexpr std::uintmax_t largest = 512 * 1024 * 1024;
+    const std::filesystem::path path = fsPath(folder) / fsPath(recordFileName);
+    std::error_code error;
+    const std::uintmax_t size = std::filesystem::file_size(path, error);
+    std::ifstream file(path, std::ios::binary);
+    if (error || size > largest || !file) {
         return std::nullopt;
     }
     const std::string text{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
@@ -34,12 +40,15 @@ RecordedFolders::Claim RecordedFolders::claim(const std::string& folder, std::st
                                               const std::string& path, std::string_view source,
                                               bool windowsRules)
 {
+    lastLooked_.clear();
     const std::optional<FolderRecord>& record = this->folder(folder, windowsRules).record;
     const RecordedCopy* copy = record ? record->find(name) : nullptr;
     if (copy == nullptr) {
         return Claim::None;
     }
     const std::optional<FileStamp> found = stamps_ ? stamps_(path) : platform::fileStamp(path);
+    lastLooked_ = path;
+    lastSeen_ = found;
     if (!found) {
         return Claim::None; // gone: the name is free
     }
@@ -57,6 +66,20 @@ std::optional<std::string> RecordedFolders::recordedName(const std::string& fold
     const std::optional<FolderRecord>& record = this->folder(folder, windowsRules).record;
     const RecordedCopy* copy = record ? record->findSource(source) : nullptr;
     return copy != nullptr ? std::optional(copy->name) : std::nullopt;
+}
+
+std::optional<std::optional<FileStamp>> RecordedFolders::lastSeen(const std::string& path) const
+{
+    if (path != lastLooked_) {
+        return std::nullopt;
+    }
+    return lastSeen_;
+}
+
+const FolderRecord* RecordedFolders::record(const std::string& folder, bool windowsRules)
+{
+    const std::optional<FolderRecord>& record = this->folder(folder, windowsRules).record;
+    return record ? &*record : nullptr;
 }
 
 bool RecordedFolders::recorded(const std::string& folder, bool windowsRules)
@@ -123,14 +146,16 @@ bool RecordedRun::readyToWrite(const std::string& folder, bool windowsRules,
 }
 
 void RecordedRun::arrived(const std::string& folder, std::string name, std::string source,
-                          const std::string& destination)
+                          const std::string& destination, bool copied)
 {
     const auto kept = kept_.find(folder);
     if (kept == kept_.end() || !kept->second) {
         return;
     }
-    const std::optional<FileStamp> sourceStamp = platform::fileStamp(source);
-    const std::optional<FileStamp> copyStamp = platform::fileStamp(destination);
+    const std::optional<FileStamp> sourceStamp = platform::fileStamp(source, true);
+    const std::optional<std::optional<FileStamp>> seen =
+        copied ? std::nullopt : folders_.lastSeen(destination);
+    const std::optional<FileStamp> copyStamp = seen ? *seen : platform::fileStamp(destination);
     if (sourceStamp && copyStamp) {
         kept->second->arrived.push_back(
             {std::move(name), std::move(source), *sourceStamp, *copyStamp, {playlist_}});
@@ -146,21 +171,28 @@ std::vector<std::string> RecordedRun::write(const platform::WhileWaiting& whileW
             continue;
         }
         // Read again: a run that ended meanwhile may have written it.
-        FolderRecord record =
-            readRecord(folder, kept->windowsRules).value_or(FolderRecord(kept->windowsRules));
+        const std::optional<FolderRecord> onDrive = readRecord(folder, kept->windowsRules);
+        FolderRecord record = onDrive.value_or(FolderRecord(kept->windowsRules));
+        std::set<std::string> arrived;
         for (RecordedCopy& copy : kept->arrived) {
+            arrived.insert(copy.name);
             record.put(std::move(copy));
         }
         kept->arrived.clear();
+        // What is gone from the folder is dropped; what just arrived is there.
         for (const RecordedCopy* copy : record.copies()) {
-            if (!platform::fileStamp(utf8Text(fsPath(folder) / fsPath(copy->name)))) {
+            if (!arrived.contains(copy->name) &&
+                !platform::fileStamp(utf8Text(fsPath(folder) / fsPath(copy->name)))) {
                 record.drop(std::string(copy->name));
             }
         }
+        const std::string text = record.text();
+        if (onDrive && onDrive->text() == text) {
+            continue; // nothing changed
+        }
         const std::filesystem::path file = fsPath(folder) / fsPath(recordFileName);
-        if (platform::writeWholeFile(file, record.text(),
-                                     platform::flushesEachCopy(folder, kept->windowsRules),
-                                     whileWaiting)) {
+        if (platform::writeWholeFile(
+                file, text, platform::flushesEachCopy(folder, kept->windowsRules), whileWaiting)) {
             platform::hideFile(file);
             written.push_back(folder);
         } else {

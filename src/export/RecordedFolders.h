@@ -39,6 +39,12 @@ public:
 
     [[nodiscard]] Claim claim(const std::string& folder, std::string_view name,
                               const std::string& path, std::string_view source, bool windowsRules);
+    // What the last claim that needed a look saw at its path: nothing where
+    // it did not look. A run that leaves the file as it is may take it as
+    // the file's stamp.
+    [[nodiscard]] std::optional<std::optional<FileStamp>> lastSeen(const std::string& path) const;
+    // Folder's record as read; nothing where it has none.
+    [[nodiscard]] const FolderRecord* record(const std::string& folder, bool windowsRules);
     // The name folder's record gives source's copy, where there is one.
     [[nodiscard]] std::optional<std::string>
     recordedName(const std::string& folder, std::string_view source, bool windowsRules);
@@ -61,6 +67,8 @@ private:
 
     StampLookup stamps_;
     std::map<std::string, Folder> folders_;
+    std::string lastLooked_;
+    std::optional<FileStamp> lastSeen_;
 };
 
 // What one run put into the folders whose records it keeps: those that held
@@ -78,9 +86,10 @@ public:
     // events through). False when it stayed held.
     [[nodiscard]] bool readyToWrite(const std::string& folder, bool windowsRules,
                                     const platform::WhileWaiting& whileWaiting);
-    // After source's copy arrived as name in folder (copied, or held already).
+    // After source's copy arrived as name in folder: copied, or held already
+    // (then the file is as the run's look at it saw it).
     void arrived(const std::string& folder, std::string name, std::string source,
-                 const std::string& destination);
+                 const std::string& destination, bool copied);
     // Writes each kept record as the drive holds it now, with what this run
     // put there; the folders it wrote into. failed: one could not be written.
     [[nodiscard]] std::vector<std::string> write(const platform::WhileWaiting& whileWaiting,

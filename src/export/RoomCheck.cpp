@@ -60,7 +60,7 @@ std::string amount(std::uint64_t bytes)
 std::optional<Room> countRoom(const std::string& playlistPath, PlaylistMode mode,
                               const std::filesystem::path& playlistFolder,
                               const std::string& folder, bool windowsRules,
-                              const std::function<bool()>& keepGoing)
+                              const FolderRecord* record, const std::function<bool()>& keepGoing)
 {
     const std::optional<platform::DriveRoom> drive = platform::driveRoom(folder);
     if (!drive) {
@@ -94,6 +94,11 @@ std::optional<Room> countRoom(const std::string& playlistPath, PlaylistMode mode
         }
         const std::string name =
             nameOnDrive(driveSafeName(bareName(*source), windowsRules), 1, windowsRules);
+        const RecordedCopy* recorded = record != nullptr ? record->find(name) : nullptr;
+        if (recorded != nullptr && recorded->sourceStamp == *from &&
+            platform::comparablePath(recorded->source) == platform::comparablePath(*source)) {
+            continue;
+        }
         const std::optional<platform::FileStamp> there =
             listed.contains(compared(name, windowsRules))
                 ? platform::fileStamp(utf8Text(fsPath(folder) / fsPath(name)))

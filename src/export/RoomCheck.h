@@ -1,5 +1,6 @@
 #pragma once
 
+#include "FolderRecord.h"
 #include "Playlist.h"
 
 #include <cstdint>
@@ -23,12 +24,15 @@ struct Room {
 // clusters. A copy the re-export check would skip (the same size there, and a
 // time that matches) counts nothing; one that replaces a file counts whole,
 // since the old file stays until the new one is complete. One look at the
-// source and one at the destination, no file read. keepGoing is asked at
-// least every 50 ms and stops the count (nothing) when it says no; nothing
-// too where the drive's room cannot be told.
+// source and one at the destination where the folder lists its name, no
+// file read; where the folder's record has the source's copy under that name,
+// from the source as it is now, the record's word is taken for it. keepGoing
+// is asked at least every 50 ms and stops the count (nothing) when it says
+// no; nothing too where the drive's room cannot be told.
 [[nodiscard]] std::optional<Room> countRoom(const std::string& playlistPath, PlaylistMode mode,
                                             const std::filesystem::path& playlistFolder,
                                             const std::string& folder, bool windowsRules,
+                                            const FolderRecord* record,
                                             const std::function<bool()>& keepGoing);
 
 // "Not enough room on the drive: 3.2 GB needed, 2.1 GB free." in the interface

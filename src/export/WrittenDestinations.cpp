@@ -62,7 +62,12 @@ FolderListings::Reach WrittenDestinations::reach(const std::string& folder, cons
     if (claim == RecordedFolders::Claim::Other) {
         return {.otherSource = true};
     }
-    FolderListings::Reach reach = listings_.reach(folder, name, path, source);
+    // The claim's look at the path, where it found a file, is the listing's too.
+    std::optional<std::optional<std::uint64_t>> looked;
+    if (const auto seen = records_ ? records_->lastSeen(path) : std::nullopt; seen && *seen) {
+        looked = std::optional((*seen)->size);
+    }
+    FolderListings::Reach reach = listings_.reach(folder, name, path, source, looked);
     // A name made safe for the drive may be the user's own file of that name
     // ("What Is Love_.mp3"): only this source's copy there is its to keep.
     if (madeSafe && !reach.otherSource && claim != RecordedFolders::Claim::Own) {
@@ -141,8 +146,11 @@ int WrittenDestinations::recordedNumber(const std::string& folder, const std::st
                                         std::string_view source)
 {
     constexpr int mostNumbers = 10000;
-    const std::optional<std::string> name =
+    std::optional<std::string> name =
         records_ ? records_->recordedName(folder, source, rulesOf(folder)) : std::nullopt;
+    if (name && name->find(" (") == std::string::npos) {
+        name.reset(); // no numbered name
+    }
     for (int number = 2; name && number <= mostNumbers; ++number) {
         if (nameOnDrive(safeName, number, rulesOf(folder)) == *name) {
             return number;

@@ -45,7 +45,7 @@ TEST(FolderRecord, DamagedTextIsNoRecord)
     }();
     for (const std::string& text :
          {std::string(), good.substr(0, good.size() / 2), std::string("{\"copies\": []}"),
-          std::string("[1, 2]"),
+          std::string("[1, 2]"), std::string("{\"tunecrate folder record\": \"1\"}"),
           good.substr(0, good.find("a.mp3")) + "%zz" + good.substr(good.find("a.mp3")),
           good.substr(0, good.find("a.mp3")) + "../a.mp3" + good.substr(good.find("a.mp3") + 5)}) {
         EXPECT_FALSE(FolderRecord::parse(text, false)) << text;
