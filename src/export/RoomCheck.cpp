@@ -72,7 +72,9 @@ std::optional<Room> countRoom(const std::string& playlistPath, PlaylistMode mode
     Room room{.needed = 0, .free = drive->free, .entries = 0};
     using Clock = std::chrono::steady_clock;
     auto asked = Clock::now();
-    const std::unordered_set<std::string> listed = listedNames(folder, windowsRules);
+    // Listed when a name first needs it: a folder whose record has every
+    // copy is not.
+    std::optional<std::unordered_set<std::string>> listed;
     PlaylistLines lines(playlistPath);
     while (lines.next()) {
         if (Clock::now() - asked >= std::chrono::milliseconds(50)) {
@@ -100,7 +102,8 @@ std::optional<Room> countRoom(const std::string& playlistPath, PlaylistMode mode
             continue;
         }
         const std::optional<platform::FileStamp> there =
-            listed.contains(compared(name, windowsRules))
+            (listed ? *listed : listed.emplace(listedNames(folder, windowsRules)))
+                    .contains(compared(name, windowsRules))
                 ? platform::fileStamp(utf8Text(fsPath(folder) / fsPath(name)))
                 : std::nullopt;
         const bool skipped = there && there->size == from->size &&
