@@ -152,7 +152,16 @@ void RecordedRun::arrived(const std::string& folder, std::string name, std::stri
     if (kept == kept_.end() || !kept->second) {
         return;
     }
-    const std::optional<FileStamp> sourceStamp = platform::fileStamp(source, true);
+    // A copy found there already, and recorded from this source, keeps what
+    // the record says of its source.
+    const FolderRecord* record =
+        copied ? nullptr : folders_.record(folder, kept->second->windowsRules);
+    const RecordedCopy* known = record != nullptr ? record->find(name) : nullptr;
+    const std::optional<FileStamp> sourceStamp =
+        known != nullptr &&
+                platform::comparablePath(known->source) == platform::comparablePath(source)
+            ? known->sourceStamp
+            : platform::fileStamp(source, true);
     const std::optional<std::optional<FileStamp>> seen =
         copied ? std::nullopt : folders_.lastSeen(destination);
     const std::optional<FileStamp> copyStamp = seen ? *seen : platform::fileStamp(destination);
