@@ -148,14 +148,15 @@ private:
     //
     // fusefat has two faults to steer round there. A rename to a name it
     // refuses (it refuses every name that is not ASCII) costs the temporary's
-    // clusters, so the name is first tried by creating it, which fails at no
-    // cost, and given back at once. But once a long name (240 bytes here) has
-    // been created in a folder, a rename to a name of that length fails and
-    // the name is lost; so of a name of 230 bytes or more only its first 200
-    // bytes are tried, and only where it is not ASCII: the driver refuses
-    // names by their characters. (A name created and renamed onto while it
-    // stands would also stay on a stick pulled at that moment, as an empty
-    // file under the song's name.)
+    // clusters, so a name that is not ASCII is first tried by creating it,
+    // which fails at no cost, and given back at once; an ASCII name, which
+    // the drive takes, is not (creating a name costs fusefat as much as the
+    // copy of a 1 MiB song). But once a long name (240 bytes here) has been
+    // created in a folder, a rename to a name of that length fails and the
+    // name is lost; so of a name of 230 bytes or more only its first 200 bytes
+    // are tried. (A name created and renamed onto while it stands would also
+    // stay on a stick pulled at that moment, as an empty file under the
+    // song's name.)
     static bool renameToFreeName(const std::string& from, const std::string& to)
     {
         if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) {
@@ -184,12 +185,12 @@ private:
         constexpr std::size_t longestTried = 229;
         constexpr std::size_t triedOfLonger = 200;
         const std::size_t nameStart = path.rfind('/') + 1;
+        if (std::all_of(path.begin() + static_cast<std::ptrdiff_t>(nameStart), path.end(),
+                        [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
+            return true;
+        }
         std::string tried = path;
         if (path.size() - nameStart > longestTried) {
-            if (std::all_of(path.begin() + static_cast<std::ptrdiff_t>(nameStart), path.end(),
-                            [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
-                return true;
-            }
             std::size_t cut = nameStart + triedOfLonger;
             while ((static_cast<unsigned char>(path[cut]) & 0xC0) == 0x80) {
                 --cut;
