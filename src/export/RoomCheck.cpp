@@ -94,13 +94,14 @@ std::optional<Room> countRoom(const std::string& playlistPath, PlaylistMode mode
         if (!from) {
             continue;
         }
-        const std::string name =
-            nameOnDrive(driveSafeName(bareName(*source), windowsRules), 1, windowsRules);
-        const RecordedCopy* recorded = record != nullptr ? record->find(name) : nullptr;
-        if (recorded != nullptr && recorded->sourceStamp == *from &&
-            platform::comparablePath(recorded->source) == platform::comparablePath(*source)) {
+        // The record's copy of the source, under whatever number, from the
+        // source as it is now.
+        const RecordedCopy* recorded = record != nullptr ? record->findSource(*source) : nullptr;
+        if (recorded != nullptr && recorded->sourceStamp == *from) {
             continue;
         }
+        const std::string name =
+            nameOnDrive(driveSafeName(bareName(*source), windowsRules), 1, windowsRules);
         const std::optional<platform::FileStamp> there =
             (listed ? *listed : listed.emplace(listedNames(folder, windowsRules)))
                     .contains(compared(name, windowsRules))

@@ -25,8 +25,8 @@ struct Room {
 // time that matches) counts nothing; one that replaces a file counts whole,
 // since the old file stays until the new one is complete. One look at the
 // source and one at the destination where the folder lists its name, no
-// file read; where the folder's record has the source's copy under that name,
-// from the source as it is now, the record's word is taken for it. keepGoing
+// file read; where the folder's record has a copy of the source, from the
+// source as it is now, the record's word is taken for it. keepGoing
 // is asked at least every 50 ms and stops the count (nothing) when it says
 // no; nothing too where the drive's room cannot be told.
 [[nodiscard]] std::optional<Room> countRoom(const std::string& playlistPath, PlaylistMode mode,
