@@ -455,15 +455,19 @@ int main(int argc, char** argv)
             windowCosts(windowExport, source, rounds, cp);
         }
 
+        // The core's plain export beside the same with one option, taking
+        // turns: the medians of both.
+        const auto besidePlain = [&](const char* name, const char* option) {
+            std::vector<Contender> pair{exporter("core", runExport, listPath),
+                                        exporter(name, runExport, listPath, {option})};
+            alternate(pair, rounds, outputs);
+            return std::pair{median(pair[0].times), median(pair[1].times)};
+        };
+
         if (caseChosen("1p")) {
             // The same export with the box for the playlist beside the copies
             // checked, and without.
-            std::vector<Contender> withPlaylist{
-                exporter("core", runExport, listPath),
-                exporter("core with playlist", runExport, listPath, {"--with-playlist"})};
-            alternate(withPlaylist, rounds, outputs);
-            const double plain = median(withPlaylist[0].times);
-            const double checked = median(withPlaylist[1].times);
+            const auto [plain, checked] = besidePlain("core with playlist", "--with-playlist");
             std::printf(
                 "| 1 | 10,000 × 4 KiB, core, playlist written beside, median of %d | %.3f s | "
                 "%.3f s (without) | %.2f × without | ≤ 1.05 |\n",
@@ -473,12 +477,7 @@ int main(int argc, char** argv)
         if (caseChosen("1r")) {
             // The room an export will take, counted as a run does before its
             // first copy, beside that first export.
-            std::vector<Contender> room{
-                exporter("core", runExport, listPath),
-                exporter("room count", runExport, listPath, {"--count-room"})};
-            alternate(room, rounds, outputs);
-            const double first = median(room[0].times);
-            const double counted = median(room[1].times);
+            const auto [first, counted] = besidePlain("room count", "--count-room");
             std::printf("| 1 | 10,000 × 4 KiB, the room counted alone, median of %d | %.3f s | "
                         "%.3f s (first export) | %.2f × first | ≤ 0.1 |\n",
                         rounds, counted, first, counted / first);

@@ -94,10 +94,6 @@ public:
                 writtenPlaylist_.emplace(*mode);
             }
             recorded_.emplace(underWay_->records, withPlaylist_, utf8Text(playlist));
-            if (!roomAgreed(playlistPath, *mode, playlist.parent_path())) {
-                window_.setProgressValue(0);
-                return;
-            }
             if (walk(*mode, lines, playlist) == WalkEnd::Canceled) {
                 return;
             }
@@ -136,6 +132,15 @@ private:
                     entryCandidate(mode, lines.line())) {
                 if (const std::optional<std::string> source =
                         sourcePath(*candidate, playlistFolder)) {
+                    // Before the first copy: a playlist that names no file
+                    // is never read twice.
+                    if (!roomAsked_) {
+                        roomAsked_ = true;
+                        if (!roomAgreed(utf8Text(playlist), mode, playlistFolder)) {
+                            window_.setProgressValue(0);
+                            return WalkEnd::Canceled;
+                        }
+                    }
                     const std::optional<Arrival> arrival = copyEntry(*source, lines.truncated());
                     if (folderInUse_) {
                         flushDrives();
@@ -239,38 +244,41 @@ private:
             destination.seen = files_.size(destination.path) ? platform::KnownDestination::Present
                                                              : platform::KnownDestination::Absent;
         }
-        const std::optional<std::uint64_t> size =
+        const std::optional<Copied> copied =
             copying ? copy(source, folder, destination.path, destination.seen) : std::nullopt;
-        if (size) {
-            written_.remember(folder, name, source, destination, *size);
+        if (copied) {
+            written_.remember(folder, name, source, destination, copied->size);
             recorded_->arrived(folder, std::string(bareName(destination.path)), source,
-                               destination.path, !heldCopy_);
+                               destination.path, !copied->held);
         }
         written_.release(folder, destination);
         // The copy's own result says whether the file arrived, in the folder
         // it used, whatever the box holds by now.
-        const bool ok = size.has_value();
+        const bool ok = copied.has_value();
         window_.appendLog(concat({crlf, ok ? "ok" : "error", crlf, "---"}));
         return ok ? std::optional<Arrival>({folder, std::move(destination.path)}) : std::nullopt;
     }
 
+    // What arrived at a destination: the size written or found, and whether
+    // it was found there already.
+    struct Copied {
+        std::uint64_t size = 0;
+        bool held = false;
+    };
+
     // Copies source to destination unless it already holds the copy, as an
-    // export made again over an earlier one finds for every unchanged file;
-    // the size written or found. seen: what is at destination, as the run saw
-    // it just before.
-    std::optional<std::uint64_t> copy(const std::string& source, const std::string& folder,
-                                      const std::string& destination,
-                                      platform::KnownDestination seen)
+    // export made again over an earlier one finds for every unchanged file.
+    // seen: what is at destination, as the run saw it just before.
+    std::optional<Copied> copy(const std::string& source, const std::string& folder,
+                               const std::string& destination, platform::KnownDestination seen)
     {
         // Where nothing was there is no earlier copy to keep, and the copy
         // need not look again.
         const bool absent = seen == platform::KnownDestination::Absent;
-        heldCopy_ = false;
         if (const std::optional<std::uint64_t> held =
                 absent ? std::nullopt : heldCopySize(source, destination, windowsRules(folder))) {
-            heldCopy_ = true;
             CopyProgress(*held, *held, &window_);
-            return held;
+            return Copied{*held, true};
         }
         std::uint64_t size = 0;
         const bool copied = FileCopy(
@@ -284,7 +292,7 @@ private:
             return std::nullopt;
         }
         wroteInto(folder);
-        return size;
+        return Copied{size, false};
     }
 
     // The playlist of what arrived, as one more record after the last entry's.
@@ -385,7 +393,7 @@ private:
     WrittenDestinations& written_ = underWay_->written;
     std::optional<RecordedRun> recorded_;
     bool folderInUse_ = false; // another process's run is writing into the target
-    bool heldCopy_ = false;    // the last copy was there already
+    bool roomAsked_ = false;
     TemporarySweep sweep_;
     std::optional<WrittenPlaylist> writtenPlaylist_;
     std::string text_;

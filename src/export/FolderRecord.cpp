@@ -2,6 +2,7 @@
 
 #include "PlatformCopy.h"
 #include "PlatformFiles.h"
+#include "Playlist.h"
 #include "Utf8.h"
 
 #include <algorithm>
@@ -33,48 +34,16 @@ std::string percentEncoded(std::string_view text)
     return encoded;
 }
 
-int hexValue(char c)
-{
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    return -1;
-}
-
-// Nothing for text that no encoding made.
-std::optional<std::string> percentDecoded(std::string_view text)
-{
-    std::string decoded;
-    decoded.reserve(text.size());
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] != '%') {
-            decoded += text[i];
-            continue;
-        }
-        const int high = i + 2 < text.size() ? hexValue(text[i + 1]) : -1;
-        const int low = high >= 0 ? hexValue(text[i + 2]) : -1;
-        if (low < 0) {
-            return std::nullopt;
-        }
-        decoded += static_cast<char>(high * 16 + low);
-        i += 2;
-    }
-    return decoded;
-}
-
+// Only what percentEncoded made: anything else (a "%" of its own, a byte
+// left bare) is a damaged record.
 std::string decodedText(const json& value)
 {
-    std::optional<std::string> text = percentDecoded(value.get<std::string>());
-    if (!text || text->empty() || text->find('\0') != std::string::npos) {
+    const auto& encoded = value.get_ref<const std::string&>();
+    std::string text = percentDecoded(encoded);
+    if (text.empty() || text.find('\0') != std::string::npos || percentEncoded(text) != encoded) {
         throw std::invalid_argument("not a recorded name or path");
     }
-    return std::move(*text);
+    return text;
 }
 
 FileStamp stampOf(const json& copy, const char* size, const char* time)

@@ -77,24 +77,6 @@ int hexValue(char c)
     return lower >= 'a' && lower <= 'f' ? lower - 'a' + 10 : -1;
 }
 
-// "%20" becomes a blank; a "%" not followed by two hex digits stays as it is.
-std::string percentDecoded(std::string_view text)
-{
-    std::string decoded;
-    decoded.reserve(text.size());
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const int high = text[i] == '%' && i + 2 < text.size() ? hexValue(text[i + 1]) : -1;
-        const int low = high >= 0 ? hexValue(text[i + 2]) : -1;
-        if (low < 0) {
-            decoded += text[i];
-            continue;
-        }
-        decoded += static_cast<char>(high * 16 + low);
-        i += 2;
-    }
-    return decoded;
-}
-
 // The local path of a file URL: file:///C:/a.mp3 is C:/a.mp3 on Windows,
 // file:///home/u/a.mp3 is /home/u/a.mp3, and file://server/share/a.mp3 is the
 // Windows share \\server\share\a.mp3. Elsewhere a server's file is no local
@@ -215,6 +197,23 @@ std::string_view afterLast(std::string_view text, char separator)
 }
 
 } // namespace
+
+std::string percentDecoded(std::string_view text)
+{
+    std::string decoded;
+    decoded.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const int high = text[i] == '%' && i + 2 < text.size() ? hexValue(text[i + 1]) : -1;
+        const int low = high >= 0 ? hexValue(text[i + 2]) : -1;
+        if (low < 0) {
+            decoded += text[i];
+            continue;
+        }
+        decoded += static_cast<char>(high * 16 + low);
+        i += 2;
+    }
+    return decoded;
+}
 
 bool isBlankLine(std::string_view line)
 {

@@ -62,6 +62,10 @@ struct PlsLine {
 [[nodiscard]] std::optional<std::string> sourcePath(std::string_view candidate,
                                                     const std::filesystem::path& playlistFolder);
 
+// text with every "%" and two hex digits as the byte they give: "%20"
+// becomes a blank. A "%" not followed by two hex digits stays as it is.
+[[nodiscard]] std::string percentDecoded(std::string_view text);
+
 // The file-name part of a path: after the last "\", then after the last "/".
 [[nodiscard]] std::string_view bareName(std::string_view path);
 

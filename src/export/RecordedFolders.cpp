@@ -5,7 +5,6 @@
 
 #include <chrono>
 #include <fstream>
-#include <iterator>
 #include <set>
 #include <thread>
 
@@ -22,7 +21,10 @@ std::optional<FolderRecord> readRecord(const std::string& folder, bool windowsRu
     if (error || size > largest || !file) {
         return std::nullopt;
     }
-    const std::string text{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+    std::string text(static_cast<std::size_t>(size), '\0');
+    if (!file.read(text.data(), static_cast<std::streamsize>(size))) {
+        return std::nullopt;
+    }
     return FolderRecord::parse(text, windowsRules);
 }
 

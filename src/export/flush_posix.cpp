@@ -2,7 +2,7 @@
 #include "Flush.h"
 
 #include <fcntl.h>
-#include <map>
+#include <set>
 #include <sys/stat.h>
 #include <sys/statfs.h>
 #include <unistd.h>
@@ -39,28 +39,23 @@ bool flushesEachCopy(const std::string& folder, bool windowsRules)
 // do, and then sync() writes what the device itself still holds.
 bool flushFolders(const std::vector<std::string>& folders, const WhileWaiting& whileWaiting)
 {
-    std::map<dev_t, const std::string*> drives;
-    for (const std::string& folder : folders) {
-        struct stat status {};
-        if (::stat(folder.c_str(), &status) == 0) {
-            drives.emplace(status.st_dev, &folder);
-        }
-    }
     bool flushed = true;
     bool throughFuse = false;
+    std::set<dev_t> synced;
     for (const std::string& folder : folders) {
+        struct stat status {};
+        if (::stat(folder.c_str(), &status) != 0) {
+            continue; // gone, and what was written there with it
+        }
         if (onFuse(folder)) {
             throughFuse = true;
             flushed = flushFolder(
                           FlushCall::Folder, folder, [](int fd) { return ::fsync(fd) == 0; },
                           whileWaiting) &&
                       flushed;
-        }
-    }
-    for (const auto& [device, folder] : drives) {
-        if (!onFuse(*folder)) {
+        } else if (synced.insert(status.st_dev).second) {
             flushed = flushFolder(
-                          FlushCall::Drive, *folder, [](int fd) { return ::syncfs(fd) == 0; },
+                          FlushCall::Drive, folder, [](int fd) { return ::syncfs(fd) == 0; },
                           whileWaiting) &&
                       flushed;
         }

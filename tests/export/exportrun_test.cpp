@@ -1,4 +1,3 @@
-#include "BigFile.h"
 #include "CaseName.h"
 #include "ExportRun.h"
 #include "ExportScene.h"
@@ -401,24 +400,6 @@ TEST_F(ExportRunTest, ErrorInTheWalkKeepsTheRecordsWritten)
     EXPECT_EQ(window.logLines(),
               join({{""}, entry(a, exported("a.mp3"), "ok"), {"No playlist found!", "canceled!"}}));
     EXPECT_EQ(window.progress, 0);
-}
-
-// A drive with too little room for what the run will write: the question
-// comes before the first copy, and answered "Cancel" nothing is copied.
-TEST_F(ExportRunTest, TooLittleRoomIsAskedAboutBeforeTheFirstCopy)
-{
-    const std::string small = song("small.mp3");
-    const std::string huge = song("huge.mp3");
-    test::makeLargerThanTheDrive(music() / "huge.mp3");
-    playlist({small, huge});
-    window.copyWhatFitsAnswer = false;
-
-    runExport(window);
-    ASSERT_EQ(window.roomQuestions.size(), 1U);
-    EXPECT_EQ(window.roomQuestions[0].rfind("Not enough room on the drive: ", 0), 0U)
-        << window.roomQuestions[0];
-    EXPECT_EQ(window.logLines(), (Lines{"", window.roomQuestions[0], "canceled!"}));
-    EXPECT_FALSE(fs::exists(target() / "small.mp3"));
 }
 
 TEST_F(ExportRunTest, TheRoomIsToldAsFileManagersTellIt)

@@ -52,29 +52,6 @@ TEST(FolderRecord, DamagedTextIsNoRecord)
     }
 }
 
-TEST(FolderRecord, NamesCompareAsTheDriveComparesThem)
-{
-    FolderRecord onStick(true);
-    onStick.put(copyOf("Song.mp3", "/music/Song.mp3"));
-    EXPECT_NE(onStick.find("SONG.MP3"), nullptr);
-    FolderRecord onExt4(false);
-    onExt4.put(copyOf("Song.mp3", "/music/Song.mp3"));
-    EXPECT_EQ(onExt4.find("SONG.MP3"), nullptr);
-}
-
-TEST(FolderRecord, TheSameSourceKeepsItsPlaylists)
-{
-    FolderRecord record(false);
-    record.put(copyOf("a.mp3", "/music/a.mp3"));
-    RecordedCopy again = copyOf("a.mp3", "/music/a.mp3");
-    again.playlists = {"/music/road.m3u"};
-    record.put(again);
-    EXPECT_EQ(record.find("a.mp3")->playlists,
-              (std::vector<std::string>{"/music/road.m3u", "/music/party.m3u"}));
-    record.put(copyOf("a.mp3", "/other/a.mp3"));
-    EXPECT_EQ(record.find("a.mp3")->playlists, (std::vector<std::string>{"/music/party.m3u"}));
-}
-
 // Another program's run holds the folder: this one waits five seconds for it,
 // letting events through, then says so and writes nothing.
 TEST(RecordedRun, WaitsForAnotherProgramsRunThenGivesUp)
@@ -98,6 +75,7 @@ struct ClaimCase {
     std::optional<FileStamp> found;
     bool windowsRules;
     RecordedFolders::Claim claim;
+    std::string file = "a.mp3"; // the name looked up
 };
 
 class ClaimTest : public testing::TestWithParam<ClaimCase> {};
@@ -109,7 +87,7 @@ TEST_P(ClaimTest, FollowsWhatTheDriveConfirms)
     record.put(copyOf("a.mp3", "/music/a.mp3"));
     ASSERT_TRUE(platform::writeWholeFile(dir.path() / recordFileName, record.text(), false, {}));
     RecordedFolders folders([&](const std::string&) { return GetParam().found; });
-    EXPECT_EQ(folders.claim(dir.file(""), "a.mp3", dir.file("a.mp3"), GetParam().source,
+    EXPECT_EQ(folders.claim(dir.file(""), GetParam().file, dir.file("a.mp3"), GetParam().source,
                             GetParam().windowsRules),
               GetParam().claim);
 }
@@ -128,7 +106,11 @@ INSTANTIATE_TEST_SUITE_P(
         ClaimCase{"AnHourOffOnAStick", "/music/a.mp3", FileStamp{4000, 12 * second + hour}, true,
                   Claim::Own},
         ClaimCase{"AnHourOffElsewhere", "/music/a.mp3", FileStamp{4000, 12 * second + hour}, false,
-                  Claim::Other}),
+                  Claim::Other},
+        ClaimCase{"OtherCapitalsOnAStick", "/other/a.mp3", FileStamp{4000, 12 * second}, true,
+                  Claim::Other, "A.MP3"},
+        ClaimCase{"OtherCapitalsElsewhere", "/other/a.mp3", FileStamp{4000, 12 * second}, false,
+                  Claim::None, "A.MP3"}),
     test::CaseName());
 
 } // namespace

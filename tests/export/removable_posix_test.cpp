@@ -18,7 +18,7 @@
 #include <fcntl.h>
 #include <fstream>
 #include <gtest/gtest.h>
-#include <mutex>
+#include <iterator>
 #include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -142,10 +142,8 @@ TEST_F(RemovableTest, TheStickFollowsWindowsRules)
 // error, and its name stays free.
 TEST_F(RemovableTest, EachCopyReachesTheStickBeforeItsNameAndAllBeforeTheEnd)
 {
-    std::mutex mutex;
-    std::vector<std::string> calls;
+    std::vector<std::string> calls; // by the worker, while the run waits for it
     platform::setFlushHook([&](platform::FlushCall call, const std::string& path) {
-        const std::lock_guard lock(mutex);
         constexpr std::array names{"data of ", "folder", "drive"};
         const bool named = call == platform::FlushCall::CopyData && fs::exists(path);
         calls.push_back(
@@ -175,19 +173,12 @@ TEST_F(RemovableTest, NothingIsLeftToWriteWhenTheRunHasEnded)
     if (device == nullptr || *device == '\0') {
         GTEST_SKIP() << "TUNECRATE_TARGET_LOOP names no loop device under the target";
     }
-    const auto sectorsWritten = [&] {
+    const auto sectorsWritten = [&] { // the seventh field
         std::ifstream stat("/sys/block/" + fs::path(device).filename().string() + "/stat");
-        std::uint64_t field = 0;
-        for (int i = 0; i < 7; ++i) {
-            stat >> field;
-        }
-        return field;
+        return std::vector<std::uint64_t>(std::istream_iterator<std::uint64_t>(stat), {}).at(6);
     };
-    std::vector<std::string> lines;
-    for (const char* name : {"a.mp3", "b.mp3", "c.mp3"}) {
-        lines.push_back(source(name, patterned(name, 4 * mib)));
-    }
-    playlist(lines);
+    playlist({source("a.mp3", patterned("a", 4 * mib)), source("b.mp3", patterned("b", 4 * mib)),
+              source("c.mp3", patterned("c", 4 * mib))});
     ::sync();
 
     runExport(window);
