@@ -52,8 +52,11 @@ TEST_P(BrowseFolderShown, GivesTheConfirmedFolderOrEmptyText)
     const std::filesystem::path folder = dir.path() / L"Musik \u00e4";
     std::filesystem::create_directories(folder);
     const bool confirm = GetParam().confirm;
+    // Wine's dialog may still be filling its tree when it shows, and then
+    // drops a selection: it is made again once what is queued has run.
     const test::ModalDialogAnswer answer([&](HWND dialog) {
         SendMessageW(dialog, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(folder.c_str()));
+        PostMessageW(dialog, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(folder.c_str()));
         PostMessageW(dialog, WM_COMMAND, confirm ? IDOK : IDCANCEL, 0);
     });
 
