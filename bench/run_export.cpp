@@ -45,15 +45,15 @@ int main(int argc, char** argv)
         const auto record = tunecrate::readRecord(argv[2], windowsRules);
         const auto room =
             mode ? tunecrate::countRoom(argv[1], *mode, tunecrate::fsPath(argv[1]).parent_path(),
-                                        argv[2], windowsRules, record ? &*record : nullptr,
-                                        [] { return true; })
+                                        argv[2], windowsRules, record ? &*record : nullptr, false,
+                                        {}, [] { return true; })
                  : std::nullopt;
         if (!room) {
             return 1;
         }
         std::printf("%d entries, %llu bytes needed, %llu free\n", room->entries,
                     static_cast<unsigned long long>(room->needed),
-                    static_cast<unsigned long long>(room->free));
+                    static_cast<unsigned long long>(room->free.value_or(0)));
         return 0;
     }
     tunecrate::bench::NullWindow window(argv[1], argv[2], withPlaylist);

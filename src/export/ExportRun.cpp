@@ -7,6 +7,7 @@
 #include "Language.h"
 #include "Paths.h"
 #include "PlatformFiles.h"
+#include "PlayOrder.h"
 #include "Playlist.h"
 #include "PlaylistLines.h"
 #include "RecordedFolders.h"
@@ -56,6 +57,7 @@ struct RunsUnderWay {
     {}
     RecordedFolders records;
     WrittenDestinations written;
+    int runs = 0; // the outermost and those nested in it
 };
 
 std::shared_ptr<RunsUnderWay> runsUnderWay()
@@ -70,9 +72,21 @@ std::shared_ptr<RunsUnderWay> runsUnderWay()
     return shared;
 }
 
+// What the window's check boxes ask of a run, read at its start.
+struct RunOptions {
+    bool withPlaylist = false;
+    bool numbered = false;
+    bool removeDropped = false;
+};
+
 class Run {
 public:
-    Run(ExportWindow& window, bool withPlaylist) : window_(window), withPlaylist_(withPlaylist) {}
+    Run(ExportWindow& window, const RunOptions& options)
+        : window_(window), options_(options), nested_(underWay_->runs++ > 0)
+    {}
+    ~Run() { --underWay_->runs; }
+    Run(const Run&) = delete;
+    Run& operator=(const Run&) = delete;
 
     void execute(const std::string& playlistPath)
     {
@@ -90,10 +104,13 @@ public:
                 return;
             }
             walking = true;
-            if (withPlaylist_) {
+            if (options_.withPlaylist) {
                 writtenPlaylist_.emplace(*mode);
             }
-            recorded_.emplace(underWay_->records, withPlaylist_, utf8Text(playlist));
+            // Numbers and removals need to know next time what this run put where.
+            recorded_.emplace(underWay_->records,
+                              options_.withPlaylist || options_.numbered || options_.removeDropped,
+                              utf8Text(playlist));
             if (walk(*mode, lines, playlist) == WalkEnd::Canceled) {
                 return;
             }
@@ -134,14 +151,15 @@ private:
                         sourcePath(*candidate, playlistFolder)) {
                     // Before the first copy: a playlist that names no file
                     // is never read twice.
-                    if (!roomAsked_) {
-                        roomAsked_ = true;
-                        if (!roomAgreed(utf8Text(playlist), mode, playlistFolder)) {
+                    if (!prepared_) {
+                        prepared_ = true;
+                        if (!prepare(utf8Text(playlist), mode, playlistFolder)) {
                             window_.setProgressValue(0);
                             return WalkEnd::Canceled;
                         }
                     }
                     const std::optional<Arrival> arrival = copyEntry(*source, lines.truncated());
+                    failed_ = failed_ || !arrival;
                     if (folderInUse_) {
                         flushDrives();
                         window_.setProgressValue(0);
@@ -171,36 +189,127 @@ private:
         if (writtenPlaylist_) {
             writePlaylist(playlist);
         }
+        if (options_.removeDropped && !nested_ && !failed_) {
+            removeDropped(utf8Text(playlist));
+        }
         flushDrives();
         window_.appendLog(concat({crlf, Language().strAllFilesCopied}));
         return WalkEnd::Finished;
     }
 
-    // Whether what the run will write fits on the target's drive, or the user
-    // has it copy what fits; otherwise the log says why nothing was copied.
-    bool roomAgreed(const std::string& playlistPath, PlaylistMode mode,
-                    const std::filesystem::path& playlistFolder)
+    // Before the first copy: counts the entries for their numbers and what
+    // the run will write, and asks when that does not fit on the target's
+    // drive (false: the user has the run copy nothing, and the log says why);
+    // then the copies already there take the names the playlist's order
+    // gives them now.
+    bool prepare(const std::string& playlistPath, PlaylistMode mode,
+                 const std::filesystem::path& playlistFolder)
     {
         const std::string folder = window_.pathTo();
-        if (!isAbsoluteFolder(folder)) {
+        const bool absolute = isAbsoluteFolder(folder);
+        if (!absolute && !options_.numbered) {
             return true;
+        }
+        const bool rules = absolute && windowsRules(folder);
+        FolderRecord* record = absolute ? underWay_->records.record(folder, rules) : nullptr;
+        order_ = {
+            .playlist = playlistPath, .places = {}, .entries = 0, .numbered = options_.numbered};
+        const std::optional<Room> room = countRoom(
+            playlistPath, mode, playlistFolder, folder, rules, record, options_.numbered,
+            [this, record](int number, const std::string& source) {
+                if (record != nullptr && record->findSource(source) != nullptr) {
+                    const auto [place, added] =
+                        order_.places.try_emplace(platform::comparablePath(source), number);
+                    place->second = added ? number : 0;
+                }
+            },
+            [this] {
+                window_.processEvents();
+                return !window_.cancelRequested();
+            });
+        if (!room) {
+            return true; // stopped: the walk's next line ends the run
+        }
+        order_.entries = room->entries;
+        if (absolute && room->free && room->needed > *room->free) {
+            const std::string question = roomSentence(*room);
+            if (!window_.copyWhatFits(question)) {
+                window_.appendLog(concat({crlf, question, crlf, Language().strCanceled}));
+                return false;
+            }
+        }
+        orderFolder_ = folder;
+        if (record != nullptr && !nested_) {
+            putInOrder(folder, rules, *record);
+        }
+        return true;
+    }
+
+    // Finishes the renames a run that stopped midway left, then renames the
+    // copies whose places in the playlist changed.
+    void putInOrder(const std::string& folder, bool rules, FolderRecord& record)
+    {
+        const platform::WhileWaiting whileWaiting = [this] {
+            window_.processEvents();
+        };
+        // Where another process writes, the first copy says so.
+        if (!recorded_->readyToWrite(folder, rules, whileWaiting)) {
+            return;
+        }
+        const bool flushFirst = flushesEachCopy(folder);
+        bool written = true;
+        if (finishRenames(folder, record, rules, whileWaiting)) {
+            written = writeRecord(folder, record, flushFirst, whileWaiting);
+        }
+        const std::vector<Rename> renames = plannedRenames(record, folder, order_, rules);
+        written = renameCopies(folder, record, renames, rules, flushFirst, whileWaiting) && written;
+        recordFailed_ = recordFailed_ || !written;
+        if (!renames.empty()) {
+            wroteInto(folder);
+        }
+    }
+
+    // Offers to remove the copies in the folder the run began with that the
+    // playlist no longer names, and removes those the user agrees to,
+    // each as the record on the drive still has it, one line in the log for each.
+    void removeDropped(const std::string& playlistPath)
+    {
+        if (!prepared_) {
+            orderFolder_ = window_.pathTo(); // the playlist names no file at all
+            order_.playlist = playlistPath;
+        }
+        const std::string& folder = orderFolder_;
+        if (!isAbsoluteFolder(folder)) {
+            return;
         }
         const bool rules = windowsRules(folder);
-        const std::optional<Room> room =
-            countRoom(playlistPath, mode, playlistFolder, folder, rules,
-                      underWay_->records.record(folder, rules), [this] {
-                          window_.processEvents();
-                          return !window_.cancelRequested();
-                      });
-        if (!room || room->needed <= room->free) {
-            return true;
+        const FolderRecord* record = underWay_->records.record(folder, rules);
+        if (record == nullptr ||
+            !recorded_->readyToWrite(folder, rules, [this] { window_.processEvents(); })) {
+            return;
         }
-        const std::string question = roomSentence(*room);
-        if (window_.copyWhatFits(question)) {
-            return true;
+        const std::vector<RecordedCopy> dropped = droppedCopies(*record, folder, order_, rules);
+        if (dropped.empty()) {
+            return;
         }
-        window_.appendLog(concat({crlf, question, crlf, Language().strCanceled}));
-        return false;
+        std::vector<std::string> names;
+        for (const RecordedCopy& copy : dropped) {
+            names.push_back(copy.name);
+        }
+        std::string question = Language().strRemoveQuestion;
+        question.replace(question.find("%1"), 2, std::to_string(dropped.size()));
+        if (!window_.confirmRemoval(question, names)) {
+            return;
+        }
+        const std::optional<FolderRecord> onDrive = readRecord(folder, rules);
+        for (const RecordedCopy& copy : dropped) {
+            const std::string path = utf8Text(fsPath(folder) / fsPath(copy.name));
+            if (onDrive && stillRecorded(*onDrive, folder, copy, rules) &&
+                platform::removeCopy(path)) {
+                wroteInto(folder);
+                window_.appendLog(concat({crlf, Language().strRemoved, path}));
+            }
+        }
     }
 
     // Where a copy that ended "ok" is.
@@ -211,9 +320,12 @@ private:
 
     std::optional<Arrival> copyEntry(const std::string& source, bool truncatedLine)
     {
-        const std::string name(bareName(source));
+        ++entryNumber_;
+        const std::string name = options_.numbered
+                                     ? numberedName(bareName(source), entryNumber_, order_.entries)
+                                     : std::string(bareName(source));
         window_.setPanelText(1, concat({Language().strFile, ": ", source}));
-        window_.setPanelText(2, concat({Language().strFilename, ": ", name}));
+        window_.setPanelText(2, concat({Language().strFilename, ": ", bareName(source)}));
         window_.setProgressValue(0);
 
         // The target folder is read afresh for each entry, so a folder chosen
@@ -308,6 +420,7 @@ private:
         if (placed.written) {
             wroteInto(folder);
         }
+        failed_ = failed_ || !placed.ok;
         window_.appendLog(
             concat({crlf, placed.path, crlf, placed.ok ? "ok" : "error", crlf, "---"}));
     }
@@ -350,7 +463,8 @@ private:
         const platform::WhileWaiting whileWaiting = [this] {
             window_.processEvents();
         };
-        bool failed = false;
+        bool failed = recordFailed_;
+        recordFailed_ = false;
         if (recorded_) {
             for (const std::string& folder : recorded_->write(whileWaiting, failed)) {
                 wroteInto(folder);
@@ -387,13 +501,19 @@ private:
     }
 
     ExportWindow& window_;
-    bool withPlaylist_;
+    RunOptions options_;
     SystemFileLookup files_;
     std::shared_ptr<RunsUnderWay> underWay_ = runsUnderWay();
+    bool nested_; // started while another run waits: it neither renames nor removes
     WrittenDestinations& written_ = underWay_->written;
     std::optional<RecordedRun> recorded_;
     bool folderInUse_ = false; // another process's run is writing into the target
-    bool roomAsked_ = false;
+    bool prepared_ = false;
+    PlayOrder order_;
+    std::string orderFolder_; // the target when the run prepared
+    int entryNumber_ = 0;
+    bool failed_ = false;       // an entry, or the written playlist, ended "error"
+    bool recordFailed_ = false; // a record written before the end failed
     TemporarySweep sweep_;
     std::optional<WrittenPlaylist> writtenPlaylist_;
     std::string text_;
@@ -411,11 +531,13 @@ void runExport(ExportWindow& window)
     window.clearCancelRequest();
     window.setLog({});
     const std::string playlistPath = window.pathFrom();
-    const bool withPlaylist = window.withPlaylist();
+    const RunOptions options{.withPlaylist = window.withPlaylist(),
+                             .numbered = window.numbered(),
+                             .removeDropped = window.removeDropped()};
     if (window.pathTo().empty()) {
         return;
     }
-    Run(window, withPlaylist).execute(playlistPath);
+    Run(window, options).execute(playlistPath);
 }
 
 } // namespace tunecrate

@@ -2,6 +2,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tunecrate {
 
@@ -19,6 +20,9 @@ public:
     [[nodiscard]] virtual std::string pathTo() const = 0;
     // chkPlaylist: the run reads it once, at its start, as it reads pathFrom().
     [[nodiscard]] virtual bool withPlaylist() const = 0;
+    // chkNumbered and chkRemoveDropped, read with it.
+    [[nodiscard]] virtual bool numbered() const { return false; }
+    [[nodiscard]] virtual bool removeDropped() const { return false; }
 
     // txtPlaylist. appendLog(p) leaves the same text as setLog(old + p) but
     // costs the length of p, not the length of the log.
@@ -43,6 +47,15 @@ public:
     // will write (question: the sentence that says so): true to copy what
     // fits, false to copy nothing.
     [[nodiscard]] virtual bool copyWhatFits(const std::string& /*question*/) { return true; }
+
+    // Asked before copies of songs that left the playlist are removed
+    // (question: how many; names: the files'): true only when the user
+    // chose to remove them.
+    [[nodiscard]] virtual bool confirmRemoval(const std::string& /*question*/,
+                                              const std::vector<std::string>& /*names*/)
+    {
+        return false;
+    }
 };
 
 } // namespace tunecrate

@@ -71,12 +71,23 @@ std::optional<FolderRecord> FolderRecord::parse(std::string_view text, bool wind
                 .sourceStamp = stampOf(copy, "source size", "source time"),
                 .copyStamp = stampOf(copy, "copy size", "copy time"),
                 .playlists = {},
+                .renamedTo = {},
+                .through = {},
             };
             if (recorded.name.find_first_of("/\\") != std::string::npos) {
                 return std::nullopt;
             }
             for (const json& playlist : copy.at("playlists")) {
                 recorded.playlists.push_back(decodedText(playlist));
+            }
+            if (copy.contains("renamed to")) {
+                recorded.renamedTo = decodedText(copy.at("renamed to"));
+                recorded.through = decodedText(copy.at("through"));
+                if (!std::string_view(recorded.through).starts_with(renameTemporaryPrefix) ||
+                    (recorded.renamedTo + recorded.through).find_first_of("/\\") !=
+                        std::string::npos) {
+                    return std::nullopt;
+                }
             }
             record.put(std::move(recorded));
         }
@@ -94,13 +105,16 @@ std::string FolderRecord::text() const
         for (const std::string& playlist : copy.playlists) {
             playlists.push_back(percentEncoded(playlist));
         }
-        copies.push_back({{"name", percentEncoded(copy.name)},
-                          {"source", percentEncoded(copy.source)},
-                          {"source size", copy.sourceStamp.size},
-                          {"source time", copy.sourceStamp.time},
-                          {"copy size", copy.copyStamp.size},
-                          {"copy time", copy.copyStamp.time},
-                          {"playlists", std::move(playlists)}});
+        json recorded = {
+            {"name", percentEncoded(copy.name)},    {"source", percentEncoded(copy.source)},
+            {"source size", copy.sourceStamp.size}, {"source time", copy.sourceStamp.time},
+            {"copy size", copy.copyStamp.size},     {"copy time", copy.copyStamp.time},
+            {"playlists", std::move(playlists)}};
+        if (!copy.renamedTo.empty()) {
+            recorded["renamed to"] = percentEncoded(copy.renamedTo);
+            recorded["through"] = percentEncoded(copy.through);
+        }
+        copies.push_back(std::move(recorded));
     }
     json document = json::object();
     document[formatKey] = formatVersion;

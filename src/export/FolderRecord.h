@@ -21,10 +21,15 @@ namespace tunecrate {
 //                "copy size": 4000000, "copy time": 1733650000000000000,
 //                "playlists": ["/music/party.m3u"]}]}
 //
+// A copy being renamed also has "renamed to", its new name, and "through",
+// the name it takes on the way (renameTemporaryPrefix and a number); a run
+// that finds them finishes the rename.
+//
 // Times are nanoseconds since 1970 (UTC). Names and paths are
 // percent-encoded: every byte outside printable ASCII, and "%" itself, as
 // "%XX", so that names that are not UTF-8 come back as they were.
 inline constexpr std::string_view recordFileName = ".tunecrate.json";
+inline constexpr std::string_view renameTemporaryPrefix = ".tunecrate-renamed-";
 
 using platform::FileStamp;
 
@@ -34,6 +39,8 @@ struct RecordedCopy {
     FileStamp sourceStamp;
     FileStamp copyStamp;
     std::vector<std::string> playlists; // the playlists it was exported for
+    std::string renamedTo;              // while it is being renamed
+    std::string through;                // the name it has meanwhile
 
     friend bool operator==(const RecordedCopy&, const RecordedCopy&) = default;
 };

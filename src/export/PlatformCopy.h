@@ -130,6 +130,18 @@ sizeOfHeldCopy(const std::string& source, const std::string& destination, bool w
 [[nodiscard]] bool writeWholeFile(const std::filesystem::path& destination, std::string_view bytes,
                                   bool flushFirst, const WhileWaiting& whileWaiting);
 
+// Gives a copy in a folder another name there, never taking one that a file
+// already has (Taken then); the rename is on the drive when it returns.
+enum class Renamed { Done, Taken, Failed };
+[[nodiscard]] Renamed renameCopy(const std::string& from, const std::string& to);
+
+// Sets the modification time of the file at path (nanoseconds since 1970,
+// UTC): a driver may stamp a rename's time on the file.
+bool setModifiedTime(const std::string& path, std::int64_t time);
+
+// Removes a copy at path, one that took over its source's read-only mark too.
+[[nodiscard]] bool removeCopy(const std::string& path);
+
 // Gives file the hidden mark where its drive keeps one and the system lets it
 // be set (Windows; FAT in the Linux kernel). A hint: nothing fails without.
 void hideFile(const std::filesystem::path& file);

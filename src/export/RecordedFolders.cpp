@@ -28,6 +28,17 @@ std::optional<FolderRecord> readRecord(const std::string& folder, bool windowsRu
     return FolderRecord::parse(text, windowsRules);
 }
 
+bool writeRecord(const std::string& folder, const FolderRecord& record, bool flushFirst,
+                 const platform::WhileWaiting& whileWaiting)
+{
+    const std::filesystem::path file = fsPath(folder) / fsPath(recordFileName);
+    if (!platform::writeWholeFile(file, record.text(), flushFirst, whileWaiting)) {
+        return false;
+    }
+    platform::hideFile(file);
+    return true;
+}
+
 RecordedFolders::Folder& RecordedFolders::folder(const std::string& folder, bool windowsRules)
 {
     Folder& found = folders_[folder];
@@ -78,9 +89,9 @@ std::optional<std::optional<FileStamp>> RecordedFolders::lastSeen(const std::str
     return lastSeen_;
 }
 
-const FolderRecord* RecordedFolders::record(const std::string& folder, bool windowsRules)
+FolderRecord* RecordedFolders::record(const std::string& folder, bool windowsRules)
 {
-    const std::optional<FolderRecord>& record = this->folder(folder, windowsRules).record;
+    std::optional<FolderRecord>& record = this->folder(folder, windowsRules).record;
     return record ? &*record : nullptr;
 }
 
@@ -169,7 +180,7 @@ void RecordedRun::arrived(const std::string& folder, std::string name, std::stri
     const std::optional<FileStamp> copyStamp = seen ? *seen : platform::fileStamp(destination);
     if (sourceStamp && copyStamp) {
         kept->second->arrived.push_back(
-            {std::move(name), std::move(source), *sourceStamp, *copyStamp, {playlist_}});
+            {std::move(name), std::move(source), *sourceStamp, *copyStamp, {playlist_}, {}, {}});
     }
 }
 
@@ -190,21 +201,20 @@ std::vector<std::string> RecordedRun::write(const platform::WhileWaiting& whileW
             record.put(std::move(copy));
         }
         kept->arrived.clear();
-        // What is gone from the folder is dropped; what just arrived is there.
+        // What is gone from the folder is dropped; what just arrived is
+        // there. A copy being renamed is where its rename left it.
         for (const RecordedCopy* copy : record.copies()) {
+            const std::string& name = copy->renamedTo.empty() ? copy->name : copy->through;
             if (!arrived.contains(copy->name) &&
-                !platform::fileStamp(utf8Text(fsPath(folder) / fsPath(copy->name)))) {
+                !platform::fileStamp(utf8Text(fsPath(folder) / fsPath(name)))) {
                 record.drop(std::string(copy->name));
             }
         }
-        const std::string text = record.text();
-        if (onDrive && onDrive->text() == text) {
+        if (onDrive && onDrive->text() == record.text()) {
             continue; // nothing changed
         }
-        const std::filesystem::path file = fsPath(folder) / fsPath(recordFileName);
-        if (platform::writeWholeFile(
-                file, text, platform::flushesEachCopy(folder, kept->windowsRules), whileWaiting)) {
-            platform::hideFile(file);
+        if (writeRecord(folder, record, platform::flushesEachCopy(folder, kept->windowsRules),
+                        whileWaiting)) {
             written.push_back(folder);
         } else {
             failed = true;

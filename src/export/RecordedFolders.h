@@ -43,8 +43,9 @@ public:
     // it did not look. A run that leaves the file as it is may take it as
     // the file's stamp.
     [[nodiscard]] std::optional<std::optional<FileStamp>> lastSeen(const std::string& path) const;
-    // Folder's record as read; nothing where it has none.
-    [[nodiscard]] const FolderRecord* record(const std::string& folder, bool windowsRules);
+    // Folder's record as read, and as the run's renames changed it; nothing
+    // where it has none.
+    [[nodiscard]] FolderRecord* record(const std::string& folder, bool windowsRules);
     // The name folder's record gives source's copy, where there is one.
     [[nodiscard]] std::optional<std::string>
     recordedName(const std::string& folder, std::string_view source, bool windowsRules);
@@ -109,5 +110,9 @@ private:
 
 // The record file in folder; nothing where it is missing or damaged.
 [[nodiscard]] std::optional<FolderRecord> readRecord(const std::string& folder, bool windowsRules);
+// Writes record as folder's record file, hidden; with flushFirst on the drive
+// before it takes its name. False when it could not be written.
+[[nodiscard]] bool writeRecord(const std::string& folder, const FolderRecord& record,
+                               bool flushFirst, const platform::WhileWaiting& whileWaiting);
 
 } // namespace tunecrate

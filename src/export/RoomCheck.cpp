@@ -5,6 +5,7 @@
 #include "Language.h"
 #include "PlatformCopy.h"
 #include "PlatformFiles.h"
+#include "PlayOrder.h"
 #include "PlaylistLines.h"
 #include "Utf8.h"
 
@@ -43,6 +44,34 @@ std::unordered_set<std::string> listedNames(const std::string& folder, bool wind
     return names;
 }
 
+// The name the copy of an entry takes in a folder that lists names, where it
+// lists it: the bare name, or with number the numbered name at any width the
+// entries may have given it.
+std::optional<std::string> listedName(const std::unordered_set<std::string>& names,
+                                      std::string_view bare, int number, bool windowsRules)
+{
+    const auto listed = [&](const std::string& name) -> std::optional<std::string> {
+        std::string onDrive = nameOnDrive(driveSafeName(name, windowsRules), 1, windowsRules);
+        return names.contains(compared(onDrive, windowsRules)) ? std::optional(std::move(onDrive))
+                                                               : std::nullopt;
+    };
+    if (number == 0) {
+        return listed(std::string(bare));
+    }
+    // Three digits up to a width of ten, as many as 32-bit line numbers take.
+    const std::size_t digits = std::to_string(number).size();
+    for (int entries = 100;; entries *= 10) {
+        if (std::to_string(entries).size() >= digits) {
+            if (auto name = listed(numberedName(bare, number, entries))) {
+                return name;
+            }
+        }
+        if (entries == 1'000'000'000) {
+            return std::nullopt;
+        }
+    }
+}
+
 std::string amount(std::uint64_t bytes)
 {
     const bool gigabytes = bytes >= 1'000'000'000;
@@ -59,16 +88,15 @@ std::string amount(std::uint64_t bytes)
 std::optional<Room> countRoom(const std::string& playlistPath, PlaylistMode mode,
                               const std::filesystem::path& playlistFolder,
                               const std::string& folder, bool windowsRules,
-                              const FolderRecord* record, const std::function<bool()>& keepGoing)
+                              const FolderRecord* record, bool numbered, const EachEntry& eachEntry,
+                              const std::function<bool()>& keepGoing)
 {
     const std::optional<platform::DriveRoom> drive = platform::driveRoom(folder);
-    if (!drive) {
-        return std::nullopt;
-    }
-    const std::uint64_t cluster = drive->throughFuse && windowsRules
+    const std::uint64_t cluster = !drive ? 0
+                                  : drive->throughFuse && windowsRules
                                       ? std::max(drive->cluster, leastClusterThroughFuse)
                                       : drive->cluster;
-    Room room{.needed = 0, .free = drive->free, .entries = 0};
+    Room room{.needed = 0, .free = drive ? std::optional(drive->free) : std::nullopt, .entries = 0};
     using Clock = std::chrono::steady_clock;
     auto asked = Clock::now();
     // Listed when a name first needs it: a folder whose record has every
@@ -85,11 +113,17 @@ std::optional<Room> countRoom(const std::string& playlistPath, PlaylistMode mode
         }
         const std::optional<std::string_view> candidate = entryCandidate(mode, lines.line());
         const std::optional<std::string> source =
-            candidate && !lines.truncated() ? sourcePath(*candidate, playlistFolder) : std::nullopt;
+            candidate ? sourcePath(*candidate, playlistFolder) : std::nullopt;
         if (!source) {
             continue;
         }
         ++room.entries;
+        if (eachEntry) {
+            eachEntry(room.entries, *source);
+        }
+        if (lines.truncated()) {
+            continue;
+        }
         const std::optional<platform::FileStamp> from = platform::fileStamp(*source, true);
         if (!from) {
             continue;
@@ -100,13 +134,13 @@ std::optional<Room> countRoom(const std::string& playlistPath, PlaylistMode mode
         if (recorded != nullptr && recorded->sourceStamp == *from) {
             continue;
         }
-        const std::string name =
-            nameOnDrive(driveSafeName(bareName(*source), windowsRules), 1, windowsRules);
+        if (!listed) {
+            listed.emplace(listedNames(folder, windowsRules));
+        }
+        const std::optional<std::string> name =
+            listedName(*listed, bareName(*source), numbered ? room.entries : 0, windowsRules);
         const std::optional<platform::FileStamp> there =
-            (listed ? *listed : listed.emplace(listedNames(folder, windowsRules)))
-                    .contains(compared(name, windowsRules))
-                ? platform::fileStamp(utf8Text(fsPath(folder) / fsPath(name)))
-                : std::nullopt;
+            name ? platform::fileStamp(utf8Text(fsPath(folder) / fsPath(*name))) : std::nullopt;
         const bool skipped = there && there->size == from->size &&
                              platform::copyTimesMatch(there->time, from->time, windowsRules);
         room.needed += skipped ? 0 : roundedUp(from->size, cluster);
@@ -118,7 +152,7 @@ std::string roomSentence(const Room& room)
 {
     std::string sentence = Language().strNotEnoughRoom;
     sentence.replace(sentence.find("%1"), 2, amount(room.needed));
-    sentence.replace(sentence.find("%2"), 2, amount(room.free));
+    sentence.replace(sentence.find("%2"), 2, amount(room.free.value_or(0)));
     return sentence;
 }
 

@@ -15,9 +15,12 @@ namespace tunecrate {
 // copy, beside the room its drive has.
 struct Room {
     std::uint64_t needed = 0;
-    std::uint64_t free = 0;
-    int entries = 0; // the playlist's entries that name a file
+    std::optional<std::uint64_t> free; // nothing where the drive does not tell
+    int entries = 0;                   // the playlist's entries that name a file
 };
+
+// Called for each entry that names a file, with its number, counted from 1.
+using EachEntry = std::function<void(int number, const std::string& source)>;
 
 // Reads the playlist once and sums, for every entry that names a file, what
 // its copy will take on folder's drive: its size rounded up to the drive's
@@ -26,13 +29,14 @@ struct Room {
 // since the old file stays until the new one is complete. One look at the
 // source and one at the destination where the folder lists its name, no
 // file read; where the folder's record has a copy of the source, from the
-// source as it is now, the record's word is taken for it. keepGoing
-// is asked at least every 50 ms and stops the count (nothing) when it says
-// no; nothing too where the drive's room cannot be told.
+// source as it is now, the record's word is taken for it. numbered: copies
+// are named as numberedName names them. keepGoing is asked at least every
+// 50 ms and stops the count (nothing) when it says no.
 [[nodiscard]] std::optional<Room> countRoom(const std::string& playlistPath, PlaylistMode mode,
                                             const std::filesystem::path& playlistFolder,
                                             const std::string& folder, bool windowsRules,
-                                            const FolderRecord* record,
+                                            const FolderRecord* record, bool numbered,
+                                            const EachEntry& eachEntry,
                                             const std::function<bool()>& keepGoing);
 
 // "Not enough room on the drive: 3.2 GB needed, 2.1 GB free." in the interface

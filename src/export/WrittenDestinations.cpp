@@ -108,6 +108,19 @@ WrittenDestinations::Destination WrittenDestinations::resolve(const std::string&
     std::string plainName = nameOnDrive(safeName, 1, rules);
     const bool madeSafe = plainName != bareName;
     std::string plainPath = pathFor(folder, plainName);
+    // The numbered name an earlier run gave this source stays its own while
+    // its copy is there, so that a plain name another file holds is never
+    // taken from it.
+    const int recorded = recordedNumber(folder, safeName, source);
+    if (recorded > 1) {
+        std::string name = nameOnDrive(safeName, recorded, rules);
+        std::string path = pathFor(folder, name);
+        if (records_->claim(folder, name, path, source, rules) == RecordedFolders::Claim::Own) {
+            if (const auto own = reach(folder, name, path, source, madeSafe); !own.otherSource) {
+                return {std::move(path), recorded, own.seen};
+            }
+        }
+    }
     if (const auto plain = reach(folder, plainName, plainPath, source, madeSafe);
         !plain.otherSource) {
         return {std::move(plainPath), 1, plain.seen};
@@ -122,8 +135,8 @@ WrittenDestinations::Destination WrittenDestinations::resolve(const std::string&
         }
         number = highest + 1;
     }
-    // The numbered name an earlier run gave this source stays its own.
-    if (const int recorded = recordedNumber(folder, safeName, source); recorded > 1) {
+    // The numbered name an earlier run gave this source, where its copy has gone.
+    if (recorded > 1) {
         std::string path = pathFor(folder, nameOnDrive(safeName, recorded, rules));
         if (const auto own =
                 reach(folder, nameOnDrive(safeName, recorded, rules), path, source, madeSafe);

@@ -98,6 +98,11 @@ public:
         return takeFreeName(destination);
     }
 
+    static bool renameWithoutReplacing(const std::string& from, const std::string& to)
+    {
+        return renameToFreeName(from, to);
+    }
+
 private:
     static bool unchanged(const struct stat& seen, const struct stat& now)
     {
@@ -685,6 +690,29 @@ bool writeWholeFile(const std::filesystem::path& destination, std::string_view b
     return file.valid() && writeAll(file.fd(), bytes.data(), bytes.size()) &&
            (!flushFirst || flushCopy(file.fd(), destination.native(), whileWaiting)) &&
            file.commit(destination.native(), replacing ? std::optional(existing) : std::nullopt);
+}
+
+Renamed renameCopy(const std::string& from, const std::string& to)
+{
+    if (NewFile::renameWithoutReplacing(from, to)) {
+        return Renamed::Done;
+    }
+    return errno == EEXIST ? Renamed::Taken : Renamed::Failed;
+}
+
+bool setModifiedTime(const std::string& path, std::int64_t time)
+{
+    constexpr std::int64_t second = 1'000'000'000;
+    std::array<timespec, 2> times{};
+    times[0].tv_nsec = UTIME_OMIT;
+    times[1].tv_sec = time / second;
+    times[1].tv_nsec = time % second;
+    return ::utimensat(AT_FDCWD, path.c_str(), times.data(), AT_SYMLINK_NOFOLLOW) == 0;
+}
+
+bool removeCopy(const std::string& path)
+{
+    return ::unlink(path.c_str()) == 0;
 }
 
 void hideFile(const std::filesystem::path& file)

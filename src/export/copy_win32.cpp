@@ -498,6 +498,36 @@ bool writeWholeFile(const std::filesystem::path& destination, std::string_view b
     return false;
 }
 
+Renamed renameCopy(const std::string& from, const std::string& to)
+{
+    if (MoveFileExW(osPath(fsPath(from)).c_str(), osPath(fsPath(to)).c_str(),
+                    MOVEFILE_WRITE_THROUGH)) {
+        return Renamed::Done;
+    }
+    return isNameTaken(GetLastError()) ? Renamed::Taken : Renamed::Failed;
+}
+
+bool setModifiedTime(const std::string& path, std::int64_t time)
+{
+    constexpr std::int64_t ticksTo1970 = 116'444'736'000'000'000;
+    const FileHandle file(CreateFileW(osPath(fsPath(path)).c_str(), FILE_WRITE_ATTRIBUTES,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    const auto ticks = static_cast<std::uint64_t>(time / 100 + ticksTo1970);
+    const FILETIME written{static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
+    return file.valid() && SetFileTime(file.get(), nullptr, nullptr, &written);
+}
+
+bool removeCopy(const std::string& path)
+{
+    const std::wstring name = osPath(fsPath(path));
+    const DWORD attributes = GetFileAttributesW(name.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
+        SetFileAttributesW(name.c_str(), attributes & ~DWORD{FILE_ATTRIBUTE_READONLY});
+    }
+    return DeleteFileW(name.c_str()) != 0;
+}
+
 void hideFile(const std::filesystem::path& file)
 {
     const std::wstring name = osPath(file);

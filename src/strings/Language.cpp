@@ -22,6 +22,12 @@ const InterfaceStrings english{
     .strNotEnoughRoom = "Not enough room on the drive: %1 needed, %2 free.",
     .strCopyWhatFits = "Copy what fits",
     .decimalPoint = '.',
+    .strNumbered = "Numbered",
+    .strRemoveDropped = "Remove dropped",
+    .strRemoveQuestion = "Remove %1 songs that are no longer in the playlist?",
+    .strKeep = "Keep",
+    .strRemove = "Remove",
+    .strRemoved = "removed: ",
 };
 
 const InterfaceStrings german{
@@ -41,6 +47,12 @@ const InterfaceStrings german{
     .strNotEnoughRoom = "Nicht genug Platz auf dem Laufwerk: %1 benötigt, %2 frei.",
     .strCopyWhatFits = "Kopieren, was passt",
     .decimalPoint = ',',
+    .strNumbered = "Nummeriert",
+    .strRemoveDropped = "Entfernte löschen",
+    .strRemoveQuestion = "%1 Titel entfernen, die nicht mehr in der Playlist stehen?",
+    .strKeep = "Behalten",
+    .strRemove = "Entfernen",
+    .strRemoved = "entfernt: ",
 };
 
 // The words a screen reader says for the controls without a caption of their
@@ -93,6 +105,8 @@ void applyControlNames(const ControlNames& names, LanguageWindow& window)
         {"txtPlaylist", names.log},
         {"txtPathfrom", names.playlistFile},
         {"chkPlaylist", current.strWithPlaylist},
+        {"chkNumbered", current.strNumbered},
+        {"chkRemoveDropped", current.strRemoveDropped},
         {"cmdSave", current.strSave},
         {"txtPathto", names.targetFolder},
         {"cmdSearch2", names.searchTargetFolder},
@@ -126,6 +140,8 @@ void ApplyLanguage(std::string_view sLanguage, LanguageWindow& window)
     window.setPanelText(2, current.strFilename + ": ");
     window.setPanelText(3, current.strProgress + ": ");
     window.setButtonCaption(Button::WithPlaylist, current.strWithPlaylist);
+    window.setButtonCaption(Button::Numbered, current.strNumbered);
+    window.setButtonCaption(Button::RemoveDropped, current.strRemoveDropped);
     applyControlNames(inGerman ? germanNames : englishNames, window);
 }
 

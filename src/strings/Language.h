@@ -9,7 +9,8 @@ namespace tunecrate {
 // panels and the run log, then the caption of the playlist check box, what
 // panel 3 says while a run waits for its drives, the log's line for a folder
 // another program's run is writing into, and the question of a drive with too
-// little room.
+// little room; then the captions of the numbering and removal check boxes,
+// and the question, buttons and log line of a removal.
 struct InterfaceStrings {
     std::string strSearch;
     std::string strSave;
@@ -29,12 +30,20 @@ struct InterfaceStrings {
     std::string strNotEnoughRoom;
     std::string strCopyWhatFits;
     char decimalPoint = '.';
+    std::string strNumbered;
+    std::string strRemoveDropped;
+    // "%1": how many songs.
+    std::string strRemoveQuestion;
+    std::string strKeep;
+    std::string strRemove;
+    // Starts the log's line for a file removed: "removed: " and its path.
+    std::string strRemoved;
 };
 
-enum class Button { Search, Search2, Save, Cancel, WithPlaylist };
+enum class Button { Search, Search2, Save, Cancel, WithPlaylist, Numbered, RemoveDropped };
 
 // What ApplyLanguage refreshes on the main window: four button captions, the
-// labels of the three status panels and the check box's caption.
+// labels of the three status panels and the check boxes' captions.
 class LanguageWindow {
 public:
     virtual ~LanguageWindow() = default;

@@ -63,6 +63,9 @@ inline constexpr std::array designedControls{
     ControlDesign{"txtPathfrom", ControlKind::TextBox, "", {30, 150, 9045, 315}},
     // Left of Save with a gap, wide enough for "Mit Playlist" beside its box.
     ControlDesign{"chkPlaylist", ControlKind::CheckBox, "With playlist", {1800, 3930, 1830, 315}},
+    ControlDesign{"chkNumbered", ControlKind::CheckBox, "Numbered", {120, 3930, 1560, 315}},
+    ControlDesign{
+        "chkRemoveDropped", ControlKind::CheckBox, "Remove dropped", {7005, 3930, 2205, 315}},
     ControlDesign{"cmdSave", ControlKind::Button, "Save", {3750, 3930, 1515, 315}},
     ControlDesign{"txtPathto", ControlKind::TextBox, "", {30, 3210, 9045, 315}},
     ControlDesign{"cmdSearch2", ControlKind::Button, "Search", {9120, 3210, 1515, 315}},

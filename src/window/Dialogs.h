@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace tunecrate {
 
@@ -18,6 +19,11 @@ struct Dialogs {
     // The drive has too little room: question, with the buttons "Copy what
     // fits" and "Cancel" in the interface language. True for the first.
     std::function<bool(const std::string& question)> askCopyWhatFits;
+    // Copies of songs that left the playlist: question, and the files' names
+    // in a list that scrolls, with the buttons "Keep" (the default) and
+    // "Remove" in the interface language. True for "Remove" only.
+    std::function<bool(const std::string& question, const std::vector<std::string>& names)>
+        askRemoval;
 };
 
 } // namespace tunecrate

@@ -134,6 +134,16 @@ bool Session::withPlaylist() const
     return view_.checked("chkPlaylist");
 }
 
+bool Session::numbered() const
+{
+    return view_.checked("chkNumbered");
+}
+
+bool Session::removeDropped() const
+{
+    return view_.checked("chkRemoveDropped");
+}
+
 void Session::setProgressValue(float value)
 {
     const int shown = static_cast<int>(std::lround(std::clamp(value, 0.0f, 100.0f)));
@@ -168,6 +178,12 @@ bool Session::copyWhatFits(const std::string& question)
     return !dialogs_.askCopyWhatFits || dialogs_.askCopyWhatFits(question);
 }
 
+bool Session::confirmRemoval(const std::string& question, const std::vector<std::string>& names)
+{
+    sync();
+    return dialogs_.askRemoval && dialogs_.askRemoval(question, names);
+}
+
 void Session::setButtonCaption(Button button, const std::string& caption)
 {
     switch (button) {
@@ -185,6 +201,12 @@ void Session::setButtonCaption(Button button, const std::string& caption)
         break;
     case Button::WithPlaylist:
         view_.setText("chkPlaylist", caption);
+        break;
+    case Button::Numbered:
+        view_.setText("chkNumbered", caption);
+        break;
+    case Button::RemoveDropped:
+        view_.setText("chkRemoveDropped", caption);
         break;
     }
 }

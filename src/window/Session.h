@@ -77,6 +77,8 @@ public:
     [[nodiscard]] std::string pathFrom() const override;
     [[nodiscard]] std::string pathTo() const override { return pathTo_; }
     [[nodiscard]] bool withPlaylist() const override;
+    [[nodiscard]] bool numbered() const override;
+    [[nodiscard]] bool removeDropped() const override;
     void setLog(const std::string& text) override { held_.setLog(text); }
     void appendLog(std::string_view piece) override { held_.appendLog(piece); }
     void setPanelText(int panel, const std::string& text) override
@@ -89,6 +91,8 @@ public:
     [[nodiscard]] bool cancelRequested() const override { return CancelRequested || closePending_; }
     void processEvents() override;
     [[nodiscard]] bool copyWhatFits(const std::string& question) override;
+    [[nodiscard]] bool confirmRemoval(const std::string& question,
+                                      const std::vector<std::string>& names) override;
 
     // LanguageWindow
     void setButtonCaption(Button button, const std::string& caption) override;

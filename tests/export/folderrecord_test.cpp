@@ -17,7 +17,9 @@ RecordedCopy copyOf(std::string name, std::string source)
             std::move(source),
             {4000, 10 * second},
             {4000, 12 * second},
-            {"/music/party.m3u"}};
+            {"/music/party.m3u"},
+            {},
+            {}};
 }
 
 TEST(FolderRecord, ComesBackAsWrittenWithNamesThatAreNotUtf8)

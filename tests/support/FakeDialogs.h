@@ -21,6 +21,8 @@ struct FakeDialogs {
     std::function<std::string()> playlistAnswer;
     std::vector<std::string> roomQuestions;
     bool copyWhatFits = true;
+    std::vector<std::vector<std::string>> removals; // each asked: the question, then the names
+    bool remove = false;
 
     Dialogs dialogs()
     {
@@ -40,6 +42,12 @@ struct FakeDialogs {
                 [this](const std::string& question) {
                     roomQuestions.push_back(question);
                     return copyWhatFits;
+                },
+            .askRemoval =
+                [this](const std::string& question, const std::vector<std::string>& names) {
+                    removals.push_back({question});
+                    removals.back().insert(removals.back().end(), names.begin(), names.end());
+                    return remove;
                 },
         };
     }

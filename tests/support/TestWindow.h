@@ -21,6 +21,8 @@ public:
     std::string pathFromText;
     std::string pathToText;
     bool withPlaylistChecked = false;
+    bool numberedChecked = false;
+    bool removeDroppedChecked = false;
     std::string logText;
     std::array<std::string, 4> panels; // [1] to [3] are used
     std::map<Button, std::string> captions;
@@ -31,10 +33,14 @@ public:
     std::function<void()> onEvents;
     std::vector<std::string> roomQuestions;
     bool copyWhatFitsAnswer = true;
+    std::vector<std::vector<std::string>> removalQuestions; // the question, then the names
+    bool removeAnswer = false;
 
     std::string pathFrom() const override { return pathFromText; }
     std::string pathTo() const override { return pathToText; }
     bool withPlaylist() const override { return withPlaylistChecked; }
+    bool numbered() const override { return numberedChecked; }
+    bool removeDropped() const override { return removeDroppedChecked; }
     void setLog(const std::string& text) override { logText = text; }
     void appendLog(std::string_view piece) override { logText += piece; }
     void setPanelText(int panel, const std::string& text) override
@@ -67,6 +73,12 @@ public:
     {
         roomQuestions.push_back(question);
         return copyWhatFitsAnswer;
+    }
+    bool confirmRemoval(const std::string& question, const std::vector<std::string>& names) override
+    {
+        removalQuestions.push_back({question});
+        removalQuestions.back().insert(removalQuestions.back().end(), names.begin(), names.end());
+        return removeAnswer;
     }
 
     // The log split at its CR LF line breaks.

@@ -18,11 +18,13 @@ struct DesignedPlace {
     int height;
 };
 
-inline constexpr std::array<DesignedPlace, 11> designedPlaces{{
+inline constexpr std::array<DesignedPlace, 13> designedPlaces{{
     {"cmdSearch", 9120, 150, 1515, 315},
     {"txtPlaylist", 60, 570, 10575, 2535},
     {"txtPathfrom", 30, 150, 9045, 315},
     {"chkPlaylist", 1800, 3930, 1830, 315},
+    {"chkNumbered", 120, 3930, 1560, 315},
+    {"chkRemoveDropped", 7005, 3930, 2205, 315},
     {"cmdSave", 3750, 3930, 1515, 315},
     {"txtPathto", 30, 3210, 9045, 315},
     {"cmdSearch2", 9120, 3210, 1515, 315},

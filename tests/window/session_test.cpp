@@ -181,6 +181,7 @@ TEST_F(SessionTest, AnErrorInACommandIsShownAndTheSessionGoesOn)
         .browseFolder = fake.dialogs().browseFolder,
         .showError = fake.dialogs().showError,
         .askCopyWhatFits = fake.dialogs().askCopyWhatFits,
+        .askRemoval = fake.dialogs().askRemoval,
     });
     session.choosePlaylist();
     ASSERT_EQ(fake.errors.size(), 1u);

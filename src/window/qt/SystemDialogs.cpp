@@ -4,10 +4,15 @@
 #include "Language.h"
 #include "PlaylistFilter.h"
 
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QFileDialog>
+#include <QLabel>
+#include <QListWidget>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QVBoxLayout>
 
 namespace tunecrate {
 
@@ -34,6 +39,41 @@ void preparePlaylistDialog(QFileDialog& dialog)
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setNameFilters(qtNameFilters(playlistFilter));
 }
+
+namespace {
+
+// The question above the files' names in a list that scrolls; "Keep" is the
+// default, so Enter and Esc both keep them.
+bool askRemoval(QWidget* owner, const std::string& question, const std::vector<std::string>& names)
+{
+    QDialog dialog(owner);
+    dialog.setWindowTitle(owner ? owner->windowTitle() : QString());
+    auto* layout = new QVBoxLayout(&dialog);
+    auto* text = new QLabel(QString::fromStdString(question), &dialog);
+    text->setWordWrap(true);
+    layout->addWidget(text);
+    auto* list = new QListWidget(&dialog);
+    list->setObjectName(QStringLiteral("removalList"));
+    list->setSelectionMode(QAbstractItemView::NoSelection);
+    for (const std::string& name : names) {
+        list->addItem(QString::fromStdString(name));
+    }
+    layout->addWidget(list);
+    auto* buttons = new QDialogButtonBox(&dialog);
+    QPushButton* keep = buttons->addButton(QString::fromStdString(Language().strKeep),
+                                           QDialogButtonBox::RejectRole);
+    QPushButton* remove = buttons->addButton(QString::fromStdString(Language().strRemove),
+                                             QDialogButtonBox::AcceptRole);
+    remove->setAutoDefault(false);
+    keep->setDefault(true);
+    keep->setFocus();
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    layout->addWidget(buttons);
+    return dialog.exec() == QDialog::Accepted;
+}
+
+} // namespace
 
 Dialogs systemDialogs(QWidget* owner)
 {
@@ -64,6 +104,10 @@ Dialogs systemDialogs(QWidget* owner)
                 box.setDefaultButton(copy);
                 box.exec();
                 return box.clickedButton() == copy;
+            },
+        .askRemoval =
+            [owner](const std::string& question, const std::vector<std::string>& names) {
+                return askRemoval(owner, question, names);
             },
     };
 }

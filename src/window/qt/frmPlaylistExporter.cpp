@@ -63,6 +63,8 @@ void frmPlaylistExporter::buildControls()
     txtPlaylist = designed<QPlainTextEdit>("txtPlaylist");
     txtPathfrom = designed<QLineEdit>("txtPathfrom");
     chkPlaylist = designed<QCheckBox>("chkPlaylist");
+    chkNumbered = designed<QCheckBox>("chkNumbered");
+    chkRemoveDropped = designed<QCheckBox>("chkRemoveDropped");
     cmdSave = designed<QPushButton>("cmdSave");
     txtPathto = designed<QLineEdit>("txtPathto");
     cmdSearch2 = designed<QPushButton>("cmdSearch2");

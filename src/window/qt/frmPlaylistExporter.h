@@ -91,6 +91,8 @@ private:
     QPlainTextEdit* txtPlaylist = nullptr;
     QLineEdit* txtPathfrom = nullptr;
     QCheckBox* chkPlaylist = nullptr;
+    QCheckBox* chkNumbered = nullptr;
+    QCheckBox* chkRemoveDropped = nullptr;
     QPushButton* cmdSave = nullptr;
     QLineEdit* txtPathto = nullptr;
     QPushButton* cmdSearch2 = nullptr;

@@ -16,6 +16,8 @@ enum class ControlId : int {
     txtPlaylist,
     txtPathfrom,
     chkPlaylist,
+    chkNumbered,
+    chkRemoveDropped,
     cmdSave,
     txtPathto,
     cmdSearch2,
@@ -39,6 +41,8 @@ static_assert(idOf(ControlId::cmdSearch) == idOf("cmdSearch"));
 static_assert(idOf(ControlId::txtPlaylist) == idOf("txtPlaylist"));
 static_assert(idOf(ControlId::txtPathfrom) == idOf("txtPathfrom"));
 static_assert(idOf(ControlId::chkPlaylist) == idOf("chkPlaylist"));
+static_assert(idOf(ControlId::chkNumbered) == idOf("chkNumbered"));
+static_assert(idOf(ControlId::chkRemoveDropped) == idOf("chkRemoveDropped"));
 static_assert(idOf(ControlId::cmdSave) == idOf("cmdSave"));
 static_assert(idOf(ControlId::txtPathto) == idOf("txtPathto"));
 static_assert(idOf(ControlId::cmdSearch2) == idOf("cmdSearch2"));

@@ -11,7 +11,8 @@ namespace tunecrate::win32 {
 frmPlaylistExporter::frmPlaylistExporter(HINSTANCE instance)
     : built_(build(instance)), cmdSearch(designed("cmdSearch")),
       txtPlaylist(designed("txtPlaylist")), txtPathfrom(designed("txtPathfrom")),
-      chkPlaylist(designed("chkPlaylist")), cmdSave(designed("cmdSave")),
+      chkPlaylist(designed("chkPlaylist")), chkNumbered(designed("chkNumbered")),
+      chkRemoveDropped(designed("chkRemoveDropped")), cmdSave(designed("cmdSave")),
       txtPathto(designed("txtPathto")), cmdSearch2(designed("cmdSearch2")),
       cmbLang(designed("cmbLang")), cmdCancel(designed("cmdCancel")), pgbCopy(designed("pgbCopy")),
       stbStatus(designed("stbStatus")), layout_(handle(), stbStatus, cmbLang),

@@ -86,6 +86,8 @@ private:
     Edit txtPlaylist;
     Edit txtPathfrom;
     CheckBox chkPlaylist;
+    CheckBox chkNumbered;
+    CheckBox chkRemoveDropped;
     PushButton cmdSave;
     Edit txtPathto;
     PushButton cmdSearch2;

@@ -97,6 +97,8 @@ private Q_SLOTS:
         row("cmdSave", "cmdSave", "text", QStringLiteral("Save"));
         row("cmdCancel", "cmdCancel", "text", QStringLiteral("Cancel"));
         row("chkPlaylist", "chkPlaylist", "checked", false);
+        row("chkNumbered", "chkNumbered", "checked", false);
+        row("chkRemoveDropped", "chkRemoveDropped", "checked", false);
         row("panel 1", "panel1", "text", QStringLiteral("File: "));
         row("panel 2", "panel2", "text", QStringLiteral("Filename: "));
         row("panel 3", "panel3", "text", QStringLiteral("Progress: "));
@@ -173,10 +175,11 @@ private Q_SLOTS:
     void tabWalksTheDesignedOrder()
     {
         const QStringList expected{
-            QStringLiteral("txtPlaylist"), QStringLiteral("txtPathfrom"),
-            QStringLiteral("chkPlaylist"), QStringLiteral("cmdSave"),
-            QStringLiteral("txtPathto"),   QStringLiteral("cmdSearch2"),
-            QStringLiteral("cmbLang"),     QStringLiteral("cmdCancel"),
+            QStringLiteral("txtPlaylist"),      QStringLiteral("txtPathfrom"),
+            QStringLiteral("chkPlaylist"),      QStringLiteral("chkNumbered"),
+            QStringLiteral("chkRemoveDropped"), QStringLiteral("cmdSave"),
+            QStringLiteral("txtPathto"),        QStringLiteral("cmdSearch2"),
+            QStringLiteral("cmbLang"),          QStringLiteral("cmdCancel"),
             QStringLiteral("cmdSearch"),
         };
         QStringList walked;

@@ -25,12 +25,14 @@ namespace {
 const QStringList englishTexts =
     QStringLiteral("Search|Search|Save|Cancel|File: |Filename: |Progress: |"
                    "Playlist file (M3U, M3U8, PLS, TXT)|Target folder|"
-                   "Search for a playlist|Search for the target folder|With playlist")
+                   "Search for a playlist|Search for the target folder|With playlist|Numbered|"
+                   "Remove dropped")
         .split(u'|');
 const QStringList germanTexts =
     QStringLiteral("Durchsuchen|Durchsuchen|Speichern|Abbrechen|Datei: |Dateiname: |Fortschritt: |"
                    "Playlist-Datei (M3U, M3U8, PLS, TXT)|Zielordner|"
-                   "Playlist suchen|Zielordner suchen|Mit Playlist")
+                   "Playlist suchen|Zielordner suchen|Mit Playlist|Nummeriert|"
+                   "Entfernte löschen")
         .split(u'|');
 
 } // namespace
@@ -59,13 +61,15 @@ private:
         for (const char* name : {"panel1", "panel2", "panel3"}) {
             texts.append(control<QLabel>(*window, name)->text());
         }
-        const auto* box = control<QCheckBox>(*window, "chkPlaylist");
-        return texts << lineEdit("txtPathfrom")->placeholderText()
-                     << lineEdit("txtPathto")->placeholderText()
-                     << button("cmdSearch")->accessibleName()
-                     << button("cmdSearch2")->accessibleName()
-                     << (box->sizeHint().width() <= box->width() ? box->text()
-                                                                 : QStringLiteral("cut off"));
+        texts << lineEdit("txtPathfrom")->placeholderText()
+              << lineEdit("txtPathto")->placeholderText() << button("cmdSearch")->accessibleName()
+              << button("cmdSearch2")->accessibleName();
+        for (const char* name : {"chkPlaylist", "chkNumbered", "chkRemoveDropped"}) {
+            const auto* box = control<QCheckBox>(*window, name);
+            texts << (box->sizeHint().width() <= box->width() ? box->text()
+                                                              : QStringLiteral("cut off"));
+        }
+        return texts;
     }
 
     // Everything else a person reads in the window.

@@ -261,19 +261,23 @@ protected:
         ReleaseDC(control, context);
         return size.cx;
     }
-    // The check box's caption fits beside its box where the layout puts it at each dpi.
+    // The check boxes' captions fit beside their boxes where the layout puts them at each dpi.
     void expectCaptionFits() const
     {
         Layout layout(window->handle(), StatusBar(item(ControlId::stbStatus)),
                       ComboBox(item(ControlId::cmbLang)));
-        HWND box = item(ControlId::chkPlaylist);
         for (const unsigned dpi : {96U, 144U}) {
             layout.place(dpi);
-            RECT rect{};
-            GetClientRect(box, &rect);
-            const int glyph =
-                GetSystemMetricsForDpi(SM_CXMENUCHECK, dpi) + static_cast<int>(dpi / 24);
-            EXPECT_LE(textWidth(box, wideFromUtf8(textOf(box))) + glyph, rect.right) << dpi;
+            for (const ControlId id :
+                 {ControlId::chkPlaylist, ControlId::chkNumbered, ControlId::chkRemoveDropped}) {
+                HWND box = item(id);
+                RECT rect{};
+                GetClientRect(box, &rect);
+                const int glyph =
+                    GetSystemMetricsForDpi(SM_CXMENUCHECK, dpi) + static_cast<int>(dpi / 24);
+                EXPECT_LE(textWidth(box, wideFromUtf8(textOf(box))) + glyph, rect.right)
+                    << textOf(box) << " at " << dpi;
+            }
         }
     }
     // Presses and releases a key through the system's input, as a user does.
@@ -349,18 +353,20 @@ TEST_P(StartUp, ShowsEnglishAndEmptyFields)
     EXPECT_EQ(text(GetParam().control), GetParam().text);
 }
 
-INSTANTIATE_TEST_SUITE_P(WindowWin32, StartUp,
-                         testing::Values(ShownText{"cmdSearch", ControlId::cmdSearch, "Search"},
-                                         ShownText{"cmdSearch2", ControlId::cmdSearch2, "Search"},
-                                         ShownText{"cmdSave", ControlId::cmdSave, "Save"},
-                                         ShownText{"cmdCancel", ControlId::cmdCancel, "Cancel"},
-                                         ShownText{"chkPlaylist", ControlId::chkPlaylist,
-                                                   "With playlist"},
-                                         ShownText{"cmbLang", ControlId::cmbLang, "English"},
-                                         ShownText{"txtPathfrom", ControlId::txtPathfrom, ""},
-                                         ShownText{"txtPathto", ControlId::txtPathto, ""},
-                                         ShownText{"txtPlaylist", ControlId::txtPlaylist, ""}),
-                         test::CaseName());
+INSTANTIATE_TEST_SUITE_P(
+    WindowWin32, StartUp,
+    testing::Values(ShownText{"cmdSearch", ControlId::cmdSearch, "Search"},
+                    ShownText{"cmdSearch2", ControlId::cmdSearch2, "Search"},
+                    ShownText{"cmdSave", ControlId::cmdSave, "Save"},
+                    ShownText{"cmdCancel", ControlId::cmdCancel, "Cancel"},
+                    ShownText{"chkPlaylist", ControlId::chkPlaylist, "With playlist"},
+                    ShownText{"chkNumbered", ControlId::chkNumbered, "Numbered"},
+                    ShownText{"chkRemoveDropped", ControlId::chkRemoveDropped, "Remove dropped"},
+                    ShownText{"cmbLang", ControlId::cmbLang, "English"},
+                    ShownText{"txtPathfrom", ControlId::txtPathfrom, ""},
+                    ShownText{"txtPathto", ControlId::txtPathto, ""},
+                    ShownText{"txtPlaylist", ControlId::txtPlaylist, ""}),
+    test::CaseName());
 
 TEST_F(WindowTest, StartsWithCaptionPanelsListAndFocusAsDesigned)
 {
@@ -370,7 +376,10 @@ TEST_F(WindowTest, StartsWithCaptionPanelsListAndFocusAsDesigned)
     EXPECT_EQ(panel(3), "Progress: ");
     EXPECT_EQ(progress(), 0);
     EXPECT_EQ(GetFocus(), item(ControlId::cmdSearch));
-    EXPECT_EQ(SendMessageW(item(ControlId::chkPlaylist), BM_GETCHECK, 0, 0), BST_UNCHECKED);
+    for (const ControlId box :
+         {ControlId::chkPlaylist, ControlId::chkNumbered, ControlId::chkRemoveDropped}) {
+        EXPECT_EQ(SendMessageW(item(box), BM_GETCHECK, 0, 0), BST_UNCHECKED);
+    }
 
     HWND list = item(ControlId::cmbLang);
     ASSERT_EQ(SendMessageW(list, CB_GETCOUNT, 0, 0), 2);
@@ -424,6 +433,8 @@ INSTANTIATE_TEST_SUITE_P(
                     ControlClass{"txtPlaylist", ControlId::txtPlaylist, L"Edit"},
                     ControlClass{"txtPathfrom", ControlId::txtPathfrom, L"Edit"},
                     ControlClass{"chkPlaylist", ControlId::chkPlaylist, L"Button"},
+                    ControlClass{"chkNumbered", ControlId::chkNumbered, L"Button"},
+                    ControlClass{"chkRemoveDropped", ControlId::chkRemoveDropped, L"Button"},
                     ControlClass{"cmdSave", ControlId::cmdSave, L"Button"},
                     ControlClass{"txtPathto", ControlId::txtPathto, L"Edit"},
                     ControlClass{"cmdSearch2", ControlId::cmdSearch2, L"Button"},
@@ -531,9 +542,10 @@ TEST_F(WindowTest, ProgressValueIsPaintedByTheNextFrame)
 TEST_F(WindowTest, TabAndShiftTabWalkTheDesignedOrder)
 {
     const std::vector<ControlId> order{
-        ControlId::txtPlaylist, ControlId::txtPathfrom, ControlId::chkPlaylist,
-        ControlId::cmdSave,     ControlId::txtPathto,   ControlId::cmdSearch2,
-        ControlId::cmbLang,     ControlId::cmdCancel,   ControlId::cmdSearch,
+        ControlId::txtPlaylist, ControlId::txtPathfrom,      ControlId::chkPlaylist,
+        ControlId::chkNumbered, ControlId::chkRemoveDropped, ControlId::cmdSave,
+        ControlId::txtPathto,   ControlId::cmdSearch2,       ControlId::cmbLang,
+        ControlId::cmdCancel,   ControlId::cmdSearch,
     };
     ASSERT_EQ(GetFocus(), item(ControlId::cmdSearch));
     for (const ControlId next : order) {
@@ -607,6 +619,8 @@ TEST_F(WindowTest, GermanBySelectionInTheList)
     EXPECT_EQ(text(ControlId::cmdSave), "Speichern");
     EXPECT_EQ(text(ControlId::cmdCancel), "Abbrechen");
     EXPECT_EQ(text(ControlId::chkPlaylist), "Mit Playlist");
+    EXPECT_EQ(text(ControlId::chkNumbered), "Nummeriert");
+    EXPECT_EQ(text(ControlId::chkRemoveDropped), "Entfernte löschen");
     EXPECT_EQ(panel(1), "Datei: ");
     EXPECT_EQ(panel(2), "Dateiname: ");
     EXPECT_EQ(panel(3), "Fortschritt: ");

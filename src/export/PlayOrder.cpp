@@ -1,0 +1,202 @@
+#include "PlayOrder.h"
+
+#include "DriveNames.h"
+#include "PlatformCopy.h"
+#include "PlatformFiles.h"
+#include "Playlist.h"
+#include "RecordedFolders.h"
+#include "Utf8.h"
+
+#include <algorithm>
+
+namespace tunecrate {
+namespace {
+
+// As many numbers as the same-name rule tries for one name.
+constexpr int mostNumbers = 10000;
+
+std::string pathIn(const std::string& folder, std::string_view name)
+{
+    return utf8Text(fsPath(folder) / fsPath(std::string(name)));
+}
+
+std::string compared(std::string_view name, bool windowsRules)
+{
+    return windowsRules ? upperCased(name) : std::string(name);
+}
+
+bool onlyFor(const RecordedCopy& copy, const std::string& playlist)
+{
+    return copy.playlists.size() == 1 &&
+           platform::comparablePath(copy.playlists.front()) == platform::comparablePath(playlist);
+}
+
+// Whether name is safeName on the drive, or safeName numbered by the
+// same-name rule: "song (2).mp3" for "song.mp3".
+bool namedAs(std::string_view name, std::string_view safeName, bool windowsRules)
+{
+    const std::string wanted = compared(name, windowsRules);
+    if (compared(nameOnDrive(safeName, 1, windowsRules), windowsRules) == wanted) {
+        return true;
+    }
+    for (std::size_t open = name.find(" ("); open != std::string_view::npos;
+         open = name.find(" (", open + 1)) {
+        int number = 0;
+        std::size_t digit = open + 2;
+        for (; digit < name.size() && name[digit] >= '0' && name[digit] <= '9' &&
+               number <= mostNumbers;
+             ++digit) {
+            number = number * 10 + (name[digit] - '0');
+        }
+        if (number >= 2 && number <= mostNumbers && digit < name.size() && name[digit] == ')' &&
+            compared(nameOnDrive(safeName, number, windowsRules), windowsRules) == wanted) {
+            return true;
+        }
+    }
+    return false;
+}
+
+} // namespace
+
+std::string numberedName(std::string_view bareName, int number, int entries)
+{
+    std::string digits = std::to_string(number);
+    const std::size_t width = std::max<std::size_t>(3, std::to_string(entries).size());
+    if (digits.size() < width) {
+        digits.insert(0, width - digits.size(), '0');
+    }
+    return digits + " - " + std::string(bareName);
+}
+
+std::vector<Rename> plannedRenames(const FolderRecord& record, const std::string& folder,
+                                   const PlayOrder& order, bool windowsRules)
+{
+    std::vector<const RecordedCopy*> own;
+    std::unordered_map<std::string, int> copiesOfSource;
+    for (const RecordedCopy* copy : record.copies()) {
+        if (onlyFor(*copy, order.playlist) && copy->renamedTo.empty()) {
+            own.push_back(copy);
+            ++copiesOfSource[platform::comparablePath(copy->source)];
+        }
+    }
+    std::vector<Rename> renames;
+    for (const RecordedCopy* copy : own) {
+        const std::string source = platform::comparablePath(copy->source);
+        const auto place = order.places.find(source);
+        if (place == order.places.end() || place->second == 0 || copiesOfSource[source] > 1) {
+            continue;
+        }
+        const std::string_view bare = bareName(copy->source);
+        const std::string safeName = driveSafeName(
+            order.numbered ? numberedName(bare, place->second, order.entries) : std::string(bare),
+            windowsRules);
+        if (!namedAs(copy->name, safeName, windowsRules) &&
+            stillTheCopy(*copy, platform::fileStamp(pathIn(folder, copy->name)), windowsRules)) {
+            renames.push_back({copy->name, nameOnDrive(safeName, 1, windowsRules)});
+        }
+    }
+    return renames;
+}
+
+bool renameCopies(const std::string& folder, FolderRecord& record,
+                  const std::vector<Rename>& renames, bool windowsRules, bool flushFirst,
+                  const platform::WhileWaiting& whileWaiting)
+{
+    std::vector<RecordedCopy> marked;
+    int counter = 0;
+    for (const Rename& rename : renames) {
+        if (const RecordedCopy* copy = record.find(rename.from)) {
+            RecordedCopy renamed = *copy;
+            renamed.renamedTo = rename.to;
+            do {
+                renamed.through = std::string(renameTemporaryPrefix) + std::to_string(++counter);
+            } while (record.find(renamed.through) != nullptr ||
+                     platform::entrySize(pathIn(folder, renamed.through)));
+            record.put(renamed);
+            marked.push_back(std::move(renamed));
+        }
+    }
+    if (marked.empty()) {
+        return true;
+    }
+    if (!writeRecord(folder, record, flushFirst, whileWaiting)) {
+        for (RecordedCopy& copy : marked) {
+            copy.renamedTo.clear();
+            copy.through.clear();
+            record.put(std::move(copy));
+        }
+        return false;
+    }
+    // What fails to move stays where it is, as finishing the renames finds.
+    for (const RecordedCopy& copy : marked) {
+        whileWaiting();
+        (void)platform::renameCopy(pathIn(folder, copy.name), pathIn(folder, copy.through));
+    }
+    finishRenames(folder, record, windowsRules, whileWaiting);
+    return writeRecord(folder, record, flushFirst, whileWaiting);
+}
+
+bool finishRenames(const std::string& folder, FolderRecord& record, bool windowsRules,
+                   const platform::WhileWaiting& whileWaiting)
+{
+    std::vector<RecordedCopy> moving;
+    for (const RecordedCopy* copy : record.copies()) {
+        if (!copy->renamedTo.empty()) {
+            moving.push_back(*copy);
+        }
+    }
+    // All leave their names first: one may take another's.
+    for (const RecordedCopy& copy : moving) {
+        record.drop(copy.name);
+    }
+    for (RecordedCopy& copy : moving) {
+        whileWaiting();
+        const std::string through = pathIn(folder, copy.through);
+        bool done = !platform::fileStamp(through); // never moved, or gone
+        for (int number = 1; !done && number <= mostNumbers; ++number) {
+            const std::string name = nameOnDrive(copy.renamedTo, number, windowsRules);
+            const std::string path = pathIn(folder, name);
+            const platform::Renamed renamed = platform::renameCopy(through, path);
+            if (renamed == platform::Renamed::Failed) {
+                break; // tried again by the next run
+            }
+            if (renamed == platform::Renamed::Done) {
+                (void)platform::setModifiedTime(path, copy.copyStamp.time);
+                copy.name = name;
+                copy.copyStamp = platform::fileStamp(path).value_or(copy.copyStamp);
+                done = true;
+            }
+        }
+        if (done) {
+            copy.renamedTo.clear();
+            copy.through.clear();
+        }
+        record.put(std::move(copy));
+    }
+    return !moving.empty();
+}
+
+std::vector<RecordedCopy> droppedCopies(const FolderRecord& record, const std::string& folder,
+                                        const PlayOrder& order, bool windowsRules)
+{
+    std::vector<RecordedCopy> dropped;
+    for (const RecordedCopy* copy : record.copies()) {
+        if (onlyFor(*copy, order.playlist) && copy->renamedTo.empty() &&
+            !order.places.contains(platform::comparablePath(copy->source)) &&
+            stillRecorded(record, folder, *copy, windowsRules) &&
+            platform::sizeOfHeldCopy(copy->source, pathIn(folder, copy->name), windowsRules)) {
+            dropped.push_back(*copy);
+        }
+    }
+    return dropped;
+}
+
+bool stillRecorded(const FolderRecord& record, const std::string& folder, const RecordedCopy& copy,
+                   bool windowsRules)
+{
+    const RecordedCopy* recorded = record.find(copy.name);
+    return recorded != nullptr && *recorded == copy &&
+           stillTheCopy(copy, platform::fileStamp(pathIn(folder, copy.name)), windowsRules);
+}
+
+} // namespace tunecrate
