@@ -18,13 +18,16 @@ namespace tunecrate::bench {
 // measured beside the log would be the string's, not the run's.
 class NullWindow final : public ExportWindow, public LanguageWindow {
 public:
-    NullWindow(std::string playlist, std::string target, bool withPlaylist = false)
-        : playlist_(std::move(playlist)), target_(std::move(target)), withPlaylist_(withPlaylist)
+    NullWindow(std::string playlist, std::string target, bool withPlaylist = false,
+               bool numbered = false)
+        : playlist_(std::move(playlist)), target_(std::move(target)), withPlaylist_(withPlaylist),
+          numbered_(numbered)
     {}
 
     std::string pathFrom() const override { return playlist_; }
     std::string pathTo() const override { return target_; }
     bool withPlaylist() const override { return withPlaylist_; }
+    bool numbered() const override { return numbered_; }
     void setLog(const std::string& text) override
     {
         blocks_.clear();
@@ -80,6 +83,7 @@ private:
     std::string playlist_;
     std::string target_;
     bool withPlaylist_;
+    bool numbered_;
     static constexpr std::size_t blockBytes = 64 * 1024;
     std::vector<std::string> blocks_;
     float progress_ = 0;

@@ -1,8 +1,10 @@
 // Runs one export through the core with a window that shows nothing:
-//   tunecrate-run-export PLAYLIST TARGET [--log] [--with-playlist] [--count-room]
+//   tunecrate-run-export PLAYLIST TARGET [--log] [--with-playlist] [--numbered]
+//                        [--count-room]
 // Prints the log's size, so a run can be checked and measured from outside;
 // with --log, the log itself after it. --with-playlist checks the window's box
-// for the playlist written beside the copies. --count-room only counts the
+// for the playlist written beside the copies, --numbered the box for numbered
+// copies. --count-room only counts the
 // room the export would take, as a run does before its first copy, and
 // prints it.
 
@@ -22,18 +24,22 @@ int main(int argc, char** argv)
     bool showLog = false;
     bool withPlaylist = false;
     bool countRoom = false;
+    bool numbered = false;
     bool known = argc >= 3;
     for (int i = 3; i < argc; ++i) {
         const std::string_view option = argv[i];
         showLog = showLog || option == "--log";
         withPlaylist = withPlaylist || option == "--with-playlist";
         countRoom = countRoom || option == "--count-room";
-        known =
-            known && (option == "--log" || option == "--with-playlist" || option == "--count-room");
+        numbered = numbered || option == "--numbered";
+        known = known && (option == "--log" || option == "--with-playlist" ||
+                          option == "--count-room" || option == "--numbered");
     }
     if (!known) {
-        std::fprintf(stderr, "usage: %s PLAYLIST TARGET [--log] [--with-playlist] [--count-room]\n",
-                     argv[0]);
+        std::fprintf(
+            stderr,
+            "usage: %s PLAYLIST TARGET [--log] [--with-playlist] [--numbered] [--count-room]\n",
+            argv[0]);
         return 2;
     }
     if (countRoom) {
@@ -56,7 +62,7 @@ int main(int argc, char** argv)
                     static_cast<unsigned long long>(room->free.value_or(0)));
         return 0;
     }
-    tunecrate::bench::NullWindow window(argv[1], argv[2], withPlaylist);
+    tunecrate::bench::NullWindow window(argv[1], argv[2], withPlaylist, numbered);
     tunecrate::ApplyLanguage("English", window);
     tunecrate::runExport(window);
     std::printf("%zu log lines, %zu log bytes\n", window.logLines(), window.logBytes());

@@ -1,6 +1,7 @@
 #include "PlayOrder.h"
 
 #include "DriveNames.h"
+#include "FolderListings.h"
 #include "PlatformCopy.h"
 #include "PlatformFiles.h"
 #include "Playlist.h"
@@ -8,6 +9,7 @@
 #include "Utf8.h"
 
 #include <algorithm>
+#include <set>
 
 namespace tunecrate {
 namespace {
@@ -54,6 +56,18 @@ bool namedAs(std::string_view name, std::string_view safeName, bool windowsRules
         }
     }
     return false;
+}
+
+// The copy after its file took the name at path: its time put back, which
+// a driver may have set to the rename's (fusefat does).
+RecordedCopy movedTo(RecordedCopy copy, const std::string& path)
+{
+    (void)platform::setModifiedTime(path, copy.copyStamp.time);
+    copy.name = utf8Text(fsPath(path).filename());
+    copy.copyStamp = platform::fileStamp(path).value_or(copy.copyStamp);
+    copy.renamedTo.clear();
+    copy.through.clear();
+    return copy;
 }
 
 } // namespace
@@ -104,6 +118,12 @@ bool renameCopies(const std::string& folder, FolderRecord& record,
 {
     std::vector<RecordedCopy> marked;
     int counter = 0;
+    std::set<std::string> names; // in the folder, as compared
+    if (!renames.empty()) {
+        for (const std::string& name : SystemFileLookup().names(folder)) {
+            names.insert(compared(name, windowsRules));
+        }
+    }
     for (const Rename& rename : renames) {
         if (const RecordedCopy* copy = record.find(rename.from)) {
             RecordedCopy renamed = *copy;
@@ -111,7 +131,7 @@ bool renameCopies(const std::string& folder, FolderRecord& record,
             do {
                 renamed.through = std::string(renameTemporaryPrefix) + std::to_string(++counter);
             } while (record.find(renamed.through) != nullptr ||
-                     platform::entrySize(pathIn(folder, renamed.through)));
+                     names.contains(compared(renamed.through, windowsRules)));
             record.put(renamed);
             marked.push_back(std::move(renamed));
         }
@@ -127,10 +147,26 @@ bool renameCopies(const std::string& folder, FolderRecord& record,
         }
         return false;
     }
-    // What fails to move stays where it is, as finishing the renames finds.
+    // A copy moves straight to a new name that no copy being renamed holds
+    // now; the others, which a shuffle may have put in cycles of any length,
+    // move to their temporaries first. What fails to move stays where it
+    // is, as finishing the renames finds.
+    std::set<std::string> leaving;
     for (const RecordedCopy& copy : marked) {
+        leaving.insert(compared(copy.name, windowsRules));
+    }
+    for (RecordedCopy& copy : marked) {
         whileWaiting();
-        (void)platform::renameCopy(pathIn(folder, copy.name), pathIn(folder, copy.through));
+        const std::string from = pathIn(folder, copy.name);
+        if (!leaving.contains(compared(copy.renamedTo, windowsRules))) {
+            const std::string to = pathIn(folder, copy.renamedTo);
+            if (platform::renameCopy(from, to) == platform::Renamed::Done) {
+                record.drop(copy.name);
+                record.put(movedTo(std::move(copy), to));
+                continue;
+            }
+        }
+        (void)platform::renameCopy(from, pathIn(folder, copy.through));
     }
     finishRenames(folder, record, windowsRules, whileWaiting);
     return writeRecord(folder, record, flushFirst, whileWaiting);
@@ -152,6 +188,14 @@ bool finishRenames(const std::string& folder, FolderRecord& record, bool windows
     for (RecordedCopy& copy : moving) {
         whileWaiting();
         const std::string through = pathIn(folder, copy.through);
+        const std::string straight = pathIn(folder, copy.renamedTo);
+        // Where it is neither at its temporary nor at its old name, it may
+        // have moved straight to its new one.
+        if (!platform::fileStamp(through) && !platform::fileStamp(pathIn(folder, copy.name)) &&
+            stillTheCopy(copy, platform::fileStamp(straight), windowsRules)) {
+            record.put(movedTo(std::move(copy), straight));
+            continue;
+        }
         bool done = !platform::fileStamp(through); // never moved, or gone
         for (int number = 1; !done && number <= mostNumbers; ++number) {
             const std::string name = nameOnDrive(copy.renamedTo, number, windowsRules);
@@ -161,9 +205,7 @@ bool finishRenames(const std::string& folder, FolderRecord& record, bool windows
                 break; // tried again by the next run
             }
             if (renamed == platform::Renamed::Done) {
-                (void)platform::setModifiedTime(path, copy.copyStamp.time);
-                copy.name = name;
-                copy.copyStamp = platform::fileStamp(path).value_or(copy.copyStamp);
+                copy = movedTo(std::move(copy), path);
                 done = true;
             }
         }

@@ -162,20 +162,28 @@ private:
     // are tried. (A name created and renamed onto while it stands would also
     // stay on a stick pulled at that moment, as an empty file under the
     // song's name.)
+    //
+    // A folder whose drive refused both is remembered, and its next rename
+    // goes straight to the look (each refusal costs fusefat a round trip).
     static bool renameToFreeName(const std::string& from, const std::string& to)
     {
-        if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) {
-            return true;
-        }
-        if (errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP) {
-            return false;
-        }
-        if (::link(from.c_str(), to.c_str()) == 0) {
-            ::unlink(from.c_str());
-            return true;
-        }
-        if (errno == EEXIST) {
-            return false;
+        static std::string refusingFolder;
+        const std::string_view folder = std::string_view(to).substr(0, to.rfind('/'));
+        if (folder != refusingFolder) {
+            if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) {
+                return true;
+            }
+            if (errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP) {
+                return false;
+            }
+            if (::link(from.c_str(), to.c_str()) == 0) {
+                ::unlink(from.c_str());
+                return true;
+            }
+            if (errno == EEXIST) {
+                return false;
+            }
+            refusingFolder = folder;
         }
         struct stat there {};
         if (::lstat(to.c_str(), &there) == 0) {
@@ -703,10 +711,11 @@ Renamed renameCopy(const std::string& from, const std::string& to)
 bool setModifiedTime(const std::string& path, std::int64_t time)
 {
     constexpr std::int64_t second = 1'000'000'000;
-    std::array<timespec, 2> times{};
-    times[0].tv_nsec = UTIME_OMIT;
-    times[1].tv_sec = time / second;
-    times[1].tv_nsec = time % second;
+    // Both times: fusefat takes none where the access time is left out.
+    timespec modified{};
+    modified.tv_sec = time / second;
+    modified.tv_nsec = time % second;
+    const std::array<timespec, 2> times{modified, modified};
     return ::utimensat(AT_FDCWD, path.c_str(), times.data(), AT_SYMLINK_NOFOLLOW) == 0;
 }
 

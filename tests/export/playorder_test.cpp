@@ -95,25 +95,30 @@ TEST_F(PlayOrderTest, NumbersFollowTheOrderAndGoWhenUnticked)
 
 TEST_F(PlayOrderTest, RenamesCutShortAreFinishedByTheNextRun)
 {
-    const std::string a = song("a.mp3", "A"), b = song("b.mp3", "B");
-    exportList({a, b}, true);
-    // Stopped after a had moved to its temporary and before b had.
+    const std::string a = song("a.mp3", "A"), b = song("b.mp3", "B"), c = song("c.mp3", "C");
+    exportList({a, b, c}, true);
+    // Stopped on the way to the order b, c, a: a had moved to its temporary,
+    // b had not moved yet, and c had moved straight to its new name.
     FolderRecord cut = record();
-    RecordedCopy movedA = *cut.find("001 - a.mp3");
-    movedA.renamedTo = "002 - a.mp3";
-    movedA.through = ".tunecrate-renamed-1";
-    RecordedCopy stillB = *cut.find("002 - b.mp3");
-    stillB.renamedTo = "001 - b.mp3";
-    stillB.through = ".tunecrate-renamed-2";
-    cut.put(movedA);
-    cut.put(stillB);
+    const auto mark = [&cut](const std::string& name, const std::string& to, int through) {
+        RecordedCopy copy = *cut.find(name);
+        copy.renamedTo = to;
+        copy.through = ".tunecrate-renamed-" + std::to_string(through);
+        cut.put(copy);
+    };
+    mark("001 - a.mp3", "003 - a.mp3", 1);
+    mark("002 - b.mp3", "001 - b.mp3", 2);
+    mark("003 - c.mp3", "002 - c.mp3", 3);
     ASSERT_TRUE(writeRecord(window.pathToText, cut, false, {}));
     fs::rename(folder() / "001 - a.mp3", folder() / ".tunecrate-renamed-1");
+    fs::rename(folder() / "003 - c.mp3", folder() / "002 - c.mp3");
 
-    exportList({b, a}, true);
+    exportList({b, c, a}, true);
 
-    EXPECT_EQ(copies(), (Copies{{"001 - b.mp3", "B"}, {"002 - a.mp3", "A"}}));
-    EXPECT_TRUE(record().find("002 - a.mp3")->renamedTo.empty());
+    EXPECT_EQ(copies(), (Copies{{"001 - b.mp3", "B"}, {"002 - c.mp3", "C"}, {"003 - a.mp3", "A"}}));
+    for (const RecordedCopy* copy : record().copies()) {
+        EXPECT_TRUE(copy->renamedTo.empty()) << copy->name;
+    }
 }
 
 TEST_F(PlayOrderTest, ACopyAnotherPlaylistSharesKeepsItsName)

@@ -160,6 +160,7 @@ private:
             for (const std::wstring& name : self->names_) {
                 SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name.c_str()));
             }
+            SendMessageW(dialog, DM_SETDEFID, IDCANCEL, 0);
             SetFocus(GetDlgItem(dialog, IDCANCEL));
             return FALSE; // the focus is set
         }

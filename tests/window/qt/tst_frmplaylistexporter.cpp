@@ -411,6 +411,25 @@ private Q_SLOTS:
         QVERIFY(!std::filesystem::exists(folder.exported("a.mp3")));
     }
 
+    // The boxes are read at Save: numbered copies, then a song left the
+    // playlist and "Remove" in the window's dialog takes its copy.
+    void numberedAndRemoveDroppedAreReadAtSave()
+    {
+        ExportFolder folder;
+        const std::string a = folder.song("a.mp3"), b = folder.song("b.mp3");
+        QTest::mouseClick(control<QCheckBox>(*window, "chkNumbered"), Qt::LeftButton);
+        QTest::mouseClick(control<QCheckBox>(*window, "chkRemoveDropped"), Qt::LeftButton);
+        save(folder, folder.playlist({a, b}));
+        fake.remove = true;
+        save(folder, folder.playlist({b}));
+
+        QCOMPARE(fake.removals,
+                 (std::vector<std::vector<std::string>>{
+                     {"Remove 1 songs that are no longer in the playlist?", "001 - a.mp3"}}));
+        QVERIFY(!std::filesystem::exists(folder.exported("001 - a.mp3")));
+        QVERIFY(std::filesystem::exists(folder.exported("001 - b.mp3")));
+    }
+
     void closeWhenIdleClosesAtOnce() { QVERIFY(window->close()); }
 
     void logKeepsTheTextExactlyAsWritten()

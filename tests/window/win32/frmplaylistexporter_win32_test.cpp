@@ -761,6 +761,26 @@ TEST_F(WindowTest, TooLittleRoomIsAskedAboutAndCancelCopiesNothing)
     EXPECT_FALSE(fs::exists(scene.target / "a.mp3"));
 }
 
+// The boxes are read at Save: numbered copies, then a song left the playlist
+// and "Remove" in the window's dialog takes its copy.
+TEST_F(WindowTest, NumberedAndRemoveDroppedAreReadAtSave)
+{
+    const Scene scene({"a.mp3", "b.mp3"});
+    pointAt(scene);
+    click(ControlId::chkNumbered);
+    click(ControlId::chkRemoveDropped);
+    click(ControlId::cmdSave);
+    writeFile(fs::path(wideFromUtf8(scene.list())), scene.songs[1] + "\r\n");
+    fake.remove = true;
+    click(ControlId::cmdSave);
+
+    EXPECT_EQ(fake.removals,
+              (std::vector<Lines>{
+                  {"Remove 1 songs that are no longer in the playlist?", "001 - a.mp3"}}));
+    EXPECT_FALSE(fs::exists(scene.target / "001 - a.mp3"));
+    EXPECT_TRUE(fs::exists(scene.target / "001 - b.mp3"));
+}
+
 TEST_F(WindowTest, SaveDuringARunRunsTheWholeListNestedAndTheFirstRunGoesOn)
 {
     const Scene scene({"a.mp3", "b.mp3"});
@@ -1042,6 +1062,34 @@ INSTANTIATE_TEST_SUITE_P(WindowWin32, RealFileDialog,
                          testing::Values(FileDialogAnswer{"opened", true},
                                          FileDialogAnswer{"cancelled", false}),
                          test::CaseName());
+
+// The removal dialog lists the names and keeps them on Enter, as its default
+// button; only its "Remove" removes.
+TEST_F(WindowTest, RemovalDialogKeepsOnEnterAndRemovesOnRemove)
+{
+    const std::vector<std::string> names{"001 - a.mp3", "002 - b.mp3"};
+    for (const bool enter : {true, false}) {
+        std::vector<std::wstring> listed;
+        const test::ModalDialogAnswer answer([&](HWND dialog) {
+            HWND list = FindWindowExW(dialog, nullptr, L"ListBox", nullptr);
+            for (int i = 0; i < SendMessageW(list, LB_GETCOUNT, 0, 0); ++i) {
+                std::wstring name(256, L'\0');
+                name.resize(
+                    static_cast<std::size_t>(SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(i),
+                                                          reinterpret_cast<LPARAM>(name.data()))));
+                listed.push_back(name);
+            }
+            const HWND remove = FindWindowExW(dialog, nullptr, L"Button", L"Remove");
+            if (enter) {
+                PostMessageW(dialog, WM_KEYDOWN, VK_RETURN, 0);
+            } else {
+                PostMessageW(remove, BM_CLICK, 0, 0);
+            }
+        });
+        EXPECT_EQ(systemDialogs(window->handle()).askRemoval("Remove 2 songs?", names), !enter);
+        EXPECT_EQ(listed, (std::vector<std::wstring>{L"001 - a.mp3", L"002 - b.mp3"}));
+    }
+}
 
 TEST(FileDialogFilter, TurnsEveryBarIntoANulAndEndsWithTwo)
 {
