@@ -7,6 +7,7 @@
 #include "frmPlaylistExporter.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
@@ -95,6 +96,7 @@ int main(int argc, char* argv[])
     window.show();
     window.findChild<QLineEdit*>(QStringLiteral("txtPathfrom"))->setText(playlist);
     window.findChild<QLineEdit*>(QStringLiteral("txtPathto"))->setText(target);
+    window.findChild<QCheckBox*>(QStringLiteral("chkNumbered"))->setChecked(true);
     window.findChild<QPushButton*>(QStringLiteral("cmdSave"))->click();
     QApplication::processEvents();
 

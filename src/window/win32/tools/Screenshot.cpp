@@ -128,6 +128,7 @@ void photograph(const fs::path& program, const fs::path& output)
     };
     setText(control(ControlId::txtPathfrom), scene / L"Road Trip.m3u");
     setText(control(ControlId::txtPathto), scene / L"Stick");
+    SendMessageW(control(ControlId::chkNumbered), BM_SETCHECK, BST_CHECKED, 0);
     PostMessageW(control(ControlId::cmdSave), BM_CLICK, 0, 0);
     if (!waitFor([&] {
             return textOf(control(ControlId::txtPlaylist)).ends_with(L"All files copied!");
