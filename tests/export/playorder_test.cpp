@@ -214,6 +214,20 @@ INSTANTIATE_TEST_SUITE_P(
         RemovalCase{"AfterACancel", Before::Nothing, true, false, true, false, false}),
     test::CaseName());
 
+// The source of a song still in the playlist is offline: its entry fails, so
+// nothing is removed, least of all the only copy left of it.
+TEST_F(PlayOrderTest, AnOfflineSongStillListedKeepsItsCopy)
+{
+    const std::string a = song("a.mp3", "A"), b = song("b.mp3", "B"), c = song("c.mp3", "C");
+    exportList({a, b, c}, false, true);
+    fs::remove(music() / "b.mp3");
+    window.removeAnswer = true;
+    exportList({a, b}, false, true);
+
+    EXPECT_TRUE(window.removalQuestions.empty());
+    EXPECT_EQ(copies(), (Copies{{"a.mp3", "A"}, {"b.mp3", "B"}, {"c.mp3", "C"}}));
+}
+
 TEST_F(PlayOrderTest, ANestedRunNeitherRenamesNorRemoves)
 {
     const std::string a = song("a.mp3", "A"), b = song("b.mp3", "B");
