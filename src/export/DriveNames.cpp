@@ -125,4 +125,32 @@ std::string nameOnDrive(std::string_view safeName, int number, bool windowsRules
     return std::string(stem) + suffix;
 }
 
+int numberOnDrive(std::string_view name, std::string_view safeName, bool windowsRules)
+{
+    constexpr int mostNumbers = 10000;
+    const auto compared = [windowsRules](std::string_view text) {
+        return windowsRules ? upperCased(text) : std::string(text);
+    };
+    const std::string wanted = compared(name);
+    if (compared(nameOnDrive(safeName, 1, windowsRules)) == wanted) {
+        return 1;
+    }
+    // The number stands in " (n)", wherever shortening left it.
+    for (std::size_t open = name.find(" ("); open != std::string_view::npos;
+         open = name.find(" (", open + 1)) {
+        int number = 0;
+        std::size_t digit = open + 2;
+        for (; digit < name.size() && name[digit] >= '0' && name[digit] <= '9' &&
+               number <= mostNumbers;
+             ++digit) {
+            number = number * 10 + (name[digit] - '0');
+        }
+        if (number >= 2 && number <= mostNumbers && digit < name.size() && name[digit] == ')' &&
+            compared(nameOnDrive(safeName, number, windowsRules)) == wanted) {
+            return number;
+        }
+    }
+    return 0;
+}
+
 } // namespace tunecrate

@@ -23,4 +23,10 @@ inline constexpr std::size_t longestName = 255;
 // until it fits the drive's longestName.
 [[nodiscard]] std::string nameOnDrive(std::string_view safeName, int number, bool windowsRules);
 
+// The number n for which name is nameOnDrive(safeName, n), names compared as
+// the drive compares them (windowsRules: without regard to case); 0 for none.
+// Up to 10,000, as many as the same-name rule tries.
+[[nodiscard]] int numberOnDrive(std::string_view name, std::string_view safeName,
+                                bool windowsRules);
+
 } // namespace tunecrate

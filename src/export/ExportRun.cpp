@@ -189,7 +189,7 @@ private:
         if (writtenPlaylist_) {
             writePlaylist(playlist);
         }
-        if (options_.removeDropped && !nested_ && !failed_) {
+        if (options_.removeDropped && !nested_ && !failed_ && !window_.cancelRequested()) {
             removeDropped(utf8Text(playlist));
         }
         flushDrives();

@@ -33,31 +33,6 @@ bool onlyFor(const RecordedCopy& copy, const std::string& playlist)
            platform::comparablePath(copy.playlists.front()) == platform::comparablePath(playlist);
 }
 
-// Whether name is safeName on the drive, or safeName numbered by the
-// same-name rule: "song (2).mp3" for "song.mp3".
-bool namedAs(std::string_view name, std::string_view safeName, bool windowsRules)
-{
-    const std::string wanted = compared(name, windowsRules);
-    if (compared(nameOnDrive(safeName, 1, windowsRules), windowsRules) == wanted) {
-        return true;
-    }
-    for (std::size_t open = name.find(" ("); open != std::string_view::npos;
-         open = name.find(" (", open + 1)) {
-        int number = 0;
-        std::size_t digit = open + 2;
-        for (; digit < name.size() && name[digit] >= '0' && name[digit] <= '9' &&
-               number <= mostNumbers;
-             ++digit) {
-            number = number * 10 + (name[digit] - '0');
-        }
-        if (number >= 2 && number <= mostNumbers && digit < name.size() && name[digit] == ')' &&
-            compared(nameOnDrive(safeName, number, windowsRules), windowsRules) == wanted) {
-            return true;
-        }
-    }
-    return false;
-}
-
 // The copy after its file took the name at path: its time put back, which
 // a driver may have set to the rename's (fusefat does).
 RecordedCopy movedTo(RecordedCopy copy, const std::string& path)
@@ -104,7 +79,7 @@ std::vector<Rename> plannedRenames(const FolderRecord& record, const std::string
         const std::string safeName = driveSafeName(
             order.numbered ? numberedName(bare, place->second, order.entries) : std::string(bare),
             windowsRules);
-        if (!namedAs(copy->name, safeName, windowsRules) &&
+        if (numberOnDrive(copy->name, safeName, windowsRules) == 0 &&
             stillTheCopy(*copy, platform::fileStamp(pathIn(folder, copy->name)), windowsRules)) {
             renames.push_back({copy->name, nameOnDrive(safeName, 1, windowsRules)});
         }

@@ -158,18 +158,9 @@ WrittenDestinations::Destination WrittenDestinations::resolve(const std::string&
 int WrittenDestinations::recordedNumber(const std::string& folder, const std::string& safeName,
                                         std::string_view source)
 {
-    constexpr int mostNumbers = 10000;
-    std::optional<std::string> name =
+    const std::optional<std::string> name =
         records_ ? records_->recordedName(folder, source, rulesOf(folder)) : std::nullopt;
-    if (name && name->find(" (") == std::string::npos) {
-        name.reset(); // no numbered name
-    }
-    for (int number = 2; name && number <= mostNumbers; ++number) {
-        if (nameOnDrive(safeName, number, rulesOf(folder)) == *name) {
-            return number;
-        }
-    }
-    return 1;
+    return name ? std::max(numberOnDrive(*name, safeName, rulesOf(folder)), 1) : 1;
 }
 
 void WrittenDestinations::remember(const std::string& folder, std::string_view bareName,

@@ -181,8 +181,11 @@ TEST_P(RemovalTest, TakesOnlyUnchangedCopiesOfDroppedSongsAfterAsking)
     EXPECT_TRUE(!test.removed || record().find("b.mp3") == nullptr);
 }
 
+// Each written anew: fusefat can spoil its FAT, or spin for good, after a
+// file on it was cut short in place and rewritten.
 void changeCopy(PlayOrderTest& scene, const std::string&)
 {
+    fs::remove(scene.folder() / "b.mp3");
     writeFile(scene.folder() / "b.mp3", "BB");
 }
 void removeSource(PlayOrderTest& scene, const std::string&)
@@ -196,7 +199,6 @@ void shareWithAnother(PlayOrderTest& scene, const std::string& b)
     runExport(scene.window);
     scene.window.pathFromText = scene.dir.file("list.m3u");
 }
-// Written anew: fusefat can spin for good renaming onto a file cut short in place.
 void damageRecord(PlayOrderTest& scene, const std::string&)
 {
     fs::remove(scene.folder() / std::string(recordFileName));
