@@ -42,12 +42,14 @@ struct Rename {
                                                  const std::string& folder, const PlayOrder& order,
                                                  bool windowsRules);
 
-// Gives each copy its new name: first the record lists every rename, then each
-// copy moves to a temporary name of its own, then each to its new name, which
-// a file there already keeps (" (2)" then, and so on); the copy's time is put
-// back after its rename. record is written again with the names taken. False
-// when the record could not be written: then nothing was renamed, or the
-// record on the drive finishes what was begun.
+// Gives each copy its new name: first the record lists every rename with a
+// temporary name for it; then a copy whose new name no copy being renamed
+// holds moves straight there, and each other one to its temporary and, once
+// all have, on to its new name. A file there already keeps that name (" (2)"
+// then, and so on), and the copy's time is put back after its rename. record
+// is written again with the names taken. False when the record could not be
+// written: then nothing was renamed, or the record on the drive finishes what
+// was begun.
 bool renameCopies(const std::string& folder, FolderRecord& record,
                   const std::vector<Rename>& renames, bool windowsRules, bool flushFirst,
                   const platform::WhileWaiting& whileWaiting);
