@@ -118,7 +118,8 @@ TEST_F(PlayOrderTest, RenamesCutShortAreFinishedByTheNextRun)
     exportList({b, c, a}, true);
 
     EXPECT_EQ(copies(), (Copies{{"001 - b.mp3", "B"}, {"002 - c.mp3", "C"}, {"003 - a.mp3", "A"}}));
-    for (const RecordedCopy* copy : record().copies()) {
+    const FolderRecord after = record();
+    for (const RecordedCopy* copy : after.copies()) {
         EXPECT_TRUE(copy->renamedTo.empty()) << copy->name;
     }
 }
