@@ -88,7 +88,7 @@ public:
     Run(const Run&) = delete;
     Run& operator=(const Run&) = delete;
 
-    void execute(const std::string& playlistPath)
+    RunSummary execute(const std::string& playlistPath)
     {
         bool walking = false;
         bool failed = false;
@@ -100,8 +100,9 @@ public:
                                          : std::nullopt;
             if (!mode) {
                 window_.setLog(Language().strNoPlaylistFound);
+                summary_.refused = true;
                 endSteps();
-                return;
+                return summary_;
             }
             walking = true;
             if (options_.withPlaylist) {
@@ -112,7 +113,7 @@ public:
                               options_.withPlaylist || options_.numbered || options_.removeDropped,
                               utf8Text(playlist));
             if (walk(*mode, lines, playlist) == WalkEnd::Canceled) {
-                return;
+                return summary_;
             }
         } catch (const std::exception&) {
             failed = true;
@@ -121,12 +122,15 @@ public:
         // error during the walk is added below it, once they are on the drive;
         // before the walk there is nothing worth keeping.
         if (failed && walking) {
+            ++summary_.errors;
             flushDrives();
             window_.appendLog(concat({crlf, Language().strNoPlaylistFound}));
         } else if (failed) {
+            summary_.refused = true;
             window_.setLog(Language().strNoPlaylistFound);
         }
         endSteps();
+        return summary_;
     }
 
 private:
@@ -142,6 +146,7 @@ private:
             if (window_.cancelRequested()) {
                 flushDrives();
                 window_.appendLog(concat({crlf, Language().strCanceled}));
+                summary_.cancelled = true;
                 window_.setProgressValue(0);
                 return WalkEnd::Canceled;
             }
@@ -160,6 +165,8 @@ private:
                     }
                     const std::optional<Arrival> arrival = copyEntry(*source, lines.truncated());
                     failed_ = failed_ || !arrival;
+                    ++summary_.tried;
+                    ++(arrival ? summary_.ok : summary_.errors);
                     if (folderInUse_) {
                         flushDrives();
                         window_.setProgressValue(0);
@@ -235,6 +242,7 @@ private:
             const std::string question = roomSentence(*room);
             if (!window_.copyWhatFits(question)) {
                 window_.appendLog(concat({crlf, question, crlf, Language().strCanceled}));
+                summary_.refused = true;
                 return false;
             }
         }
@@ -324,6 +332,7 @@ private:
         const std::string name = options_.numbered
                                      ? numberedName(bareName(source), entryNumber_, order_.entries)
                                      : std::string(bareName(source));
+        window_.entryStarted(entryNumber_, order_.entries);
         window_.setPanelText(1, concat({Language().strFile, ": ", source}));
         window_.setPanelText(2, concat({Language().strFilename, ": ", bareName(source)}));
         window_.setProgressValue(0);
@@ -421,6 +430,7 @@ private:
             wroteInto(folder);
         }
         failed_ = failed_ || !placed.ok;
+        summary_.errors += placed.ok ? 0 : 1;
         window_.appendLog(
             concat({crlf, placed.path, crlf, placed.ok ? "ok" : "error", crlf, "---"}));
     }
@@ -477,6 +487,7 @@ private:
             showProgressPanel(window_);
         }
         if (failed) {
+            summary_.flushFailed = true;
             window_.appendLog(concat({crlf, "error"}));
         }
     }
@@ -495,6 +506,7 @@ private:
     void endSteps()
     {
         if (window_.cancelRequested()) {
+            summary_.cancelled = true;
             window_.appendLog(concat({crlf, Language().strCanceled}));
         }
         window_.setProgressValue(0);
@@ -502,6 +514,7 @@ private:
 
     ExportWindow& window_;
     RunOptions options_;
+    RunSummary summary_;
     SystemFileLookup files_;
     std::shared_ptr<RunsUnderWay> underWay_ = runsUnderWay();
     bool nested_; // started while another run waits: it neither renames nor removes
@@ -526,7 +539,7 @@ private:
 
 } // namespace
 
-void runExport(ExportWindow& window)
+RunSummary runExport(ExportWindow& window)
 {
     window.clearCancelRequest();
     window.setLog({});
@@ -535,9 +548,9 @@ void runExport(ExportWindow& window)
                              .numbered = window.numbered(),
                              .removeDropped = window.removeDropped()};
     if (window.pathTo().empty()) {
-        return;
+        return {.refused = true};
     }
-    Run(window, options).execute(playlistPath);
+    return Run(window, options).execute(playlistPath);
 }
 
 } // namespace tunecrate

@@ -11,6 +11,16 @@ namespace tunecrate {
 // once per examined line and during each copy, so Cancel, a language switch, a new target or a
 // second run can happen in between; a cancel request ends the walk at the next
 // examined line.
-void runExport(ExportWindow& window);
+//
+// Gives what a caller that reads no log needs to know of the run.
+struct RunSummary {
+    int tried = 0; // entries that named a file
+    int ok = 0;
+    int errors = 0;           // entries, the written playlist, an error that ended the walk
+    bool flushFailed = false; // a drive, or a folder's record, did not take what was written
+    bool cancelled = false;
+    bool refused = false; // no playlist found (or no target), or the user had it copy nothing
+};
+RunSummary runExport(ExportWindow& window);
 
 } // namespace tunecrate

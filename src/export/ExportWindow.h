@@ -39,6 +39,10 @@ public:
     virtual void clearCancelRequest() = 0;
     [[nodiscard]] virtual bool cancelRequested() const = 0;
 
+    // An entry's copy begins: its number, counted from 1, of the entries the
+    // count before the first copy found (0 where it did not count).
+    virtual void entryStarted(int /*number*/, int /*entries*/) {}
+
     // Lets pending window events through: commands may run nested in here,
     // including a second export run.
     virtual void processEvents() = 0;

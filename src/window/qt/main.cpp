@@ -1,12 +1,23 @@
+#include "ConsoleRun.h"
 #include "frmPlaylistExporter.h"
 
 #include <QApplication>
 #include <QStringList>
+#include <filesystem>
 #include <string>
 #include <vector>
 
 int main(int argc, char* argv[])
 {
+    // The export without a window, help and version need no display.
+    std::error_code noFolder;
+    const tunecrate::CommandLine line = tunecrate::parseCommandLine(
+        std::vector<std::string>(argv + 1, argv + argc), std::filesystem::current_path(noFolder));
+    if (const std::optional<int> status =
+            tunecrate::runWithoutWindow(line, tunecrate::systemConsole())) {
+        return *status;
+    }
+
     QApplication application(argc, argv);
     QGuiApplication::setDesktopFileName(QStringLiteral("tunecrate"));
 

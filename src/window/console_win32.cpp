@@ -1,0 +1,105 @@
+#include "ConsoleRun.h"
+
+#include <cstdio>
+#include <io.h>
+#include <iostream>
+#include <string>
+#include <windows.h>
+
+namespace tunecrate {
+namespace {
+
+volatile LONG interruptedFlag = 0;
+
+BOOL WINAPI onControl(DWORD event)
+{
+    if (event == CTRL_C_EVENT || event == CTRL_BREAK_EVENT) {
+        InterlockedExchange(&interruptedFlag, 1);
+        return TRUE;
+    }
+    return FALSE;
+}
+
+// Text in UTF-8, "\n" written as "\r\n", to a console, a file or a pipe.
+void writeTo(DWORD which, std::string_view text)
+{
+    std::string lines;
+    for (const char c : text) {
+        if (c == '\n') {
+            lines += '\r';
+        }
+        lines += c;
+    }
+    DWORD written = 0;
+    WriteFile(GetStdHandle(which), lines.data(), static_cast<DWORD>(lines.size()), &written,
+              nullptr);
+}
+
+bool isConsole(DWORD which)
+{
+    return GetFileType(GetStdHandle(which)) == FILE_TYPE_CHAR;
+}
+
+class WindowsConsole final : public Console {
+public:
+    WindowsConsole()
+    {
+        SetConsoleCtrlHandler(&onControl, TRUE);
+        SetConsoleOutputCP(CP_UTF8);
+    }
+
+    void write(std::string_view text) override
+    {
+        clearProgress();
+        writeTo(STD_OUTPUT_HANDLE, text);
+    }
+    void writeError(std::string_view text) override
+    {
+        clearProgress();
+        writeTo(STD_ERROR_HANDLE, text);
+    }
+    bool showProgress(const std::string& line) override
+    {
+        if (!isConsole(STD_ERROR_HANDLE)) {
+            return false;
+        }
+        clearProgress();
+        writeTo(STD_ERROR_HANDLE, "\r" + line);
+        shownWidth_ = line.size();
+        return true;
+    }
+    std::optional<bool> ask(const std::string& question) override
+    {
+        if (!isConsole(STD_INPUT_HANDLE) || !isConsole(STD_ERROR_HANDLE)) {
+            return std::nullopt;
+        }
+        clearProgress();
+        writeTo(STD_ERROR_HANDLE, question + " [y/N] ");
+        std::string answer;
+        std::getline(std::cin, answer);
+        return !answer.empty() &&
+               (answer[0] == 'y' || answer[0] == 'Y' || answer[0] == 'j' || answer[0] == 'J');
+    }
+    bool interrupted() const override { return interruptedFlag != 0; }
+
+private:
+    void clearProgress()
+    {
+        if (shownWidth_ > 0) {
+            writeTo(STD_ERROR_HANDLE, "\r" + std::string(shownWidth_, ' ') + "\r");
+            shownWidth_ = 0;
+        }
+    }
+
+    std::size_t shownWidth_ = 0;
+};
+
+} // namespace
+
+Console& systemConsole()
+{
+    static WindowsConsole console;
+    return console;
+}
+
+} // namespace tunecrate
