@@ -39,7 +39,7 @@ need_packages() {
 }
 
 # What every build needs.
-BUILD_PACKAGES="cmake ninja-build g++ nlohmann-json3-dev qt6-base-dev libgl-dev libgtest-dev libgmock-dev fonts-dejavu-core"
+BUILD_PACKAGES="cmake ninja-build g++ nlohmann-json3-dev qt6-base-dev help2man libgl-dev libgtest-dev libgmock-dev fonts-dejavu-core"
 # The Windows cross build, Wine to run its tests and a virtual display for the window.
 WINDOWS_PACKAGES="g++-mingw-w64-x86-64-posix googletest nlohmann-json3-dev wine wine64 fonts-wine xvfb"
 # Making the Debian package (CPack runs dpkg-shlibdeps).
