@@ -78,11 +78,19 @@ public:
             return;
         }
         progress_ = percent;
+        // Appended piece by piece: GCC 12 at -O3 warns of an overlap in
+        // "/" + text that cannot happen.
         std::string line = std::to_string(number_);
         if (entries_ > 0) {
-            line += "/" + std::to_string(entries_);
+            line += '/';
+            line += std::to_string(entries_);
         }
-        (void)console_.showProgress(line + " " + name_ + " " + std::to_string(percent) + "%");
+        line += ' ';
+        line += name_;
+        line += ' ';
+        line += std::to_string(percent);
+        line += '%';
+        (void)console_.showProgress(line);
     }
     float progressValue() const override { return static_cast<float>(progress_); }
     void clearCancelRequest() override {}
@@ -105,9 +113,12 @@ public:
         }
         std::string listed;
         for (const std::string& name : names) {
-            listed += "  " + name + "\n";
+            listed += "  ";
+            listed += name;
+            listed += '\n';
         }
-        return console_.ask(listed + question).value_or(false);
+        listed += question;
+        return console_.ask(listed).value_or(false);
     }
 
     void setButtonCaption(Button, const std::string&) override {}

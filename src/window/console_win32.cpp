@@ -64,7 +64,8 @@ public:
             return false;
         }
         clearProgress();
-        writeTo(STD_ERROR_HANDLE, "\r" + line);
+        writeTo(STD_ERROR_HANDLE, "\r");
+        writeTo(STD_ERROR_HANDLE, line);
         shownWidth_ = line.size();
         return true;
     }
@@ -74,7 +75,8 @@ public:
             return std::nullopt;
         }
         clearProgress();
-        writeTo(STD_ERROR_HANDLE, question + " [y/N] ");
+        writeTo(STD_ERROR_HANDLE, question);
+        writeTo(STD_ERROR_HANDLE, " [y/N] ");
         std::string answer;
         std::getline(std::cin, answer);
         return !answer.empty() &&
@@ -86,7 +88,12 @@ private:
     void clearProgress()
     {
         if (shownWidth_ > 0) {
-            writeTo(STD_ERROR_HANDLE, "\r" + std::string(shownWidth_, ' ') + "\r");
+            // Pieces, not "\r" + text: GCC 12 at -O3 warns of an overlap there
+            // that cannot happen.
+            std::string blank(shownWidth_ + 2, ' ');
+            blank.front() = '\r';
+            blank.back() = '\r';
+            writeTo(STD_ERROR_HANDLE, blank);
             shownWidth_ = 0;
         }
     }
