@@ -66,14 +66,16 @@ public:
     }
     void setPanelText(int panel, const std::string& text) override
     {
-        if (panel == 2) {
-            name_ = text.substr(std::min(text.find(": "), text.size() - 2) + 2);
+        // Panel 2 says "Filename: " and the bare name.
+        if (const std::size_t colon = text.find(": "); panel == 2) {
+            name_ = colon == std::string::npos ? text : text.substr(colon + 2);
         }
     }
     void setProgressValue(float value) override
     {
         const int percent = static_cast<int>(std::lround(value));
-        if (percent == progress_ || number_ == 0) {
+        // The bar goes back to 0 when the run ends: nothing to show then.
+        if (percent == progress_ || number_ == 0 || (percent == 0 && progress_ > 0)) {
             progress_ = percent;
             return;
         }
