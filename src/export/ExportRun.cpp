@@ -223,13 +223,15 @@ private:
             .playlist = playlistPath, .places = {}, .entries = 0, .numbered = options_.numbered};
         const std::optional<Room> room = countRoom(
             playlistPath, mode, playlistFolder, folder, rules, record, options_.numbered,
-            [this, record](int number, const std::string& source) {
-                if (record != nullptr && record->findSource(source) != nullptr) {
-                    const auto [place, added] =
-                        order_.places.try_emplace(platform::comparablePath(source), number);
-                    place->second = added ? number : 0;
-                }
-            },
+            // Where the record lists the playlist's sources, for renames and removals.
+            record == nullptr ? EachEntry{}
+                              : EachEntry([this, record](int number, const std::string& source) {
+                                    if (record->findSource(source) != nullptr) {
+                                        const auto [place, added] = order_.places.try_emplace(
+                                            platform::comparablePath(source), number);
+                                        place->second = added ? number : 0;
+                                    }
+                                }),
             [this] {
                 window_.processEvents();
                 return !window_.cancelRequested();

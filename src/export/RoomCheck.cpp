@@ -92,6 +92,11 @@ std::optional<Room> countRoom(const std::string& playlistPath, PlaylistMode mode
                               const std::function<bool()>& keepGoing)
 {
     const std::optional<platform::DriveRoom> drive = platform::driveRoom(folder);
+    // Where the drive cannot tell, the count is only read for the numbers and
+    // the places of the record's sources.
+    if (!drive && !numbered && !eachEntry) {
+        return std::nullopt;
+    }
     const std::uint64_t cluster = !drive ? 0
                                   : drive->throughFuse && windowsRules
                                       ? std::max(drive->cluster, leastClusterThroughFuse)

@@ -31,7 +31,9 @@ using EachEntry = std::function<void(int number, const std::string& source)>;
 // file read; where the folder's record has a copy of the source, from the
 // source as it is now, the record's word is taken for it. numbered: copies
 // are named as numberedName names them. keepGoing is asked at least every
-// 50 ms and stops the count (nothing) when it says no.
+// 50 ms and stops the count (nothing) when it says no; nothing too where the
+// drive's room cannot be told and neither numbers nor eachEntry ask for the
+// count.
 [[nodiscard]] std::optional<Room> countRoom(const std::string& playlistPath, PlaylistMode mode,
                                             const std::filesystem::path& playlistFolder,
                                             const std::string& folder, bool windowsRules,

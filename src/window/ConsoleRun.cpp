@@ -5,6 +5,7 @@
 #include "Playlist.h"
 
 #include <cmath>
+#include <iostream>
 
 namespace tunecrate {
 namespace {
@@ -139,6 +140,14 @@ private:
 };
 
 } // namespace
+
+bool readYes()
+{
+    std::string answer;
+    std::getline(std::cin, answer);
+    return !answer.empty() &&
+           std::string_view("yYjJ").find(answer.front()) != std::string_view::npos;
+}
 
 std::optional<int> runWithoutWindow(const CommandLine& line, Console& console)
 {

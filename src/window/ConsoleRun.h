@@ -27,6 +27,10 @@ public:
     [[nodiscard]] virtual bool interrupted() const = 0;
 };
 
+// Reads the answer to a question just asked on the terminal: yes where it
+// begins with "y" or "j", in either case.
+[[nodiscard]] bool readYes();
+
 // The system's console; catches Ctrl+C from the first call on.
 [[nodiscard]] Console& systemConsole();
 

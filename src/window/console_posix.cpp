@@ -2,7 +2,6 @@
 
 #include <csignal>
 #include <cstdio>
-#include <iostream>
 #include <string>
 #include <unistd.h>
 
@@ -55,10 +54,7 @@ public:
         }
         clearProgress();
         std::fprintf(stderr, "%s [y/N] ", question.c_str());
-        std::string answer;
-        std::getline(std::cin, answer);
-        return !answer.empty() &&
-               (answer[0] == 'y' || answer[0] == 'Y' || answer[0] == 'j' || answer[0] == 'J');
+        return readYes();
     }
     bool interrupted() const override { return interruptedFlag != 0; }
 

@@ -2,7 +2,6 @@
 
 #include <cstdio>
 #include <io.h>
-#include <iostream>
 #include <string>
 #include <windows.h>
 
@@ -77,10 +76,7 @@ public:
         clearProgress();
         writeTo(STD_ERROR_HANDLE, question);
         writeTo(STD_ERROR_HANDLE, " [y/N] ");
-        std::string answer;
-        std::getline(std::cin, answer);
-        return !answer.empty() &&
-               (answer[0] == 'y' || answer[0] == 'Y' || answer[0] == 'j' || answer[0] == 'J');
+        return readYes();
     }
     bool interrupted() const override { return interruptedFlag != 0; }
 

@@ -59,6 +59,14 @@ public:
         window.removeDroppedChecked = remove;
         runExport(window);
     }
+    // Exports another playlist of one song into the folder, as the boxes are.
+    void exportOther(const std::string& song)
+    {
+        writeFile(dir.path() / "other.m3u", song + "\n");
+        window.pathFromText = dir.file("other.m3u");
+        runExport(window);
+        window.pathFromText = dir.file("list.m3u");
+    }
     [[nodiscard]] FolderRecord record() const
     {
         return readRecord(window.pathToText, followsWindowsRules(window.pathToText))
@@ -128,11 +136,7 @@ TEST_F(PlayOrderTest, ACopyAnotherPlaylistSharesKeepsItsName)
 {
     const std::string a = song("a.mp3", "A"), b = song("b.mp3", "B");
     exportList({b, a}, true);
-    const std::string first = window.pathFromText;
-    window.pathFromText = dir.file("other.m3u");
-    writeFile(dir.path() / "other.m3u", b + "\n");
-    runExport(window);
-    window.pathFromText = first;
+    exportOther(b);
 
     exportList({a, b}, true);
 
@@ -195,10 +199,7 @@ void removeSource(PlayOrderTest& scene, const std::string&)
 }
 void shareWithAnother(PlayOrderTest& scene, const std::string& b)
 {
-    writeFile(scene.dir.path() / "other.m3u", b + "\n");
-    scene.window.pathFromText = scene.dir.file("other.m3u");
-    runExport(scene.window);
-    scene.window.pathFromText = scene.dir.file("list.m3u");
+    scene.exportOther(b);
 }
 void damageRecord(PlayOrderTest& scene, const std::string&)
 {

@@ -4,30 +4,14 @@
 // version itself, and hands the window's form to tunecrate.exe.
 
 #include "ConsoleRun.h"
+#include "ProgramArguments.h"
 #include "Utf16.h"
 
 #include <filesystem>
-#include <memory>
 #include <string>
 #include <vector>
-// clang-format off
-#include <windows.h>
-#include <shellapi.h>
-// clang-format on
 
 namespace {
-
-std::vector<std::wstring> programArguments()
-{
-    int count = 0;
-    const std::unique_ptr<LPWSTR, decltype([](LPWSTR* list) { LocalFree(list); })> list(
-        CommandLineToArgvW(GetCommandLineW(), &count));
-    std::vector<std::wstring> arguments;
-    for (int i = 1; list != nullptr && i < count; ++i) {
-        arguments.emplace_back(list.get()[i]);
-    }
-    return arguments;
-}
 
 // One argument as CommandLineToArgvW reads it back.
 std::wstring quoted(const std::wstring& argument)
@@ -74,7 +58,7 @@ int startWindow(const std::vector<std::wstring>& arguments)
 
 int main()
 {
-    const std::vector<std::wstring> arguments = programArguments();
+    const std::vector<std::wstring> arguments = tunecrate::win32::programArguments();
     std::vector<std::string> texts;
     for (const std::wstring& argument : arguments) {
         texts.push_back(tunecrate::utf8FromWide(argument));

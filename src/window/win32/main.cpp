@@ -1,30 +1,12 @@
+#include "ProgramArguments.h"
 #include "Utf16.h"
 #include "frmPlaylistExporter.h"
 
 #include <exception>
 #include <memory>
 #include <ole2.h>
-#include <shellapi.h>
 #include <string>
 #include <vector>
-
-namespace {
-
-// The command line as the program was started with it: "tunecrate.exe
-// PLAYLIST", or a playlist dropped on the program's icon in Explorer.
-std::vector<std::string> programArguments()
-{
-    int count = 0;
-    const std::unique_ptr<LPWSTR, decltype([](LPWSTR* list) { LocalFree(list); })> list(
-        CommandLineToArgvW(GetCommandLineW(), &count));
-    std::vector<std::string> arguments;
-    for (int i = 1; list != nullptr && i < count; ++i) {
-        arguments.push_back(tunecrate::utf8FromWide(list.get()[i]));
-    }
-    return arguments;
-}
-
-} // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE /*previous*/, PWSTR /*commandLine*/,
                     int showCommand)
@@ -35,7 +17,11 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE /*previous*/, PWSTR /*commandL
     int result = 0;
     try {
         tunecrate::win32::frmPlaylistExporter window(instance);
-        window.openPaths(programArguments());
+        std::vector<std::string> arguments;
+        for (const std::wstring& argument : tunecrate::win32::programArguments()) {
+            arguments.push_back(tunecrate::utf8FromWide(argument));
+        }
+        window.openPaths(arguments);
         window.endProgramWhenClosed();
         window.show(showCommand);
         MSG message{};
