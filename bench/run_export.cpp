@@ -52,7 +52,7 @@ int main(int argc, char** argv)
         const auto room =
             mode ? tunecrate::countRoom(argv[1], *mode, tunecrate::fsPath(argv[1]).parent_path(),
                                         argv[2], windowsRules, record ? &*record : nullptr, false,
-                                        {}, [] { return true; })
+                                        std::nullopt, {}, [] { return true; })
                  : std::nullopt;
         if (!room) {
             return 1;

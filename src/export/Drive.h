@@ -3,6 +3,7 @@
 // What the drive that holds a target folder asks of the names written there.
 // drive_posix.cpp and drive_win32.cpp implement it, one chosen in CMake.
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -17,6 +18,21 @@ namespace tunecrate {
 // Windows refuses is tried there once; where even that fails, the drive is
 // taken to follow Windows' rules, the side on which nothing is lost.
 [[nodiscard]] bool followsWindowsRules(const std::string& folder);
+
+// What else the drive that holds folder says of itself.
+struct DriveKind {
+    // Whether a file keeps its number (platform::fileId) for as long as it
+    // exists: not on FAT or exFAT, whose numbers follow a file's place, nor
+    // through FUSE, whose drivers number as they like.
+    bool keepsFileNumbers = false;
+    // The largest file it can hold: 4 GiB less a byte on FAT; nothing where it
+    // sets no limit a song could reach.
+    std::optional<std::uint64_t> largestFile;
+};
+[[nodiscard]] DriveKind driveKind(const std::string& folder);
+
+// The largest file FAT holds.
+inline constexpr std::uint64_t largestFatFile = 0xFFFF'FFFFULL;
 
 // Of a Linux mount's type as /proc/self/mountinfo gives it ("vfat",
 // "fuse.fusefat", "fuseblk", ...): true for the Windows-rule file systems,

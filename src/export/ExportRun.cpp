@@ -10,8 +10,10 @@
 #include "PlayOrder.h"
 #include "Playlist.h"
 #include "PlaylistLines.h"
+#include "PlaylistSources.h"
 #include "RecordedFolders.h"
 #include "RoomCheck.h"
+#include "Steps.h"
 #include "TemporarySweep.h"
 #include "WrittenDestinations.h"
 #include "WrittenPlaylist.h"
@@ -71,6 +73,15 @@ std::shared_ptr<RunsUnderWay> runsUnderWay()
     }
     return shared;
 }
+
+// What the drive that holds a target folder is, as a run asks it once for
+// each folder in a row.
+struct Drive {
+    std::string folder;
+    bool windowsRules = false;
+    bool flushesEachCopy = false;
+    std::optional<std::uint64_t> largestFile;
+};
 
 // What the window's check boxes ask of a run, read at its start.
 struct RunOptions {
@@ -144,11 +155,7 @@ private:
         for (std::int32_t lineNumber = 1; lines.next(); ++lineNumber) {
             window_.processEvents();
             if (window_.cancelRequested()) {
-                flushDrives();
-                window_.appendLog(concat({crlf, Language().strCanceled}));
-                summary_.cancelled = true;
-                window_.setProgressValue(0);
-                return WalkEnd::Canceled;
+                return cancelled();
             }
             if (const std::optional<std::string_view> candidate =
                     entryCandidate(mode, lines.line())) {
@@ -159,19 +166,20 @@ private:
                     if (!prepared_) {
                         prepared_ = true;
                         if (!prepare(utf8Text(playlist), mode, playlistFolder)) {
+                            if (stopped_) {
+                                return cancelled();
+                            }
                             window_.setProgressValue(0);
                             return WalkEnd::Canceled;
                         }
                     }
                     const std::optional<Arrival> arrival = copyEntry(*source, lines.truncated());
+                    if (stopped_) {
+                        return cancelled();
+                    }
                     failed_ = failed_ || !arrival;
                     ++summary_.tried;
                     ++(arrival ? summary_.ok : summary_.errors);
-                    if (folderInUse_) {
-                        flushDrives();
-                        window_.setProgressValue(0);
-                        return WalkEnd::Canceled;
-                    }
                     if (writtenPlaylist_ && arrival) {
                         writtenPlaylist_->addCopy(lines.line(), arrival->folder, arrival->path);
                     } else if (writtenPlaylist_) {
@@ -200,8 +208,51 @@ private:
             removeDropped(utf8Text(playlist));
         }
         flushDrives();
-        window_.appendLog(concat({crlf, Language().strAllFilesCopied}));
+        window_.appendLog(concat({crlf, closingLine()}));
         return WalkEnd::Finished;
+    }
+
+    WalkEnd cancelled()
+    {
+        flushDrives();
+        window_.appendLog(concat({crlf, Language().strCanceled}));
+        summary_.cancelled = true;
+        window_.setProgressValue(0);
+        return WalkEnd::Canceled;
+    }
+
+    // Takes folder's lock where its record is kept, waiting for as long as
+    // another program's run holds it, and saying so once. False when the
+    // user cancelled meanwhile: the run stops.
+    bool waitForFolder(const std::string& folder, bool windowsRules)
+    {
+        const bool ready = recorded_->readyToWrite(
+            folder, windowsRules,
+            {.started =
+                 [this] {
+                     window_.appendLog(concat({crlf, Language().strWaitingForFolder}));
+                 },
+             .keepWaiting =
+                 [this] {
+                     window_.processEvents();
+                     return !window_.cancelRequested();
+                 }});
+        stopped_ = !ready;
+        return ready;
+    }
+
+    // "All files copied!" only where every entry, the written playlist and
+    // the drives said so.
+    std::string closingLine() const
+    {
+        if (summary_.errors > 0) {
+            std::string line = Language().strNotAllCopied;
+            const int files = summary_.tried + (writtenPlaylist_ ? 1 : 0);
+            line.replace(line.find("%1"), 2, std::to_string(summary_.errors));
+            line.replace(line.find("%2"), 2, std::to_string(std::max(files, summary_.errors)));
+            return line;
+        }
+        return summary_.flushFailed ? Language().strDriveUnconfirmed : Language().strAllFilesCopied;
     }
 
     // Before the first copy: counts the entries for their numbers and what
@@ -217,21 +268,30 @@ private:
         if (!absolute && !options_.numbered) {
             return true;
         }
-        const bool rules = absolute && windowsRules(folder);
+        const Drive* drive = absolute ? &driveOf(folder) : nullptr;
+        const bool rules = drive != nullptr && drive->windowsRules;
+        // Every decision that rests on the record is made under the lock.
+        if (absolute && !waitForFolder(folder, rules)) {
+            return false;
+        }
         FolderRecord* record = absolute ? underWay_->records.record(folder, rules) : nullptr;
-        order_ = {
-            .playlist = playlistPath, .places = {}, .entries = 0, .numbered = options_.numbered};
+        order_ = {.playlist = playlistPath,
+                  .places = {},
+                  .entries = 0,
+                  .numbered = options_.numbered,
+                  .sources = &sources_};
         const std::optional<Room> room = countRoom(
             playlistPath, mode, playlistFolder, folder, rules, record, options_.numbered,
-            // Where the record lists the playlist's sources, for renames and removals.
-            record == nullptr ? EachEntry{}
-                              : EachEntry([this, record](int number, const std::string& source) {
-                                    if (record->findSource(source) != nullptr) {
-                                        const auto [place, added] = order_.places.try_emplace(
-                                            platform::comparablePath(source), number);
-                                        place->second = added ? number : 0;
-                                    }
-                                }),
+            drive != nullptr ? drive->largestFile : std::nullopt,
+            [this, record](int number, const std::string& source) {
+                sources_.add(source);
+                // Where the record lists the playlist's sources, for renames and removals.
+                if (record != nullptr && record->findSource(source) != nullptr) {
+                    const auto [place, added] =
+                        order_.places.try_emplace(platform::comparablePath(source), number);
+                    place->second = added ? number : 0;
+                }
+            },
             [this] {
                 window_.processEvents();
                 return !window_.cancelRequested();
@@ -242,8 +302,13 @@ private:
         order_.entries = room->entries;
         if (absolute && room->free && room->needed > *room->free) {
             const std::string question = roomSentence(*room);
-            if (!window_.copyWhatFits(question)) {
-                window_.appendLog(concat({crlf, question, crlf, Language().strCanceled}));
+            const std::optional<bool> answer = window_.copyWhatFits(question);
+            if (!answer.value_or(false)) {
+                // Ctrl+C at the question is a cancel; nobody to ask is no cancel.
+                summary_.cancelled = window_.cancelRequested();
+                window_.appendLog(
+                    concat({crlf, question, crlf,
+                            answer ? Language().strCanceled : Language().strNothingCopied}));
                 summary_.refused = true;
                 return false;
             }
@@ -262,17 +327,16 @@ private:
         const platform::WhileWaiting whileWaiting = [this] {
             window_.processEvents();
         };
-        // Where another process writes, the first copy says so.
-        if (!recorded_->readyToWrite(folder, rules, whileWaiting)) {
-            return;
-        }
-        const bool flushFirst = flushesEachCopy(folder);
+        const bool flushFirst = driveOf(folder).flushesEachCopy;
         bool written = true;
-        if (finishRenames(folder, record, rules, whileWaiting)) {
+        reached(Step::Renaming);
+        if (finishRenames(folder, record, &sources_, rules, whileWaiting)) {
             written = writeRecord(folder, record, flushFirst, whileWaiting);
         }
         const std::vector<Rename> renames = plannedRenames(record, folder, order_, rules);
-        written = renameCopies(folder, record, renames, rules, flushFirst, whileWaiting) && written;
+        written =
+            renameCopies(folder, record, renames, &sources_, rules, flushFirst, whileWaiting) &&
+            written;
         recordFailed_ = recordFailed_ || !written;
         if (!renames.empty()) {
             wroteInto(folder);
@@ -292,10 +356,12 @@ private:
         if (!isAbsoluteFolder(folder)) {
             return;
         }
-        const bool rules = windowsRules(folder);
+        const bool rules = driveOf(folder).windowsRules;
+        if (!waitForFolder(folder, rules)) {
+            return;
+        }
         const FolderRecord* record = underWay_->records.record(folder, rules);
-        if (record == nullptr ||
-            !recorded_->readyToWrite(folder, rules, [this] { window_.processEvents(); })) {
+        if (record == nullptr) {
             return;
         }
         const std::vector<RecordedCopy> dropped = droppedCopies(*record, folder, order_, rules);
@@ -314,7 +380,7 @@ private:
         const std::optional<FolderRecord> onDrive = readRecord(folder, rules);
         for (const RecordedCopy& copy : dropped) {
             const std::string path = utf8Text(fsPath(folder) / fsPath(copy.name));
-            if (onDrive && stillRecorded(*onDrive, folder, copy, rules) &&
+            if (onDrive && stillRecorded(*onDrive, folder, copy, &sources_, rules) &&
                 platform::removeCopy(path)) {
                 wroteInto(folder);
                 window_.appendLog(concat({crlf, Language().strRemoved, path}));
@@ -342,14 +408,12 @@ private:
         // The target folder is read afresh for each entry, so a folder chosen
         // during a copy counts from the next entry on.
         const std::string folder = window_.pathTo();
-        if (isAbsoluteFolder(folder) &&
-            !recorded_->readyToWrite(folder, windowsRules(folder),
-                                     [this] { window_.processEvents(); })) {
-            window_.appendLog(concat({crlf, Language().strFolderInUse}));
-            folderInUse_ = true;
+        const bool absolute = isAbsoluteFolder(folder);
+        const Drive* drive = absolute ? &driveOf(folder) : nullptr;
+        if (absolute && !waitForFolder(folder, drive->windowsRules)) {
             return std::nullopt;
         }
-        auto destination = written_.resolve(folder, name, source);
+        auto destination = written_.resolve(folder, name, source, &sources_);
         window_.appendLog(
             concat({crlf, source, crlf, Language().strCopiedTo, crlf, destination.path}));
         written_.reserve(folder, source, destination);
@@ -357,9 +421,18 @@ private:
         // A line cut short names no real file (copying what is left of it could
         // pick up an unrelated one), and a folder that is not absolute no place
         // the user would find: it would lie under the program's working folder.
-        const bool copying = !truncatedLine && isAbsoluteFolder(folder);
+        const bool copying = !truncatedLine && absolute;
         if (copying) {
             sweep_.sweepOnce(folder);
+        }
+        // A song in the folder it is exported into is where it belongs, and
+        // is no copy: nothing of it is recorded.
+        if (copying && sources_.isSource(folder, destination.path, source, drive->windowsRules)) {
+            written_.release(folder, destination);
+            const bool there = platform::fileStamp(source, true).has_value();
+            window_.appendLog(concat({crlf, there ? "ok" : "error", crlf, "---"}));
+            return there ? std::optional<Arrival>({folder, std::move(destination.path)})
+                         : std::nullopt;
         }
         // The look that chose the destination mostly saw what is there; only
         // where none was needed does the copy look first.
@@ -368,8 +441,9 @@ private:
                                                              : platform::KnownDestination::Absent;
         }
         const std::optional<Copied> copied =
-            copying ? copy(source, folder, destination.path, destination.seen) : std::nullopt;
+            copying ? copy(source, *drive, folder, destination) : std::nullopt;
         if (copied) {
+            reached(Step::Copied);
             written_.remember(folder, name, source, destination, copied->size);
             recorded_->arrived(folder, std::string(bareName(destination.path)), source,
                                destination.path, !copied->held);
@@ -390,27 +464,37 @@ private:
     };
 
     // Copies source to destination unless it already holds the copy, as an
-    // export made again over an earlier one finds for every unchanged file.
-    // seen: what is at destination, as the run saw it just before.
-    std::optional<Copied> copy(const std::string& source, const std::string& folder,
-                               const std::string& destination, platform::KnownDestination seen)
+    // export made again over an earlier one finds for every unchanged file,
+    // or the copy could never fit on the drive.
+    std::optional<Copied> copy(const std::string& source, const Drive& drive,
+                               const std::string& folder,
+                               const WrittenDestinations::Destination& destination)
     {
         // Where nothing was there is no earlier copy to keep, and the copy
-        // need not look again.
-        const bool absent = seen == platform::KnownDestination::Absent;
-        if (const std::optional<std::uint64_t> held =
-                absent ? std::nullopt : heldCopySize(source, destination, windowsRules(folder))) {
+        // need not look again; where the record's look found it held, neither.
+        const bool absent = destination.seen == platform::KnownDestination::Absent;
+        const std::optional<std::uint64_t> held =
+            destination.held ? platform::entrySize(destination.path)
+            : absent         ? std::nullopt
+                             : heldCopySize(source, destination.path, drive.windowsRules);
+        if (held) {
             CopyProgress(*held, *held, &window_);
             return Copied{*held, true};
         }
+        if (drive.largestFile) {
+            const std::optional<platform::FileStamp> from = platform::fileStamp(source, true);
+            if (from && from->size > *drive.largestFile) {
+                return std::nullopt;
+            }
+        }
         std::uint64_t size = 0;
         const bool copied = FileCopy(
-            source, destination,
+            source, destination.path,
             [this, &size](std::uint64_t total, std::uint64_t done) {
                 size = done;
                 CopyProgress(total, done, &window_);
             },
-            seen, flushesEachCopy(folder));
+            destination.seen, drive.flushesEachCopy);
         if (!copied) {
             return std::nullopt;
         }
@@ -437,25 +521,16 @@ private:
             concat({crlf, placed.path, crlf, placed.ok ? "ok" : "error", crlf, "---"}));
     }
 
-    // Asked of the drive once for each folder in a row.
-    bool windowsRules(const std::string& folder)
+    const Drive& driveOf(const std::string& folder)
     {
-        askDrive(folder);
-        return windowsRules_;
-    }
-    bool flushesEachCopy(const std::string& folder)
-    {
-        askDrive(folder);
-        return flushesEachCopy_;
-    }
-    void askDrive(const std::string& folder)
-    {
-        if (!rulesAsked_ || folder != rulesFolder_) {
-            rulesFolder_ = folder;
-            rulesAsked_ = true;
-            windowsRules_ = followsWindowsRules(folder);
-            flushesEachCopy_ = platform::flushesEachCopy(folder, windowsRules_);
+        if (!drive_ || drive_->folder != folder) {
+            const bool rules = followsWindowsRules(folder);
+            drive_ = Drive{.folder = folder,
+                           .windowsRules = rules,
+                           .flushesEachCopy = platform::flushesEachCopy(folder, rules),
+                           .largestFile = driveKind(folder).largestFile};
         }
+        return *drive_;
     }
 
     void wroteInto(const std::string& folder)
@@ -522,7 +597,8 @@ private:
     bool nested_; // started while another run waits: it neither renames nor removes
     WrittenDestinations& written_ = underWay_->written;
     std::optional<RecordedRun> recorded_;
-    bool folderInUse_ = false; // another process's run is writing into the target
+    bool stopped_ = false; // cancelled while it waited for a folder
+    PlaylistSources sources_;
     bool prepared_ = false;
     PlayOrder order_;
     std::string orderFolder_; // the target when the run prepared
@@ -533,10 +609,7 @@ private:
     std::optional<WrittenPlaylist> writtenPlaylist_;
     std::string text_;
     std::vector<std::string> writtenFolders_; // in the order first written
-    std::string rulesFolder_;
-    bool rulesAsked_ = false;
-    bool windowsRules_ = false;
-    bool flushesEachCopy_ = false;
+    std::optional<Drive> drive_;
 };
 
 } // namespace

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -49,8 +50,11 @@ public:
 
     // Asked when the target's drive has too little room for what the run
     // will write (question: the sentence that says so): true to copy what
-    // fits, false to copy nothing.
-    [[nodiscard]] virtual bool copyWhatFits(const std::string& /*question*/) { return true; }
+    // fits, false to copy nothing; nothing where nobody could be asked.
+    [[nodiscard]] virtual std::optional<bool> copyWhatFits(const std::string& /*question*/)
+    {
+        return true;
+    }
 
     // Asked before copies of songs that left the playlist are removed
     // (question: how many; names: the files'): true only when the user

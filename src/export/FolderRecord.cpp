@@ -6,6 +6,9 @@
 #include "Utf8.h"
 
 #include <algorithm>
+#include <array>
+#include <cstdio>
+#include <fstream>
 #include <nlohmann/json.hpp>
 
 namespace tunecrate {
@@ -51,6 +54,36 @@ FileStamp stampOf(const json& copy, const char* size, const char* time)
     return {copy.at(size).get<std::uint64_t>(), copy.at(time).get<std::int64_t>()};
 }
 
+constexpr std::size_t hashDigits = 16;
+
+std::string hexHash(std::uint64_t hash)
+{
+    std::array<char, hashDigits + 1> digits{};
+    std::snprintf(digits.data(), digits.size(), "%016llx", static_cast<unsigned long long>(hash));
+    return {digits.data(), hashDigits};
+}
+
+std::uint64_t hashOf(const json& value)
+{
+    const auto& text = value.get_ref<const std::string&>();
+    if (text.size() != hashDigits ||
+        text.find_first_not_of("0123456789abcdef") != std::string::npos) {
+        throw std::invalid_argument("not a hash");
+    }
+    return std::stoull(text, nullptr, 16);
+}
+
+constexpr std::uint64_t fnvOffset = 14695981039346656037ULL;
+constexpr std::uint64_t fnvPrime = 1099511628211ULL;
+
+std::uint64_t hashed(std::uint64_t hash, const char* bytes, std::size_t count)
+{
+    for (std::size_t i = 0; i < count; ++i) {
+        hash = (hash ^ static_cast<unsigned char>(bytes[i])) * fnvPrime;
+    }
+    return hash;
+}
+
 } // namespace
 
 std::optional<FolderRecord> FolderRecord::parse(std::string_view text, bool windowsRules)
@@ -70,6 +103,8 @@ std::optional<FolderRecord> FolderRecord::parse(std::string_view text, bool wind
                 .source = decodedText(copy.at("source")),
                 .sourceStamp = stampOf(copy, "source size", "source time"),
                 .copyStamp = stampOf(copy, "copy size", "copy time"),
+                .copyHash = copy.contains("copy hash") ? std::optional(hashOf(copy.at("copy hash")))
+                                                       : std::nullopt,
                 .playlists = {},
                 .renamedTo = {},
                 .through = {},
@@ -110,6 +145,9 @@ std::string FolderRecord::text() const
             {"source size", copy.sourceStamp.size}, {"source time", copy.sourceStamp.time},
             {"copy size", copy.copyStamp.size},     {"copy time", copy.copyStamp.time},
             {"playlists", std::move(playlists)}};
+        if (copy.copyHash) {
+            recorded["copy hash"] = hexHash(*copy.copyHash);
+        }
         if (!copy.renamedTo.empty()) {
             recorded["renamed to"] = percentEncoded(copy.renamedTo);
             recorded["through"] = percentEncoded(copy.through);
@@ -181,6 +219,45 @@ bool stillTheCopy(const RecordedCopy& copy, const std::optional<FileStamp>& foun
         return platform::copyTimesMatch(found->time, time, windowsRules);
     };
     return matches(copy.copyStamp.time) || matches(copy.sourceStamp.time);
+}
+
+std::optional<CopyPrint> copyPrint(const std::string& path, bool followLinks)
+{
+    constexpr std::uint64_t edge = 64 * 1024;
+    const std::optional<FileStamp> stamp = platform::fileStamp(path, followLinks);
+    std::ifstream file(fsPath(path), std::ios::binary);
+    if (!stamp || !file) {
+        return std::nullopt;
+    }
+    const std::uint64_t size = stamp->size;
+    const std::uint64_t head = std::min(size, edge);
+    const std::uint64_t tail = size > head ? std::min(size - head, edge) : 0;
+    std::string bytes(head + tail, '\0');
+    file.read(bytes.data(), static_cast<std::streamsize>(head));
+    if (tail > 0) {
+        file.seekg(static_cast<std::streamoff>(size - tail));
+        file.read(bytes.data() + head, static_cast<std::streamsize>(tail));
+    }
+    if (!file) {
+        return std::nullopt;
+    }
+    return CopyPrint{size, hashed(fnvOffset, bytes.data(), bytes.size())};
+}
+
+bool isOurCopy(const RecordedCopy& copy, const std::string& path)
+{
+    const std::optional<CopyPrint> print = copyPrint(path);
+    if (!print || print->size != copy.copyStamp.size) {
+        return false;
+    }
+    if (copy.copyHash) {
+        return print->hash == *copy.copyHash;
+    }
+    if (platform::fileStamp(copy.source, true) != copy.sourceStamp) {
+        return false;
+    }
+    const std::optional<CopyPrint> source = copyPrint(copy.source, true);
+    return source && source->size == print->size && source->hash == print->hash;
 }
 
 } // namespace tunecrate

@@ -19,7 +19,11 @@ namespace tunecrate {
 //    "copies": [{"name": "a.mp3", "source": "/music/a.mp3",
 //                "source size": 4000000, "source time": 1733650000000000000,
 //                "copy size": 4000000, "copy time": 1733650000000000000,
+//                "copy hash": "8c2f0e5b1a9d3c47",
 //                "playlists": ["/music/party.m3u"]}]}
+//
+// "copy hash" is the copy's print as written (copyPrint); records of older
+// versions lack it.
 //
 // A copy being renamed also has "renamed to", its new name, and "through",
 // the name it takes on the way (renameTemporaryPrefix and a number); a run
@@ -38,9 +42,10 @@ struct RecordedCopy {
     std::string source;
     FileStamp sourceStamp;
     FileStamp copyStamp;
-    std::vector<std::string> playlists; // the playlists it was exported for
-    std::string renamedTo;              // while it is being renamed
-    std::string through;                // the name it has meanwhile
+    std::optional<std::uint64_t> copyHash; // its print's hash, as written
+    std::vector<std::string> playlists;    // the playlists it was exported for
+    std::string renamedTo;                 // while it is being renamed
+    std::string through;                   // the name it has meanwhile
 
     friend bool operator==(const RecordedCopy&, const RecordedCopy&) = default;
 };
@@ -75,12 +80,29 @@ private:
     std::map<std::string, std::string> nameOfSource_; // source -> name, both as compared
 };
 
-// Whether the file found at a recorded copy's name is still that copy, as the
-// drive confirms it: the same size, and a time that matches the copy's or its
-// source's as a held copy's does (platform::copyTimeMatches: a Windows-rule
-// drive's times move by an hour with summer time). Otherwise it is the
-// user's now.
+// Whether the file found at a recorded copy's name still looks like that
+// copy, as the drive stamps it: the same size, and a time that matches the
+// copy's or its source's as a held copy's does (platform::copyTimesMatch: a
+// Windows-rule drive's times move by an hour with summer time). Enough to
+// skip work, never to change a file.
 [[nodiscard]] bool stillTheCopy(const RecordedCopy& copy, const std::optional<FileStamp>& found,
                                 bool windowsRules);
+
+// What a file's content is known by: its size and a hash (64-bit FNV-1a) of
+// its first and last 64 KiB, all of it when smaller. Nothing where path is no
+// regular file (a symbolic link followed only with followLinks) or cannot be
+// read.
+struct CopyPrint {
+    std::uint64_t size = 0;
+    std::uint64_t hash = 0;
+};
+[[nodiscard]] std::optional<CopyPrint> copyPrint(const std::string& path, bool followLinks = false);
+
+// Whether the file at path is the copy the record notes, by what it holds:
+// the noted size and print; for an entry without a print (an older record),
+// the noted size and the same first and last 64 KiB as its source, while the
+// source still has the size and time noted for it. A rename, a removal or a
+// replacement of a recorded copy asks this first, whatever the times say.
+[[nodiscard]] bool isOurCopy(const RecordedCopy& copy, const std::string& path);
 
 } // namespace tunecrate

@@ -55,6 +55,16 @@ struct FileStamp {
 // followLinks; nothing for anything else.
 [[nodiscard]] std::optional<FileStamp> fileStamp(const std::string& path, bool followLinks = false);
 
+// A file's identity, the drive's and the file's number, where the drive
+// keeps file numbers (DriveKind); links followed. Nothing where no file is.
+struct FileId {
+    std::uint64_t drive = 0;
+    std::uint64_t number = 0;
+
+    friend auto operator<=>(const FileId&, const FileId&) = default;
+};
+[[nodiscard]] std::optional<FileId> fileId(const std::string& path);
+
 // The room on the drive that holds folder: what a program may still write
 // there, and the drive's unit of allocation, as the system reports them.
 struct DriveRoom {

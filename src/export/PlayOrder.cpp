@@ -6,6 +6,7 @@
 #include "PlatformFiles.h"
 #include "Playlist.h"
 #include "RecordedFolders.h"
+#include "Steps.h"
 #include "Utf8.h"
 
 #include <algorithm>
@@ -57,6 +58,16 @@ std::string numberedName(std::string_view bareName, int number, int entries)
     return digits + " - " + std::string(bareName);
 }
 
+bool isOurs(const RecordedCopy& copy, const std::string& folder, const std::string& path,
+            PlaylistSources* sources, bool windowsRules)
+{
+    if (sources != nullptr && (sources->holds(folder, path, windowsRules) ||
+                               sources->isSource(folder, path, copy.source, windowsRules))) {
+        return false;
+    }
+    return isOurCopy(copy, path);
+}
+
 std::vector<Rename> plannedRenames(const FolderRecord& record, const std::string& folder,
                                    const PlayOrder& order, bool windowsRules)
 {
@@ -80,7 +91,7 @@ std::vector<Rename> plannedRenames(const FolderRecord& record, const std::string
             order.numbered ? numberedName(bare, place->second, order.entries) : std::string(bare),
             windowsRules);
         if (numberOnDrive(copy->name, safeName, windowsRules) == 0 &&
-            stillTheCopy(*copy, platform::fileStamp(pathIn(folder, copy->name)), windowsRules)) {
+            isOurs(*copy, folder, pathIn(folder, copy->name), order.sources, windowsRules)) {
             renames.push_back({copy->name, nameOnDrive(safeName, 1, windowsRules)});
         }
     }
@@ -88,8 +99,8 @@ std::vector<Rename> plannedRenames(const FolderRecord& record, const std::string
 }
 
 bool renameCopies(const std::string& folder, FolderRecord& record,
-                  const std::vector<Rename>& renames, bool windowsRules, bool flushFirst,
-                  const platform::WhileWaiting& whileWaiting)
+                  const std::vector<Rename>& renames, PlaylistSources* sources, bool windowsRules,
+                  bool flushFirst, const platform::WhileWaiting& whileWaiting)
 {
     std::vector<RecordedCopy> marked;
     int counter = 0;
@@ -136,19 +147,22 @@ bool renameCopies(const std::string& folder, FolderRecord& record,
         if (!leaving.contains(compared(copy.renamedTo, windowsRules))) {
             const std::string to = pathIn(folder, copy.renamedTo);
             if (platform::renameCopy(from, to) == platform::Renamed::Done) {
+                reached(Step::Renamed);
                 record.drop(copy.name);
                 record.put(movedTo(std::move(copy), to));
                 continue;
             }
         }
-        (void)platform::renameCopy(from, pathIn(folder, copy.through));
+        if (platform::renameCopy(from, pathIn(folder, copy.through)) == platform::Renamed::Done) {
+            reached(Step::Renamed);
+        }
     }
-    finishRenames(folder, record, windowsRules, whileWaiting);
+    finishRenames(folder, record, sources, windowsRules, whileWaiting);
     return writeRecord(folder, record, flushFirst, whileWaiting);
 }
 
-bool finishRenames(const std::string& folder, FolderRecord& record, bool windowsRules,
-                   const platform::WhileWaiting& whileWaiting)
+bool finishRenames(const std::string& folder, FolderRecord& record, PlaylistSources* sources,
+                   bool windowsRules, const platform::WhileWaiting& whileWaiting)
 {
     std::vector<RecordedCopy> moving;
     for (const RecordedCopy* copy : record.copies()) {
@@ -160,34 +174,65 @@ bool finishRenames(const std::string& folder, FolderRecord& record, bool windows
     for (const RecordedCopy& copy : moving) {
         record.drop(copy.name);
     }
-    for (RecordedCopy& copy : moving) {
-        whileWaiting();
-        const std::string through = pathIn(folder, copy.through);
-        const std::string straight = pathIn(folder, copy.renamedTo);
-        // Where it is neither at its temporary nor at its old name, it may
-        // have moved straight to its new one.
-        if (!platform::fileStamp(through) && !platform::fileStamp(pathIn(folder, copy.name)) &&
-            stillTheCopy(copy, platform::fileStamp(straight), windowsRules)) {
-            record.put(movedTo(std::move(copy), straight));
+    // Where each copy is now, by what the files hold: one file is one copy's.
+    enum class Place { Through, New, Old, Gone };
+    std::vector<Place> places;
+    std::set<std::string> found; // names, as compared
+    for (const RecordedCopy& copy : moving) {
+        Place place = Place::Gone;
+        for (const auto& [at, name] :
+             {std::pair{Place::Through, &copy.through}, std::pair{Place::New, &copy.renamedTo},
+              std::pair{Place::Old, &copy.name}}) {
+            if (!found.contains(compared(*name, windowsRules)) &&
+                isOurs(copy, folder, pathIn(folder, *name), sources, windowsRules)) {
+                found.insert(compared(*name, windowsRules));
+                place = at;
+                break;
+            }
+        }
+        places.push_back(place);
+    }
+    // A copy still at its old name goes to its temporary first, since its new
+    // name may be another's old one.
+    for (std::size_t i = 0; i < moving.size(); ++i) {
+        if (places[i] == Place::Old) {
+            whileWaiting();
+            const RecordedCopy& copy = moving[i];
+            if (platform::renameCopy(pathIn(folder, copy.name), pathIn(folder, copy.through)) ==
+                platform::Renamed::Done) {
+                reached(Step::Renamed);
+                places[i] = Place::Through;
+            }
+        }
+    }
+    for (std::size_t i = 0; i < moving.size(); ++i) {
+        RecordedCopy& copy = moving[i];
+        if (places[i] == Place::Gone) {
             continue;
         }
-        bool done = !platform::fileStamp(through); // never moved, or gone
-        for (int number = 1; !done && number <= mostNumbers; ++number) {
-            const std::string name = nameOnDrive(copy.renamedTo, number, windowsRules);
-            const std::string path = pathIn(folder, name);
-            const platform::Renamed renamed = platform::renameCopy(through, path);
-            if (renamed == platform::Renamed::Failed) {
-                break; // tried again by the next run
-            }
-            if (renamed == platform::Renamed::Done) {
-                copy = movedTo(std::move(copy), path);
-                done = true;
+        if (places[i] == Place::New) {
+            const std::string path = pathIn(folder, copy.renamedTo);
+            record.put(movedTo(std::move(copy), path));
+            continue;
+        }
+        if (places[i] == Place::Through) {
+            whileWaiting();
+            const std::string through = pathIn(folder, copy.through);
+            for (int number = 1; number <= mostNumbers; ++number) {
+                const std::string path =
+                    pathIn(folder, nameOnDrive(copy.renamedTo, number, windowsRules));
+                const platform::Renamed renamed = platform::renameCopy(through, path);
+                if (renamed == platform::Renamed::Failed) {
+                    break; // tried again by the next run
+                }
+                if (renamed == platform::Renamed::Done) {
+                    reached(Step::Renamed);
+                    copy = movedTo(std::move(copy), path);
+                    break;
+                }
             }
         }
-        if (done) {
-            copy.renamedTo.clear();
-            copy.through.clear();
-        }
+        // Where it did not move, the next run finds it where it is.
         record.put(std::move(copy));
     }
     return !moving.empty();
@@ -200,7 +245,7 @@ std::vector<RecordedCopy> droppedCopies(const FolderRecord& record, const std::s
     for (const RecordedCopy* copy : record.copies()) {
         if (onlyFor(*copy, order.playlist) && copy->renamedTo.empty() &&
             !order.places.contains(platform::comparablePath(copy->source)) &&
-            stillRecorded(record, folder, *copy, windowsRules) &&
+            stillRecorded(record, folder, *copy, order.sources, windowsRules) &&
             platform::sizeOfHeldCopy(copy->source, pathIn(folder, copy->name), windowsRules)) {
             dropped.push_back(*copy);
         }
@@ -209,11 +254,11 @@ std::vector<RecordedCopy> droppedCopies(const FolderRecord& record, const std::s
 }
 
 bool stillRecorded(const FolderRecord& record, const std::string& folder, const RecordedCopy& copy,
-                   bool windowsRules)
+                   PlaylistSources* sources, bool windowsRules)
 {
     const RecordedCopy* recorded = record.find(copy.name);
     return recorded != nullptr && *recorded == copy &&
-           stillTheCopy(copy, platform::fileStamp(pathIn(folder, copy.name)), windowsRules);
+           isOurs(copy, folder, pathIn(folder, copy.name), sources, windowsRules);
 }
 
 } // namespace tunecrate

@@ -1,7 +1,9 @@
 #include "RecordedFolders.h"
 
+#include "FileOps.h"
 #include "Flush.h"
 #include "PlatformFiles.h"
+#include "Steps.h"
 
 #include <chrono>
 #include <fstream>
@@ -36,6 +38,7 @@ bool writeRecord(const std::string& folder, const FolderRecord& record, bool flu
         return false;
     }
     platform::hideFile(file);
+    reached(Step::RecordWritten);
     return true;
 }
 
@@ -45,6 +48,9 @@ RecordedFolders::Folder& RecordedFolders::folder(const std::string& folder, bool
     if (!found.read) {
         found.record = readRecord(folder, windowsRules);
         found.read = true;
+        if (found.runs > 0) {
+            reached(Step::RecordRead);
+        }
     }
     return found;
 }
@@ -59,18 +65,21 @@ RecordedFolders::Claim RecordedFolders::claim(const std::string& folder, std::st
     if (copy == nullptr) {
         return Claim::None;
     }
-    const std::optional<FileStamp> found = stamps_ ? stamps_(path) : platform::fileStamp(path);
+    const std::optional<FileStamp> found = platform::fileStamp(path);
     lastLooked_ = path;
     lastSeen_ = found;
     if (!found) {
         return Claim::None; // gone: the name is free
     }
-    if (!stillTheCopy(*copy, found, windowsRules)) {
+    if (platform::comparablePath(copy->source) != platform::comparablePath(source)) {
         return Claim::Other;
     }
-    return platform::comparablePath(copy->source) == platform::comparablePath(source)
-               ? Claim::Own
-               : Claim::Other;
+    // An unchanged copy of an unchanged source needs no print: it is kept as it is.
+    if (stillTheCopy(*copy, found, windowsRules) &&
+        heldCopySize(std::string(source), path, windowsRules)) {
+        return Claim::Held;
+    }
+    return isOurCopy(*copy, path) ? Claim::Own : Claim::Other;
 }
 
 std::optional<std::string> RecordedFolders::recordedName(const std::string& folder,
@@ -109,6 +118,7 @@ bool RecordedFolders::lock(const std::string& folder)
             return false;
         }
         locked.lock = std::move(lock);
+        locked.read = false; // another process may have written it meanwhile
     }
     ++locked.runs;
     return true;
@@ -135,8 +145,7 @@ RecordedRun::~RecordedRun()
     }
 }
 
-bool RecordedRun::readyToWrite(const std::string& folder, bool windowsRules,
-                               const platform::WhileWaiting& whileWaiting)
+bool RecordedRun::readyToWrite(const std::string& folder, bool windowsRules, const Waiting& waiting)
 {
     if (kept_.contains(folder)) {
         return true;
@@ -145,13 +154,13 @@ bool RecordedRun::readyToWrite(const std::string& folder, bool windowsRules,
         kept_.emplace(folder, std::nullopt);
         return true;
     }
-    using Clock = std::chrono::steady_clock;
-    const auto giveUp = Clock::now() + std::chrono::seconds(5);
-    while (!folders_.lock(folder)) {
-        if (Clock::now() >= giveUp) {
+    for (bool waited = false; !folders_.lock(folder); waited = true) {
+        if (!waited && waiting.started) {
+            waiting.started();
+        }
+        if (waiting.keepWaiting && !waiting.keepWaiting()) {
             return false;
         }
-        whileWaiting();
         std::this_thread::sleep_for(std::chrono::milliseconds(platform::waitingIntervalMs));
     }
     kept_.emplace(folder, Kept{.windowsRules = windowsRules, .arrived = {}});
@@ -169,18 +178,31 @@ void RecordedRun::arrived(const std::string& folder, std::string name, std::stri
     // the record says of its source.
     const FolderRecord* record =
         copied ? nullptr : folders_.record(folder, kept->second->windowsRules);
-    const RecordedCopy* known = record != nullptr ? record->find(name) : nullptr;
+    const RecordedCopy* found = record != nullptr ? record->find(name) : nullptr;
+    const RecordedCopy* known = found != nullptr && platform::comparablePath(found->source) ==
+                                                        platform::comparablePath(source)
+                                    ? found
+                                    : nullptr;
     const std::optional<FileStamp> sourceStamp =
-        known != nullptr &&
-                platform::comparablePath(known->source) == platform::comparablePath(source)
-            ? known->sourceStamp
-            : platform::fileStamp(source, true);
+        known != nullptr ? known->sourceStamp : platform::fileStamp(source, true);
     const std::optional<std::optional<FileStamp>> seen =
         copied ? std::nullopt : folders_.lastSeen(destination);
     const std::optional<FileStamp> copyStamp = seen ? *seen : platform::fileStamp(destination);
-    if (sourceStamp && copyStamp) {
-        kept->second->arrived.push_back(
-            {std::move(name), std::move(source), *sourceStamp, *copyStamp, {playlist_}, {}, {}});
+    // A copy held already keeps the print its record notes; any other is
+    // printed as it now is on the drive.
+    const bool printed = known != nullptr && known->copyHash;
+    const std::optional<CopyPrint> print =
+        printed ? std::optional(CopyPrint{known->copyStamp.size, *known->copyHash})
+                : copyPrint(destination);
+    if (sourceStamp && copyStamp && print && print->size == copyStamp->size) {
+        kept->second->arrived.push_back({.name = std::move(name),
+                                         .source = std::move(source),
+                                         .sourceStamp = *sourceStamp,
+                                         .copyStamp = *copyStamp,
+                                         .copyHash = print->hash,
+                                         .playlists = {playlist_},
+                                         .renamedTo = {},
+                                         .through = {}});
     }
 }
 

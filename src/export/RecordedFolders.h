@@ -16,27 +16,26 @@ namespace tunecrate {
 // The records of the folders that the runs under way write into, shared by a
 // run and the runs started while it waits, as their names are.
 //
-// A folder's record is read once, when a name there is first looked at, and
-// trusted only as far as the drive confirms it: a damaged one counts as none,
-// and a copy it lists counts only while its file matches (stillTheCopy).
-// Each run notes what it copied and, when it ends, writes that into the
-// record as the drive holds it by then, so that a run that ended meanwhile
-// loses nothing. While a run writes into a folder whose record is kept, it
-// holds the folder's lock (platform::FolderLock); the runs started while it
-// waits share it.
+// A folder's record is read when a name there is first looked at, and read
+// again when this process takes the folder's lock, so that every decision
+// made under the lock rests on the record as it stands then. It is trusted
+// only as far as the files confirm it: a damaged one counts as none, and a
+// copy it lists counts only while its file passes isOurCopy. Each run notes
+// what it copied and, when it ends, writes that into the record as the drive
+// holds it by then, so that a run that ended meanwhile loses nothing. While a
+// run writes into a folder whose record is kept, it holds the folder's lock
+// (platform::FolderLock); the runs started while it waits share it.
 class RecordedFolders {
 public:
     // What a folder's record says of a name for a source.
     enum class Claim {
         None,  // nothing: the usual rules decide
-        Own,   // the source's copy, still as recorded: it may be replaced
-        Other, // another source's copy, or a file no longer as recorded: kept
+        Held,  // the source's copy, holding the source as it is now: nothing to copy
+        Own,   // the source's copy (isOurCopy): it may be replaced
+        Other, // another source's copy, or a file that is not the copy recorded: kept
     };
 
-    using StampLookup = std::function<std::optional<FileStamp>(const std::string& path)>;
-    // stamps: how files are looked at; the file system's own when empty.
-    explicit RecordedFolders(StampLookup stamps = {}) : stamps_(std::move(stamps)) {}
-
+    // Reads the file at path where the record lists name, to tell which.
     [[nodiscard]] Claim claim(const std::string& folder, std::string_view name,
                               const std::string& path, std::string_view source, bool windowsRules);
     // What the last claim that needed a look saw at its path: nothing where
@@ -53,7 +52,8 @@ public:
     [[nodiscard]] bool recorded(const std::string& folder, bool windowsRules);
 
     // Takes folder's lock for a run, or counts one more run on the lock its
-    // process holds. false when another process holds it.
+    // process holds. false when another process holds it. The first run of
+    // this process to take it reads the record again.
     [[nodiscard]] bool lock(const std::string& folder);
     void unlock(const std::string& folder);
 
@@ -66,7 +66,6 @@ private:
     };
     Folder& folder(const std::string& folder, bool windowsRules);
 
-    StampLookup stamps_;
     std::map<std::string, Folder> folders_;
     std::string lastLooked_;
     std::optional<FileStamp> lastSeen_;
@@ -82,11 +81,16 @@ public:
     RecordedRun(const RecordedRun&) = delete;
     RecordedRun& operator=(const RecordedRun&) = delete;
 
+    // How a run waits for a folder another process's run is writing into.
+    struct Waiting {
+        std::function<void()> started;     // once, when the wait begins
+        std::function<bool()> keepWaiting; // between tries: false gives up
+    };
     // Ready to write into folder: where its record is kept, its lock is held,
-    // waited for up to five seconds while another process holds it (letting
-    // events through). False when it stayed held.
+    // waited for while another process holds it. False when the wait was
+    // given up.
     [[nodiscard]] bool readyToWrite(const std::string& folder, bool windowsRules,
-                                    const platform::WhileWaiting& whileWaiting);
+                                    const Waiting& waiting);
     // After source's copy arrived as name in folder: copied, or held already
     // (then the file is as the run's look at it saw it).
     void arrived(const std::string& folder, std::string name, std::string source,

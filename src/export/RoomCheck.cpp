@@ -88,15 +88,11 @@ std::string amount(std::uint64_t bytes)
 std::optional<Room> countRoom(const std::string& playlistPath, PlaylistMode mode,
                               const std::filesystem::path& playlistFolder,
                               const std::string& folder, bool windowsRules,
-                              const FolderRecord* record, bool numbered, const EachEntry& eachEntry,
+                              const FolderRecord* record, bool numbered,
+                              std::optional<std::uint64_t> largestFile, const EachEntry& eachEntry,
                               const std::function<bool()>& keepGoing)
 {
     const std::optional<platform::DriveRoom> drive = platform::driveRoom(folder);
-    // Where the drive cannot tell, the count is only read for the numbers and
-    // the places of the record's sources.
-    if (!drive && !numbered && !eachEntry) {
-        return std::nullopt;
-    }
     const std::uint64_t cluster = !drive ? 0
                                   : drive->throughFuse && windowsRules
                                       ? std::max(drive->cluster, leastClusterThroughFuse)
@@ -107,6 +103,7 @@ std::optional<Room> countRoom(const std::string& playlistPath, PlaylistMode mode
     // Listed when a name first needs it: a folder whose record has every
     // copy is not.
     std::optional<std::unordered_set<std::string>> listed;
+    std::unordered_set<std::string> counted; // sources, as compared
     PlaylistLines lines(playlistPath);
     for (std::uint32_t line = 1; lines.next(); ++line) {
         // The clock costs as much as reading a short line: asked every 256.
@@ -129,14 +126,21 @@ std::optional<Room> countRoom(const std::string& playlistPath, PlaylistMode mode
         if (lines.truncated()) {
             continue;
         }
+        // One copy for a source named again, unless numbers give it another.
+        if (!numbered && !counted.insert(platform::comparablePath(*source)).second) {
+            continue;
+        }
         const std::optional<platform::FileStamp> from = platform::fileStamp(*source, true);
-        if (!from) {
+        if (!from || (largestFile && from->size > *largestFile)) {
             continue;
         }
         // The record's copy of the source, under whatever number, from the
-        // source as it is now.
+        // source as it is now, while that copy is there.
         const RecordedCopy* recorded = record != nullptr ? record->findSource(*source) : nullptr;
-        if (recorded != nullptr && recorded->sourceStamp == *from) {
+        if (recorded != nullptr && recorded->sourceStamp == *from &&
+            stillTheCopy(*recorded,
+                         platform::fileStamp(utf8Text(fsPath(folder) / fsPath(recorded->name))),
+                         windowsRules)) {
             continue;
         }
         if (!listed) {

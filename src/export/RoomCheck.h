@@ -26,20 +26,20 @@ using EachEntry = std::function<void(int number, const std::string& source)>;
 // its copy will take on folder's drive: its size rounded up to the drive's
 // clusters. A copy the re-export check would skip (the same size there, and a
 // time that matches) counts nothing; one that replaces a file counts whole,
-// since the old file stays until the new one is complete. One look at the
-// source and one at the destination where the folder lists its name, no
-// file read; where the folder's record has a copy of the source, from the
-// source as it is now, the record's word is taken for it. numbered: copies
-// are named as numberedName names them. keepGoing is asked at least every
-// 50 ms and stops the count (nothing) when it says no; nothing too where the
-// drive's room cannot be told and neither numbers nor eachEntry ask for the
-// count.
-[[nodiscard]] std::optional<Room> countRoom(const std::string& playlistPath, PlaylistMode mode,
-                                            const std::filesystem::path& playlistFolder,
-                                            const std::string& folder, bool windowsRules,
-                                            const FolderRecord* record, bool numbered,
-                                            const EachEntry& eachEntry,
-                                            const std::function<bool()>& keepGoing);
+// since the old file stays until the new one is complete. A source named
+// again counts once, unless numbered copies give it a copy for each entry; a
+// source larger than largestFile counts nothing, since it is never copied
+// there. One look at the source and one at the destination where the folder
+// lists its name, no file read; where the folder's record has a copy of the
+// source that is still there, from the source as it is now, the record's word
+// is taken for it. numbered: copies are named as numberedName names them.
+// keepGoing is asked at least every 50 ms and stops the count (nothing) when
+// it says no.
+[[nodiscard]] std::optional<Room>
+countRoom(const std::string& playlistPath, PlaylistMode mode,
+          const std::filesystem::path& playlistFolder, const std::string& folder, bool windowsRules,
+          const FolderRecord* record, bool numbered, std::optional<std::uint64_t> largestFile,
+          const EachEntry& eachEntry, const std::function<bool()>& keepGoing);
 
 // "Not enough room on the drive: 3.2 GB needed, 2.1 GB free." in the interface
 // language: gigabytes of 10^9 bytes with one decimal, megabytes below one.

@@ -45,9 +45,11 @@ std::string WrittenDestinations::reservationKey(const std::string& folder, const
     return rulesOf(folder) ? upperCased(key) : key;
 }
 
-FolderListings::Reach WrittenDestinations::reach(const std::string& folder, const std::string& name,
-                                                 const std::string& path, std::string_view source,
-                                                 bool madeSafe)
+WrittenDestinations::Reach WrittenDestinations::reach(const std::string& folder,
+                                                      const std::string& name,
+                                                      const std::string& path,
+                                                      std::string_view source, bool madeSafe,
+                                                      PlaylistSources* sources)
 {
     if (!reserved_.empty()) {
         const auto reserved = reserved_.find(reservationKey(folder, path));
@@ -56,21 +58,31 @@ FolderListings::Reach WrittenDestinations::reach(const std::string& folder, cons
             return {.otherSource = true};
         }
     }
+    if (sources != nullptr && sources->holds(folder, path, rulesOf(folder)) &&
+        !sources->isSource(folder, path, std::string(source), rulesOf(folder))) {
+        return {.otherSource = true};
+    }
     const RecordedFolders::Claim claim =
         records_ ? records_->claim(folder, name, path, source, rulesOf(folder))
                  : RecordedFolders::Claim::None;
     if (claim == RecordedFolders::Claim::Other) {
         return {.otherSource = true};
     }
+    const bool recorded =
+        claim == RecordedFolders::Claim::Own || claim == RecordedFolders::Claim::Held;
     // The claim's look at the path, where it found a file, is the listing's too.
     std::optional<std::optional<std::uint64_t>> looked;
     if (const auto seen = records_ ? records_->lastSeen(path) : std::nullopt; seen && *seen) {
         looked = std::optional((*seen)->size);
     }
-    FolderListings::Reach reach = listings_.reach(folder, name, path, source, looked);
+    const FolderListings::Reach listed = listings_.reach(folder, name, path, source, looked);
+    Reach reach{.otherSource = listed.otherSource,
+                .seen = listed.seen,
+                .recorded = recorded,
+                .held = !listed.otherSource && claim == RecordedFolders::Claim::Held};
     // A name made safe for the drive may be the user's own file of that name
     // ("What Is Love_.mp3"): only this source's copy there is its to keep.
-    if (madeSafe && !reach.otherSource && claim != RecordedFolders::Claim::Own) {
+    if (madeSafe && !reach.otherSource && !recorded) {
         if (reach.seen == platform::KnownDestination::Unknown) {
             reach.seen = lookup_.size(path) ? platform::KnownDestination::Present
                                             : platform::KnownDestination::Absent;
@@ -101,7 +113,8 @@ void WrittenDestinations::release(const std::string& folder, const Destination& 
 
 WrittenDestinations::Destination WrittenDestinations::resolve(const std::string& folder,
                                                               std::string_view bareName,
-                                                              std::string_view source)
+                                                              std::string_view source,
+                                                              PlaylistSources* sources)
 {
     const bool rules = rulesOf(folder);
     const std::string safeName = driveSafeName(bareName, rules);
@@ -115,15 +128,14 @@ WrittenDestinations::Destination WrittenDestinations::resolve(const std::string&
     if (recorded > 1) {
         std::string name = nameOnDrive(safeName, recorded, rules);
         std::string path = pathFor(folder, name);
-        if (records_->claim(folder, name, path, source, rules) == RecordedFolders::Claim::Own) {
-            if (const auto own = reach(folder, name, path, source, madeSafe); !own.otherSource) {
-                return {std::move(path), recorded, own.seen};
-            }
+        if (const auto own = reach(folder, name, path, source, madeSafe, sources);
+            !own.otherSource && own.recorded) {
+            return {std::move(path), recorded, own.seen, own.held};
         }
     }
-    if (const auto plain = reach(folder, plainName, plainPath, source, madeSafe);
+    if (const auto plain = reach(folder, plainName, plainPath, source, madeSafe, sources);
         !plain.otherSource) {
-        return {std::move(plainPath), 1, plain.seen};
+        return {std::move(plainPath), 1, plain.seen, plain.held};
     }
     int number = 2;
     if (const auto numbers = numbered_.find(platform::comparablePath(plainPath));
@@ -138,19 +150,19 @@ WrittenDestinations::Destination WrittenDestinations::resolve(const std::string&
     // The numbered name an earlier run gave this source, where its copy has gone.
     if (recorded > 1) {
         std::string path = pathFor(folder, nameOnDrive(safeName, recorded, rules));
-        if (const auto own =
-                reach(folder, nameOnDrive(safeName, recorded, rules), path, source, madeSafe);
+        if (const auto own = reach(folder, nameOnDrive(safeName, recorded, rules), path, source,
+                                   madeSafe, sources);
             !own.otherSource) {
-            return {std::move(path), recorded, own.seen};
+            return {std::move(path), recorded, own.seen, own.held};
         }
     }
     // A playlist may itself name a "song (2).mp3" that this run already wrote.
     for (;; ++number) {
         const std::string name = nameOnDrive(safeName, number, rules);
         std::string path = pathFor(folder, name);
-        if (const auto numbered = reach(folder, name, path, source, madeSafe);
+        if (const auto numbered = reach(folder, name, path, source, madeSafe, sources);
             !numbered.otherSource) {
-            return {std::move(path), number, numbered.seen};
+            return {std::move(path), number, numbered.seen, numbered.held};
         }
     }
 }

@@ -3,6 +3,7 @@
 #include "Drive.h"
 #include "FolderListings.h"
 #include "PlatformCopy.h"
+#include "PlaylistSources.h"
 #include "RecordedFolders.h"
 
 #include <cstdint>
@@ -38,6 +39,10 @@ namespace tunecrate {
 // longer matches what it recorded, is never replaced either; a name it gives
 // to this very source is this source's to replace.
 //
+// Nor is a file that is the source of one of the playlist's entries
+// (PlaylistSources): the entry whose source it is keeps it where it is, any
+// other takes a number.
+//
 // A run started while another waits (Save pressed again during a copy) shares
 // the memory of the run it interrupts, so that two runs never give one name
 // to two sources.
@@ -48,6 +53,8 @@ public:
         int number = 1; // 1: the plain name
         // What the look that chose path saw there; Unknown when none was needed.
         platform::KnownDestination seen = platform::KnownDestination::Unknown;
+        // The folder's record has the source's copy there, as the source is now.
+        bool held = false;
     };
 
     // windowsRules tells whether a folder's drive takes two names that differ
@@ -58,7 +65,7 @@ public:
         RecordedFolders* records = nullptr);
 
     [[nodiscard]] Destination resolve(const std::string& folder, std::string_view bareName,
-                                      std::string_view source);
+                                      std::string_view source, PlaylistSources* sources = nullptr);
     // Once the record names written.path for source, and until its copy has
     // ended (release): meanwhile the name counts as taken for any other
     // source. A copy that arrived is remembered, which keeps it taken.
@@ -71,9 +78,18 @@ public:
                   const Destination& written, std::uint64_t size);
 
 private:
-    [[nodiscard]] FolderListings::Reach reach(const std::string& folder, const std::string& name,
-                                              const std::string& path, std::string_view source,
-                                              bool madeSafe);
+    // What path reaches for an entry from source: otherSource where it may
+    // not be written; recorded where the folder's record has the source's
+    // copy there, held where that copy holds the source as it is now.
+    struct Reach {
+        bool otherSource = false;
+        platform::KnownDestination seen = platform::KnownDestination::Unknown;
+        bool recorded = false;
+        bool held = false;
+    };
+    [[nodiscard]] Reach reach(const std::string& folder, const std::string& name,
+                              const std::string& path, std::string_view source, bool madeSafe,
+                              PlaylistSources* sources);
     [[nodiscard]] bool rulesOf(const std::string& folder);
     // The number of the name folder's record gives source's copy; 1 for none.
     [[nodiscard]] int recordedNumber(const std::string& folder, const std::string& safeName,

@@ -601,11 +601,22 @@ std::optional<FileStamp> fileStamp(const std::string& path, bool followLinks)
                      std::int64_t{status.st_mtim.tv_sec} * 1'000'000'000 + status.st_mtim.tv_nsec};
 }
 
+std::optional<FileId> fileId(const std::string& path)
+{
+    struct stat status {};
+    if (::stat(path.c_str(), &status) != 0) {
+        return std::nullopt;
+    }
+    return FileId{status.st_dev, status.st_ino};
+}
+
 std::optional<DriveRoom> driveRoom(const std::string& folder)
 {
     constexpr long fuseMagic = 0x65735546;
     struct statfs drive {};
-    if (::statfs(folder.c_str(), &drive) != 0) {
+    // A drive that counts no blocks at all (fusefat, for FAT32 of 512-byte
+    // clusters) tells nothing of its room.
+    if (::statfs(folder.c_str(), &drive) != 0 || drive.f_blocks == 0) {
         return std::nullopt;
     }
     const auto unit =

@@ -339,6 +339,25 @@ std::optional<FileStamp> fileStamp(const std::string& path, bool followLinks)
                      (ticks - ticksTo1970) * 100};
 }
 
+std::optional<FileId> fileId(const std::string& path)
+{
+    // FILE_FLAG_BACKUP_SEMANTICS opens folders too.
+    const HANDLE file = CreateFileW(osPath(fsPath(path)).c_str(), FILE_READ_ATTRIBUTES,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return std::nullopt;
+    }
+    BY_HANDLE_FILE_INFORMATION information{};
+    const bool known = GetFileInformationByHandle(file, &information) != 0;
+    CloseHandle(file);
+    if (!known) {
+        return std::nullopt;
+    }
+    return FileId{information.dwVolumeSerialNumber,
+                  (std::uint64_t{information.nFileIndexHigh} << 32) | information.nFileIndexLow};
+}
+
 std::optional<DriveRoom> driveRoom(const std::string& folder)
 {
     ULARGE_INTEGER available{};
@@ -351,7 +370,8 @@ std::optional<DriveRoom> driveRoom(const std::string& folder)
     if (!GetDiskFreeSpaceExW(path.c_str(), &available, nullptr, nullptr) ||
         !GetVolumePathNameW(path.c_str(), root.data(), static_cast<DWORD>(root.size())) ||
         !GetDiskFreeSpaceW(root.c_str(), &sectorsPerCluster, &bytesPerSector, &freeClusters,
-                           &clusters)) {
+                           &clusters) ||
+        clusters == 0) {
         return std::nullopt;
     }
     return DriveRoom{available.QuadPart, std::uint64_t{sectorsPerCluster} * bytesPerSector, false};

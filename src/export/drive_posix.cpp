@@ -74,4 +74,28 @@ bool followsWindowsRules(const std::string& folder)
     return refusesWindowsNames(folder);
 }
 
+DriveKind driveKind(const std::string& folder)
+{
+    struct statfs drive {};
+    if (folder.find('\0') != std::string::npos || ::statfs(folder.c_str(), &drive) != 0) {
+        return {};
+    }
+    switch (drive.f_type) {
+    case fatMagic:
+        return {.keepsFileNumbers = false, .largestFile = largestFatFile};
+    case exfatMagic:
+        return {};
+    case fuseMagic:
+        break;
+    default:
+        return {.keepsFileNumbers = true, .largestFile = std::nullopt};
+    }
+    // exfat-fuse and ntfs-3g both show as "fuseblk": only a FAT driver says so.
+    const std::string type = mountTypeOf(mountinfo(), resolved(folder));
+    const bool fat = type.starts_with("fuse.") && type.find("fat") != std::string::npos &&
+                     type.find("exfat") == std::string::npos;
+    return {.keepsFileNumbers = false,
+            .largestFile = fat ? std::optional(largestFatFile) : std::nullopt};
+}
+
 } // namespace tunecrate

@@ -18,9 +18,10 @@ const InterfaceStrings english{
     .strProgress = "Progress",
     .strWithPlaylist = "With playlist",
     .strWritingToDrive = "Writing to the drive…",
-    .strFolderInUse = "Another export is writing into this folder.",
+    .strWaitingForFolder = "Waiting for another export into this folder…",
     .strNotEnoughRoom = "Not enough room on the drive: %1 needed, %2 free.",
     .strCopyWhatFits = "Copy what fits",
+    .strNothingCopied = "Nothing was copied.",
     .decimalPoint = '.',
     .strNumbered = "Numbered",
     .strRemoveDropped = "Remove dropped",
@@ -28,6 +29,8 @@ const InterfaceStrings english{
     .strKeep = "Keep",
     .strRemove = "Remove",
     .strRemoved = "removed: ",
+    .strNotAllCopied = "Done: %1 of %2 files could not be copied.",
+    .strDriveUnconfirmed = "Done, but the drive did not confirm that it holds everything.",
 };
 
 const InterfaceStrings german{
@@ -43,9 +46,10 @@ const InterfaceStrings german{
     .strProgress = "Fortschritt",
     .strWithPlaylist = "Mit Playlist",
     .strWritingToDrive = "Schreibe auf das Laufwerk…",
-    .strFolderInUse = "Ein anderer Export schreibt in diesen Ordner.",
+    .strWaitingForFolder = "Warte auf einen anderen Export in diesen Ordner…",
     .strNotEnoughRoom = "Nicht genug Platz auf dem Laufwerk: %1 benötigt, %2 frei.",
     .strCopyWhatFits = "Kopieren, was passt",
+    .strNothingCopied = "Nichts wurde kopiert.",
     .decimalPoint = ',',
     .strNumbered = "Nummeriert",
     .strRemoveDropped = "Entfernte löschen",
@@ -53,6 +57,8 @@ const InterfaceStrings german{
     .strKeep = "Behalten",
     .strRemove = "Entfernen",
     .strRemoved = "entfernt: ",
+    .strNotAllCopied = "Fertig: %1 von %2 Dateien konnten nicht kopiert werden.",
+    .strDriveUnconfirmed = "Fertig, aber das Laufwerk hat nicht bestätigt, dass es alles hält.",
 };
 
 // The words a screen reader says for the controls without a caption of their

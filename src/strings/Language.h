@@ -7,10 +7,11 @@ namespace tunecrate {
 
 // The texts that change with the interface language: ten for the buttons, the
 // panels and the run log, then the caption of the playlist check box, what
-// panel 3 says while a run waits for its drives, the log's line for a folder
-// another program's run is writing into, and the question of a drive with too
-// little room; then the captions of the numbering and removal check boxes,
-// and the question, buttons and log line of a removal.
+// panel 3 says while a run waits for its drives, the log's line while a run
+// waits for a folder another program's run is writing into, and the question
+// of a drive with too little room; then the captions of the numbering and
+// removal check boxes, the question, buttons and log line of a removal, and
+// the closing lines of a run that did not copy everything.
 struct InterfaceStrings {
     std::string strSearch;
     std::string strSave;
@@ -24,11 +25,13 @@ struct InterfaceStrings {
     std::string strProgress;
     std::string strWithPlaylist;
     std::string strWritingToDrive;
-    std::string strFolderInUse;
+    std::string strWaitingForFolder;
     // The question when the target's drive has too little room: "%1" the
     // room needed, "%2" the room free; then its first button's caption.
     std::string strNotEnoughRoom;
     std::string strCopyWhatFits;
+    // After the room's sentence, where nobody could be asked.
+    std::string strNothingCopied;
     char decimalPoint = '.';
     std::string strNumbered;
     std::string strRemoveDropped;
@@ -38,6 +41,10 @@ struct InterfaceStrings {
     std::string strRemove;
     // Starts the log's line for a file removed: "removed: " and its path.
     std::string strRemoved;
+    // In place of strAllFilesCopied: "%1" the files that failed of "%2" tried;
+    // then where only the drive did not confirm what it was given.
+    std::string strNotAllCopied;
+    std::string strDriveUnconfirmed;
 };
 
 enum class Button { Search, Search2, Save, Cancel, WithPlaylist, Numbered, RemoveDropped };

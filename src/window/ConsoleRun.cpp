@@ -105,9 +105,12 @@ public:
         entries_ = entries;
         progress_ = -1;
     }
-    bool copyWhatFits(const std::string& question) override
+    std::optional<bool> copyWhatFits(const std::string& question) override
     {
-        return line_.copyWhatFits || console_.ask(question).value_or(false);
+        if (line_.copyWhatFits) {
+            return true;
+        }
+        return console_.ask(question);
     }
     bool confirmRemoval(const std::string& question, const std::vector<std::string>& names) override
     {

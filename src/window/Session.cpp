@@ -171,7 +171,7 @@ void Session::processEvents()
     view_.letEventsThrough();
 }
 
-bool Session::copyWhatFits(const std::string& question)
+std::optional<bool> Session::copyWhatFits(const std::string& question)
 {
     // The window shows what the run wrote before it asks.
     sync();

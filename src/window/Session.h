@@ -90,7 +90,7 @@ public:
     void clearCancelRequest() override { CancelRequested = false; }
     [[nodiscard]] bool cancelRequested() const override { return CancelRequested || closePending_; }
     void processEvents() override;
-    [[nodiscard]] bool copyWhatFits(const std::string& question) override;
+    [[nodiscard]] std::optional<bool> copyWhatFits(const std::string& question) override;
     [[nodiscard]] bool confirmRemoval(const std::string& question,
                                       const std::vector<std::string>& names) override;
 

@@ -1,4 +1,5 @@
 #include "CaseName.h"
+#include "ExportScene.h"
 #include "FolderRecord.h"
 #include "RecordedFolders.h"
 #include "TempDir.h"
@@ -13,20 +14,23 @@ constexpr std::int64_t second = 1'000'000'000;
 
 RecordedCopy copyOf(std::string name, std::string source)
 {
-    return {std::move(name),
-            std::move(source),
-            {4000, 10 * second},
-            {4000, 12 * second},
-            {"/music/party.m3u"},
-            {},
-            {}};
+    return {.name = std::move(name),
+            .source = std::move(source),
+            .sourceStamp = {4000, 10 * second},
+            .copyStamp = {4000, 12 * second},
+            .copyHash = 0x0123456789abcdefULL,
+            .playlists = {"/music/party.m3u"},
+            .renamedTo = {},
+            .through = {}};
 }
 
 TEST(FolderRecord, ComesBackAsWrittenWithNamesThatAreNotUtf8)
 {
     FolderRecord record(false);
     record.put(copyOf("caf\xe9 100%.mp3", "/music/caf\xe9 100%.mp3"));
-    record.put(copyOf("b.mp3", "/music/b.mp3"));
+    RecordedCopy older = copyOf("b.mp3", "/music/b.mp3");
+    older.copyHash.reset(); // as a record of an older version has it
+    record.put(older);
     const std::string text = record.text();
     EXPECT_EQ(text.find('\xe9'), std::string::npos) << text;
 
@@ -35,7 +39,7 @@ TEST(FolderRecord, ComesBackAsWrittenWithNamesThatAreNotUtf8)
     ASSERT_NE(read->find("caf\xe9 100%.mp3"), nullptr);
     EXPECT_EQ(*read->find("caf\xe9 100%.mp3"),
               copyOf("caf\xe9 100%.mp3", "/music/caf\xe9 100%.mp3"));
-    EXPECT_EQ(read->copies().size(), 2U);
+    EXPECT_EQ(*read->find("b.mp3"), older);
 }
 
 TEST(FolderRecord, DamagedTextIsNoRecord)
@@ -49,70 +53,134 @@ TEST(FolderRecord, DamagedTextIsNoRecord)
          {std::string(), good.substr(0, good.size() / 2), std::string("{\"copies\": []}"),
           std::string("[1, 2]"), std::string("{\"tunecrate folder record\": \"1\"}"),
           good.substr(0, good.find("a.mp3")) + "%zz" + good.substr(good.find("a.mp3")),
-          good.substr(0, good.find("a.mp3")) + "../a.mp3" + good.substr(good.find("a.mp3") + 5)}) {
+          good.substr(0, good.find("a.mp3")) + "../a.mp3" + good.substr(good.find("a.mp3") + 5),
+          good.substr(0, good.find("0123456789abcdef")) + "0123456789ABCDEF" +
+              good.substr(good.find("0123456789abcdef") + 16)}) {
         EXPECT_FALSE(FolderRecord::parse(text, false)) << text;
     }
 }
 
-// Another program's run holds the folder: this one waits five seconds for it,
-// letting events through, then says so and writes nothing.
-TEST(RecordedRun, WaitsForAnotherProgramsRunThenGivesUp)
+// Another program's run holds the folder: this one says so once and waits,
+// until the user gives up or, in a second wait, the lock is let go.
+TEST(RecordedRun, WaitsForAnotherProgramsRunUntilItEndsOrTheUserGivesUp)
 {
     const test::TempDir dir;
     RecordedFolders folders;
-    platform::FolderLock otherProgram;
-    ASSERT_TRUE(otherProgram.tryTake(dir.file("")));
-    RecordedRun run(folders, true, "/music/party.m3u");
-    int waits = 0;
-    const auto start = std::chrono::steady_clock::now();
-    EXPECT_FALSE(run.readyToWrite(dir.file(""), false, [&] { ++waits; }));
-    EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
-    EXPECT_GE(waits, 20);
+    auto otherProgram = std::make_unique<platform::FolderLock>();
+    ASSERT_TRUE(otherProgram->tryTake(dir.file("")));
+    for (const bool giveUp : {true, false}) {
+        RecordedRun run(folders, true, "/music/party.m3u");
+        int said = 0;
+        int waits = 0;
+        const bool ready = run.readyToWrite(dir.file(""), false,
+                                            {.started = [&] { ++said; },
+                                             .keepWaiting =
+                                                 [&] {
+                                                     if (++waits == 3 && !giveUp) {
+                                                         otherProgram.reset();
+                                                     }
+                                                     return !giveUp || waits < 3;
+                                                 }});
+        EXPECT_EQ(ready, !giveUp);
+        EXPECT_EQ(said, 1);
+        EXPECT_EQ(waits, 3);
+    }
 }
 
-// What a folder's record says of a name, as the file found there confirms it.
+// What a folder's record says of a name, as the file found there and its
+// source confirm it.
 struct ClaimCase {
     const char* name;
-    std::string source;
-    std::optional<FileStamp> found;
-    bool windowsRules;
+    void (*change)(const std::filesystem::path& copy, const std::filesystem::path& source);
     RecordedFolders::Claim claim;
-    std::string file = "a.mp3"; // the name looked up
+    bool older = false;                 // the record has no print, as an older one
+    std::string source = "music/a.mp3"; // the entry's
+    std::string file = "a.mp3";         // the name looked up
+    bool windowsRules = false;
 };
 
 class ClaimTest : public testing::TestWithParam<ClaimCase> {};
 
-TEST_P(ClaimTest, FollowsWhatTheDriveConfirms)
+TEST_P(ClaimTest, FollowsWhatTheFilesHold)
 {
+    const ClaimCase& test = GetParam();
     const test::TempDir dir;
-    FolderRecord record(GetParam().windowsRules);
-    record.put(copyOf("a.mp3", "/music/a.mp3"));
-    ASSERT_TRUE(platform::writeWholeFile(dir.path() / recordFileName, record.text(), false, {}));
-    RecordedFolders folders([&](const std::string&) { return GetParam().found; });
-    EXPECT_EQ(folders.claim(dir.file(""), GetParam().file, dir.file("a.mp3"), GetParam().source,
-                            GetParam().windowsRules),
-              GetParam().claim);
+    std::filesystem::create_directories(dir.path() / "music");
+    std::filesystem::create_directories(dir.path() / "copies");
+    const std::string song = test::patterned("a", 200 * 1024);
+    test::writeFile(dir.path() / "music/a.mp3", song);
+    test::writeFile(dir.path() / "copies/a.mp3", song);
+    const std::string source = dir.file("music/a.mp3");
+    const std::string copy = dir.file("copies/a.mp3");
+    ASSERT_TRUE(platform::setModifiedTime(copy, platform::fileStamp(source)->time));
+    FolderRecord record(test.windowsRules);
+    record.put({.name = "a.mp3",
+                .source = source,
+                .sourceStamp = *platform::fileStamp(source),
+                .copyStamp = *platform::fileStamp(copy),
+                .copyHash = test.older ? std::nullopt : std::optional(copyPrint(copy)->hash),
+                .playlists = {"/music/party.m3u"},
+                .renamedTo = {},
+                .through = {}});
+    ASSERT_TRUE(writeRecord(dir.file("copies"), record, false, {}));
+    if (test.change != nullptr) {
+        test.change(copy, source);
+    }
+    RecordedFolders folders;
+    EXPECT_EQ(folders.claim(dir.file("copies"), test.file, copy, dir.file(test.source),
+                            test.windowsRules),
+              test.claim);
+}
+
+// Each written anew, with the time and size it had.
+void rewrite(const std::filesystem::path& path, std::string bytes)
+{
+    const auto time = platform::fileStamp(path.string())->time;
+    bytes.resize(std::filesystem::file_size(path), '.');
+    std::filesystem::remove(path);
+    test::writeFile(path, bytes);
+    ASSERT_TRUE(platform::setModifiedTime(path.string(), time));
+}
+void userFileInItsPlace(const std::filesystem::path& copy, const std::filesystem::path&)
+{
+    rewrite(copy, "notes of mine");
+}
+void sourceRetagged(const std::filesystem::path&, const std::filesystem::path& source)
+{
+    rewrite(source, "new tags");
+}
+void copyTouched(const std::filesystem::path& copy, const std::filesystem::path&)
+{
+    ASSERT_TRUE(platform::setModifiedTime(copy.string(), 5 * second));
+}
+void anHourOff(const std::filesystem::path& copy, const std::filesystem::path&)
+{
+    const auto time = platform::fileStamp(copy.string())->time;
+    ASSERT_TRUE(platform::setModifiedTime(copy.string(), time + 3600 * second));
+}
+void copyGone(const std::filesystem::path& copy, const std::filesystem::path&)
+{
+    std::filesystem::remove(copy);
 }
 
 using Claim = RecordedFolders::Claim;
-constexpr std::int64_t hour = 3600 * second;
 INSTANTIATE_TEST_SUITE_P(
     Files, ClaimTest,
-    testing::Values(
-        ClaimCase{"Own", "/music/a.mp3", FileStamp{4000, 13 * second}, false, Claim::Own},
-        ClaimCase{"OtherSource", "/other/a.mp3", FileStamp{4000, 12 * second}, false, Claim::Other},
-        ClaimCase{"Gone", "/other/a.mp3", std::nullopt, false, Claim::None},
-        ClaimCase{"OtherSize", "/music/a.mp3", FileStamp{4001, 12 * second}, false, Claim::Other},
-        ClaimCase{"TimeBeyondTwoSeconds", "/music/a.mp3", FileStamp{4000, 15 * second}, false,
-                  Claim::Other},
-        ClaimCase{"AnHourOffOnAStick", "/music/a.mp3", FileStamp{4000, 12 * second + hour}, true,
-                  Claim::Own},
-        ClaimCase{"AnHourOffElsewhere", "/music/a.mp3", FileStamp{4000, 12 * second + hour}, false,
-                  Claim::Other},
-        ClaimCase{"OtherCapitalsOnAStick", "/other/a.mp3", FileStamp{4000, 12 * second}, true,
-                  Claim::Other, "A.MP3"},
-        ClaimCase{"OtherCapitalsElsewhere", "/other/a.mp3", FileStamp{4000, 12 * second}, false,
-                  Claim::None, "A.MP3"}),
+    testing::Values(ClaimCase{"Held", nullptr, Claim::Held},
+                    ClaimCase{"UserFileWithTheSizeAndTime", userFileInItsPlace, Claim::Other},
+                    ClaimCase{"SourceRetagged", sourceRetagged, Claim::Own},
+                    ClaimCase{"CopyTouched", copyTouched, Claim::Own},
+                    ClaimCase{"AnHourOffOnAStick", anHourOff, Claim::Held, false, "music/a.mp3",
+                              "a.mp3", true},
+                    ClaimCase{"OlderRecordHeld", copyTouched, Claim::Own, true},
+                    ClaimCase{"OlderRecordUserFile", userFileInItsPlace, Claim::Other, true},
+                    ClaimCase{"OlderRecordSourceRetagged", sourceRetagged, Claim::Other, true},
+                    ClaimCase{"OtherSource", nullptr, Claim::Other, false, "elsewhere/a.mp3"},
+                    ClaimCase{"Gone", copyGone, Claim::None},
+                    ClaimCase{"OtherCapitalsOnAStick", nullptr, Claim::Other, false,
+                              "elsewhere/a.mp3", "A.MP3", true},
+                    ClaimCase{"OtherCapitalsElsewhere", nullptr, Claim::None, false,
+                              "elsewhere/a.mp3", "A.MP3"}),
     test::CaseName());
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "Language.h"
 #include "TempDir.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -76,6 +77,18 @@ struct LogRecord {
         results.push_back(record.result);
     }
     return results;
+}
+
+// The log's closing line in English after records with these results, the
+// written playlist's among them.
+[[nodiscard]] inline std::string closingLine(const std::vector<std::string>& results)
+{
+    const auto failed = std::count(results.begin(), results.end(), "error");
+    if (failed == 0) {
+        return "All files copied!";
+    }
+    return "Done: " + std::to_string(failed) + " of " + std::to_string(results.size()) +
+           " files could not be copied.";
 }
 
 // The target folder as the log describes it: as it was before the run, except

@@ -32,7 +32,7 @@ public:
     std::vector<float> progressValues;
     std::function<void()> onEvents;
     std::vector<std::string> roomQuestions;
-    bool copyWhatFitsAnswer = true;
+    std::optional<bool> copyWhatFitsAnswer = true;
     std::vector<std::vector<std::string>> removalQuestions; // the question, then the names
     bool removeAnswer = false;
 
@@ -69,7 +69,7 @@ public:
         }
     }
 
-    bool copyWhatFits(const std::string& question) override
+    std::optional<bool> copyWhatFits(const std::string& question) override
     {
         roomQuestions.push_back(question);
         return copyWhatFitsAnswer;

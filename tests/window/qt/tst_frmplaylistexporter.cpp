@@ -262,11 +262,12 @@ private Q_SLOTS:
             folder.exported("Second Song.mp3"),
             "error",
             "---",
-            "All files copied!",
+            "Done: 1 of 2 files could not be copied.",
         };
         if (withPlaylist) {
             expected.insert(expected.end() - 1,
                             {playlist, "copied to:", folder.exported("list.m3u8"), "ok", "---"});
+            expected.back() = "Done: 1 of 3 files could not be copied.";
         }
         QCOMPARE(std::filesystem::exists(folder.exported("list.m3u8")), withPlaylist);
         const std::vector<std::string> lines = splitLogLines(window->logText());
