@@ -135,12 +135,12 @@ std::string versionText()
     return std::string(windowCaption) + "\n";
 }
 
-int exitStatus(const RunSummary& summary)
+int exitStatus(const RunSummary& summary, bool outputFailed)
 {
     if (summary.cancelled) {
         return 130;
     }
-    if (summary.errors > 0 || summary.flushFailed) {
+    if (summary.errors > 0 || summary.flushFailed || outputFailed) {
         return 1;
     }
     return summary.refused ? 3 : 0;
