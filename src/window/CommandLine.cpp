@@ -125,9 +125,10 @@ std::string helpText()
            "  --help                 show this help and exit\n"
            "  --version              show the version and exit\n"
            "\n"
-           "Exit status: 0 when every file was copied, 1 when any was not or the drive\n"
-           "failed to take them, 2 for wrong arguments, 3 when nothing was tried (no\n"
-           "playlist, or too little room), 130 when cancelled with Ctrl+C.\n";
+           "Exit status: 0 when every file was copied, 1 when any was not, the drive\n"
+           "failed to take them or standard output failed to take the log (a closed or\n"
+           "full output does not stop the copying), 2 for wrong arguments, 3 when nothing\n"
+           "was tried (no playlist, or too little room), 130 when cancelled with Ctrl+C.\n";
 }
 
 std::string versionText()
@@ -135,12 +136,12 @@ std::string versionText()
     return std::string(windowCaption) + "\n";
 }
 
-int exitStatus(const RunSummary& summary)
+int exitStatus(const RunSummary& summary, bool outputFailed)
 {
     if (summary.cancelled) {
         return 130;
     }
-    if (summary.errors > 0 || summary.flushFailed) {
+    if (summary.errors > 0 || summary.flushFailed || outputFailed) {
         return 1;
     }
     return summary.refused ? 3 : 0;

@@ -36,9 +36,10 @@ struct CommandLine {
 [[nodiscard]] std::string versionText();
 
 // The export's exit status: 0 when every entry was "ok" (or the playlist named
-// none), 1 after any "error" or a failed flush, 3 when none was tried because
-// there was no playlist or the run copied nothing for want of room, 130 after
-// Ctrl+C; the first of 130, 1 and 3 that applies. (2 is for wrong arguments.)
-[[nodiscard]] int exitStatus(const RunSummary& summary);
+// none), 1 after any "error", a failed flush or a failed write of the log to
+// standard output, 3 when none was tried because there was no playlist or the
+// run copied nothing for want of room, 130 after Ctrl+C; the first of 130, 1
+// and 3 that applies. (2 is for wrong arguments.)
+[[nodiscard]] int exitStatus(const RunSummary& summary, bool outputFailed);
 
 } // namespace tunecrate

@@ -159,10 +159,10 @@ std::optional<int> runWithoutWindow(const CommandLine& line, Console& console)
         return std::nullopt;
     case CommandLine::Form::Help:
         console.write(helpText());
-        return 0;
+        return console.outputFailed() ? 1 : 0;
     case CommandLine::Form::Version:
         console.write(versionText());
-        return 0;
+        return console.outputFailed() ? 1 : 0;
     case CommandLine::Form::Wrong:
         console.writeError("tunecrate: " + line.wrong + "\n\n" + helpText());
         return 2;
@@ -173,7 +173,7 @@ std::optional<int> runWithoutWindow(const CommandLine& line, Console& console)
     ApplyLanguage(line.language, window);
     const RunSummary summary = runExport(window);
     window.finish();
-    return exitStatus(summary);
+    return exitStatus(summary, console.outputFailed());
 }
 
 } // namespace tunecrate

@@ -13,8 +13,12 @@ namespace tunecrate {
 class Console {
 public:
     virtual ~Console() = default;
-    // Standard output, text in UTF-8 with the system's line ends.
+    // Standard output, text in UTF-8 with the system's line ends. The first
+    // write that fails says why on standard error, and what follows it is
+    // dropped: a closed or full output must not stop a run midway.
     virtual void write(std::string_view text) = 0;
+    // A write to standard output failed.
+    [[nodiscard]] virtual bool outputFailed() const = 0;
     // Standard error, for the command's own errors.
     virtual void writeError(std::string_view text) = 0;
     // Rewrites the progress line on standard error; false where that is no

@@ -1,7 +1,9 @@
 #include "ConsoleRun.h"
 
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <unistd.h>
 
@@ -25,14 +27,24 @@ public:
         action.sa_flags = static_cast<int>(SA_RESETHAND);
         sigemptyset(&action.sa_mask);
         ::sigaction(SIGINT, &action, nullptr);
+        // A closed output is then a failed write, not the end of the run.
+        std::signal(SIGPIPE, SIG_IGN);
     }
 
     void write(std::string_view text) override
     {
         clearProgress();
-        std::fwrite(text.data(), 1, text.size(), stdout);
-        std::fflush(stdout);
+        while (!outputFailed_ && !text.empty()) {
+            const ssize_t written = ::write(STDOUT_FILENO, text.data(), text.size());
+            if (written >= 0) {
+                text.remove_prefix(static_cast<std::size_t>(written));
+            } else if (errno != EINTR) {
+                outputFailed_ = true;
+                std::fprintf(stderr, "tunecrate: standard output: %s\n", std::strerror(errno));
+            }
+        }
     }
+    bool outputFailed() const override { return outputFailed_; }
     void writeError(std::string_view text) override
     {
         clearProgress();
@@ -68,6 +80,7 @@ private:
     }
 
     bool progressShown_ = false;
+    bool outputFailed_ = false;
 };
 
 } // namespace

@@ -1,8 +1,10 @@
 #include "ConsoleRun.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <io.h>
 #include <string>
+#include <system_error>
 #include <windows.h>
 
 namespace tunecrate {
@@ -19,8 +21,9 @@ BOOL WINAPI onControl(DWORD event)
     return FALSE;
 }
 
-// Text in UTF-8, "\n" written as "\r\n", to a console, a file or a pipe.
-void writeTo(DWORD which, std::string_view text)
+// Text in UTF-8, "\n" written as "\r\n", to a console, a file or a pipe; the
+// system's error code where it could not be written whole.
+DWORD writeTo(DWORD which, std::string_view text)
 {
     std::string lines;
     for (const char c : text) {
@@ -29,9 +32,35 @@ void writeTo(DWORD which, std::string_view text)
         }
         lines += c;
     }
-    DWORD written = 0;
-    WriteFile(GetStdHandle(which), lines.data(), static_cast<DWORD>(lines.size()), &written,
-              nullptr);
+    for (std::string_view left = lines; !left.empty();) {
+        DWORD written = 0;
+        if (!WriteFile(GetStdHandle(which), left.data(), static_cast<DWORD>(left.size()), &written,
+                       nullptr)) {
+            return GetLastError();
+        }
+        if (written == 0) {
+            return ERROR_WRITE_FAULT;
+        }
+        left.remove_prefix(written);
+    }
+    return ERROR_SUCCESS;
+}
+
+// Why a write failed, in the words GNU tools use for a closed pipe and a full
+// disk.
+std::string failure(DWORD error)
+{
+    switch (error) {
+    case ERROR_NO_DATA:
+    case ERROR_BROKEN_PIPE:
+    case ERROR_PIPE_NOT_CONNECTED:
+        return std::generic_category().message(EPIPE);
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL:
+        return std::generic_category().message(ENOSPC);
+    default:
+        return std::system_category().message(static_cast<int>(error));
+    }
 }
 
 bool isConsole(DWORD which)
@@ -50,8 +79,15 @@ public:
     void write(std::string_view text) override
     {
         clearProgress();
-        writeTo(STD_OUTPUT_HANDLE, text);
+        if (outputFailed_) {
+            return;
+        }
+        if (const DWORD error = writeTo(STD_OUTPUT_HANDLE, text); error != ERROR_SUCCESS) {
+            outputFailed_ = true;
+            writeError("tunecrate: standard output: " + failure(error) + "\n");
+        }
     }
+    bool outputFailed() const override { return outputFailed_; }
     void writeError(std::string_view text) override
     {
         clearProgress();
@@ -95,6 +131,7 @@ private:
     }
 
     std::size_t shownWidth_ = 0;
+    bool outputFailed_ = false;
 };
 
 } // namespace

@@ -70,12 +70,14 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(ExitStatus, TakesTheFirstThatApplies)
 {
-    EXPECT_EQ(exitStatus({.tried = 2, .ok = 2}), 0);
-    EXPECT_EQ(exitStatus({}), 0); // a playlist that names no file
-    EXPECT_EQ(exitStatus({.tried = 2, .ok = 1, .errors = 1}), 1);
-    EXPECT_EQ(exitStatus({.tried = 1, .ok = 1, .flushFailed = true}), 1);
-    EXPECT_EQ(exitStatus({.refused = true}), 3);
-    EXPECT_EQ(exitStatus({.errors = 1, .cancelled = true}), 130);
+    EXPECT_EQ(exitStatus({.tried = 2, .ok = 2}, false), 0);
+    EXPECT_EQ(exitStatus({}, false), 0); // a playlist that names no file
+    EXPECT_EQ(exitStatus({.tried = 2, .ok = 1, .errors = 1}, false), 1);
+    EXPECT_EQ(exitStatus({.tried = 1, .ok = 1, .flushFailed = true}, false), 1);
+    EXPECT_EQ(exitStatus({.tried = 1, .ok = 1}, true), 1); // standard output failed
+    EXPECT_EQ(exitStatus({.refused = true}, false), 3);
+    EXPECT_EQ(exitStatus({.refused = true}, true), 1);
+    EXPECT_EQ(exitStatus({.errors = 1, .cancelled = true}, true), 130);
 }
 
 // Keeps what the run writes; Ctrl+C is the system's, as a signal sends it.
@@ -84,6 +86,7 @@ public:
     std::string out;
     std::function<void()> onProgress;
     void write(std::string_view text) override { out += text; }
+    bool outputFailed() const override { return false; }
     void writeError(std::string_view) override {}
     bool showProgress(const std::string&) override
     {
