@@ -2,6 +2,7 @@
 #include "ExportRun.h"
 #include "ExportScene.h"
 #include "Leftovers.h"
+#include "RecordedFolders.h"
 #include "RoomCheck.h"
 
 #include <chrono>
@@ -409,6 +410,42 @@ TEST_F(ExportRunTest, TheRoomIsToldAsFileManagersTellIt)
     ApplyLanguage("Deutsch", window);
     EXPECT_EQ(roomSentence({.needed = 850'000'000, .free = 12'360'000, .entries = 1}),
               "Nicht genug Platz auf dem Laufwerk: 850,0 MB ben\u00f6tigt, 12,4 MB frei.");
+    ApplyLanguage("English", window);
+}
+
+// What the count before the first copy finds the run will write, and the
+// closing line where not everything arrived, in both languages.
+TEST_F(ExportRunTest, TheRoomCountsOnlyWhatTheRunWillWrite)
+{
+    const std::string a = song("a.mp3", std::string(8192, 'a'));
+    const std::string b = song("b.mp3", std::string(4096, 'b'));
+    const std::string list = playlist({a, a, b});
+    const auto needed = [&](bool numbered, const FolderRecord* record,
+                            std::optional<std::uint64_t> largest) {
+        return countRoom(list, PlaylistMode::M3uTxt, dir.path(), targetText(), false, record,
+                         numbered, largest, {}, [] { return true; })
+            ->needed;
+    };
+    EXPECT_EQ(needed(false, nullptr, std::nullopt), 8192U + 4096U) << "a song named twice";
+    EXPECT_EQ(needed(true, nullptr, std::nullopt), 2 * 8192U + 4096U) << "numbered twice";
+    EXPECT_EQ(needed(false, nullptr, 4096), 4096U) << "a song the drive cannot hold";
+
+    window.withPlaylistChecked = true;
+    runExport(window);
+    const std::optional<FolderRecord> record = readRecord(targetText(), false);
+    ASSERT_TRUE(record);
+    EXPECT_EQ(needed(false, &*record, std::nullopt), 0U) << "copies the record has";
+    fs::remove(target() / "a.mp3");
+    EXPECT_EQ(needed(false, &*record, std::nullopt), 8192U) << "a copy the user deleted";
+
+    fs::remove(music() / "b.mp3");
+    for (const auto& [language, line] :
+         {std::pair{"English", "Done: 1 of 4 files could not be copied."},
+          std::pair{"Deutsch", "Fertig: 1 von 4 Dateien konnten nicht kopiert werden."}}) {
+        ApplyLanguage(language, window);
+        runExport(window);
+        EXPECT_EQ(window.logLines().back(), line);
+    }
     ApplyLanguage("English", window);
 }
 

@@ -244,5 +244,80 @@ TEST_F(PlayOrderTest, ANestedRunNeitherRenamesNorRemoves)
     EXPECT_EQ(copies(), (Copies{{"001 - a.mp3", "A"}, {"001 - b.mp3", "B"}, {"002 - b.mp3", "B"}}));
 }
 
+// Exported into the folder the songs are in: no song is taken for its own
+// copy, so none is removed or renamed; the numbered copies made there are
+// Tunecrate's, and are renamed and removed as anywhere.
+TEST_F(PlayOrderTest, TheSongsOwnFolderKeepsEverySong)
+{
+    const Copies songs{{"a.mp3", "A"}, {"b.mp3", "B"}, {"c.mp3", "C"}};
+    std::vector<std::string> lines;
+    for (const auto& [name, bytes] : songs) {
+        writeFile(folder() / name, bytes);
+        lines.push_back(inFolder(name));
+    }
+    const std::string& a = lines[0];
+    const std::string& b = lines[1];
+    window.withPlaylistChecked = true;
+    window.removeAnswer = true;
+    exportList(lines, false, true);
+    EXPECT_EQ(window.logLines().back(), "All files copied!");
+    window.withPlaylistChecked = false;
+    exportList({a, b}, false, true);
+    exportList({b, a}, true);
+    EXPECT_TRUE(window.removalQuestions.empty());
+    EXPECT_EQ(record().findSource(a)->name, "002 - a.mp3");
+
+    exportList({a, b}, true);
+    exportList({a}, true, true);
+
+    Copies expected = songs;
+    expected["001 - a.mp3"] = "A";
+    Copies found = copies();
+    EXPECT_TRUE(found.erase("list.m3u8"));
+    EXPECT_EQ(found, expected);
+    EXPECT_EQ(window.removalQuestions,
+              (std::vector<std::vector<std::string>>{
+                  {"Remove 1 songs that are no longer in the playlist?", "002 - b.mp3"}}));
+}
+
+// A song of the playlist that lies in the target folder is never replaced by
+// another song of its name listed before it.
+TEST_F(PlayOrderTest, ASongInTheFolderIsNeverAnotherSongsCopy)
+{
+    const std::string elsewhere = song("a.mp3", "A elsewhere");
+    writeFile(folder() / "a.mp3", "A here");
+    exportList({elsewhere, inFolder("a.mp3")}, false);
+    EXPECT_EQ(copies(), (Copies{{"a (2).mp3", "A elsewhere"}, {"a.mp3", "A here"}}));
+    EXPECT_EQ(record().findSource(inFolder("a.mp3")), nullptr);
+}
+
+// A record that calls a file of the user's the copy of a song, with its true
+// size and time, never has it renamed or replaced; the genuine copies are.
+TEST_F(PlayOrderTest, AForgedRecordRenamesNoFileOfTheUsers)
+{
+    const std::string a = song("a.mp3", "A"), b = song("b.mp3", "B");
+    for (const bool older : {false, true}) {
+        for (const auto& file : fs::directory_iterator(folder())) {
+            fs::remove(file.path());
+        }
+        exportList({a, b}, true);
+        writeFile(folder() / "notes.txt", "N");
+        FolderRecord forged = record();
+        RecordedCopy notes = *forged.find("001 - a.mp3");
+        forged.drop(notes.name);
+        fs::remove(folder() / notes.name);
+        notes.name = "notes.txt";
+        notes.copyStamp = *platform::fileStamp(inFolder("notes.txt"));
+        notes.copyHash = older ? std::nullopt : forged.find("002 - b.mp3")->copyHash;
+        forged.put(notes);
+        ASSERT_TRUE(writeRecord(window.pathToText, forged, false, {}));
+
+        exportList({b, a}, true);
+
+        EXPECT_EQ(copies(),
+                  (Copies{{"001 - b.mp3", "B"}, {"002 - a.mp3", "A"}, {"notes.txt", "N"}}));
+    }
+}
+
 } // namespace
 } // namespace tunecrate

@@ -161,7 +161,7 @@ TEST_F(RemovableTest, EachCopyReachesTheStickBeforeItsNameAndAllBeforeTheEnd)
     EXPECT_EQ(calls, (std::vector<std::string>{"data of a.mp3 after " + onStick("a.mp3"),
                                                "data of b.mp3 after " + onStick("b.mp3"),
                                                "folder after ---", "drive after ---"}));
-    EXPECT_EQ(window.logLines().back(), "All files copied!");
+    EXPECT_EQ(window.logLines().back(), "Done: 1 of 2 files could not be copied.");
     expectLogMatchesStick({});
 }
 
@@ -280,7 +280,7 @@ TEST_F(RemovableTest, ARecordTheStickDoesNotConfirmDecidesNothing)
 
 // Three songs for a stick with room for two: asked before the first copy,
 // "Cancel" copies nothing and "Copy what fits" copies as far as the room
-// goes. The two copies there count nothing when the two are exported again.
+// goes; where nobody can be asked, nothing is copied.
 TEST_F(RemovableTest, NearlyFullStickIsAskedAboutFirst)
 {
     std::vector<std::string> songs;
@@ -288,21 +288,31 @@ TEST_F(RemovableTest, NearlyFullStickIsAskedAboutFirst)
         songs.push_back(source(name, patterned(name, 24 * mib)));
     }
     playlist(songs);
+    // Nobody to ask: nothing is copied, and the log says so, with no cancel.
+    window.copyWhatFitsAnswer = std::nullopt;
+    const RunSummary unasked = runExport(window);
+    EXPECT_FALSE(unasked.cancelled);
+    EXPECT_EQ(window.logLines().back(), "Nothing was copied.");
     for (const bool copyWhatFits : {false, true}) {
         window.copyWhatFitsAnswer = copyWhatFits;
         runExport(window);
+        EXPECT_EQ(window.logLines().back() == "canceled!", !copyWhatFits);
     }
-    ASSERT_EQ(window.roomQuestions.size(), 2U);
+    ASSERT_EQ(window.roomQuestions.size(), 3U);
     EXPECT_EQ(window.roomQuestions[0].rfind("Not enough room on the drive: 75.5 MB needed, ", 0),
               0U)
         << window.roomQuestions[0];
     EXPECT_EQ(resultsOf(logRecords(window.logLines())), (Results{"ok", "ok", "error"}));
     expectLogMatchesStick({});
 
-    playlist({songs[0], songs[1]});
+    // Their copies deleted, and a song named twice, which is written once:
+    // the two fit again without a question.
+    fs::remove(stick() / "a.mp3");
+    fs::remove(stick() / "b.mp3");
+    playlist({songs[0], songs[0], songs[1]});
     runExport(window);
-    EXPECT_EQ(window.roomQuestions.size(), 2U);
-    EXPECT_EQ(resultsOf(logRecords(window.logLines())), (Results{"ok", "ok"}));
+    EXPECT_EQ(resultsOf(logRecords(window.logLines())), (Results{"ok", "ok", "ok"}));
+    EXPECT_EQ(window.roomQuestions.size(), 3U);
 }
 
 TEST_F(RemovableTest, OrdinaryFilesAreCopiedWholeWithTheirTimes)
@@ -605,6 +615,25 @@ TEST_F(RemovableTest, NearlyFullStickFailsTheLargeCopyAndKeepsTheOlderFile)
         << window.logText;
     expectLogMatchesStick(before);
     EXPECT_EQ(test::bytesOf(onStick("b.mp3")), oldB);
+}
+
+// A song of 4 GiB or more, which FAT32 cannot hold, ends "error" without
+// a try and counts nothing in the room the run asks about.
+TEST_F(RemovableTest, ASongFatCannotHoldIsAnErrorAtOnce)
+{
+    if (!driveKind(stick().string()).largestFile) {
+        GTEST_SKIP() << "this stick holds files of 4 GiB";
+    }
+    const std::string big = source("big.flac", "x");
+    fs::resize_file(big, largestFatFile + 1); // sparse: nothing is written
+    playlist({big, source("a.mp3", patterned("a", 64 * 1024))});
+
+    runExport(window);
+
+    EXPECT_TRUE(window.roomQuestions.empty());
+    EXPECT_EQ(resultsOf(logRecords(window.logLines())), (Results{"error", "ok"}));
+    EXPECT_EQ(window.logLines().back(), "Done: 1 of 2 files could not be copied.");
+    expectLogMatchesStick({});
 }
 
 } // namespace
