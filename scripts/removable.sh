@@ -33,13 +33,15 @@ removable_missing() {
 
 # format_image KIND IMAGE SIZE_MIB: a fresh, empty file system of KIND in IMAGE.
 # ext4 writes its inode tables and journal now, so that the kernel does not
-# write them in the background once it is mounted.
+# write them in the background once it is mounted. FAT32 takes the sectors per
+# cluster from FAT_SECTORS_PER_CLUSTER where it is set (mkfs.fat's own choice
+# for a small image, 1, gives clusters that fusefat counts no blocks for).
 format_image() {
     local kind=$1 image=$2 size=$3
     rm -f "$image"
     truncate -s "${size}M" "$image"
     case $kind in
-    fat32) mkfs.fat -F 32 "$image" >/dev/null ;;
+    fat32) mkfs.fat -F 32 ${FAT_SECTORS_PER_CLUSTER:+-s "$FAT_SECTORS_PER_CLUSTER"} "$image" >/dev/null ;;
     exfat) mkfs.exfat "$image" >/dev/null ;;
     ext4) mkfs.ext4 -q -E lazy_itable_init=0,lazy_journal_init=0 "$image" ;;
     *)

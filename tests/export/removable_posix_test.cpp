@@ -21,6 +21,7 @@
 #include <iterator>
 #include <optional>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 namespace tunecrate {
@@ -634,6 +635,24 @@ TEST_F(RemovableTest, ASongFatCannotHoldIsAnErrorAtOnce)
     EXPECT_EQ(resultsOf(logRecords(window.logLines())), (Results{"error", "ok"}));
     EXPECT_EQ(window.logLines().back(), "Done: 1 of 2 files could not be copied.");
     expectLogMatchesStick({});
+}
+
+// A drive that counts no blocks at all (fusefat, for FAT32 of 512-byte
+// clusters) tells nothing of its room: nobody is asked, and the songs copy.
+TEST_F(RemovableTest, ADriveThatCountsNoBlocksIsNotTakenForFull)
+{
+    struct statvfs drive {};
+    ASSERT_EQ(::statvfs(stick().c_str(), &drive), 0);
+    if (drive.f_blocks != 0) {
+        GTEST_SKIP() << "this drive counts its blocks";
+    }
+    window.copyWhatFitsAnswer = std::nullopt;
+    playlist({source("a.mp3", patterned("a", 64 * 1024))});
+
+    runExport(window);
+
+    EXPECT_TRUE(window.roomQuestions.empty());
+    EXPECT_EQ(resultsOf(logRecords(window.logLines())), (Results{"ok"}));
 }
 
 } // namespace

@@ -143,50 +143,54 @@ bool heldAt(const fs::path& marker)
     return fs::exists(marker);
 }
 
-// Two runs started together, the first held at a step while the second
-// starts: every song ends once, under its number, and the record lists
-// both playlists' copies. Rounds are seeded, so that a failure comes back.
+// Two runs started together into a folder that holds copies of the first
+// playlist in another order, one held at a step while the other starts:
+// every song ends once, under its number, and the record lists both
+// playlists' copies. Rounds are seeded, so that a failure comes back.
 TEST_F(StepsTest, TwoRunsAtOnceLeaveEverySongOnceUnderItsNumber)
 {
     for (const std::string name : {"a.mp3", "b.mp3", "c.mp3", "x.mp3", "y.mp3"}) {
         song(name, test::patterned(name, 3000));
     }
-    const std::vector<std::string> steps{"record-read", "copied", "renaming"};
+    const std::vector<std::string> others{"y.mp3", "x.mp3"};
     std::mt19937 random(20261208);
-    for (int round = 0; round < 6; ++round) {
-        emptyFolder();
-        std::vector<std::string> first{"a.mp3", "b.mp3", "c.mp3"};
-        std::shuffle(first.begin(), first.end(), random);
-        const bool samePlaylist = round % 2 == 0;
-        const std::vector<std::string> second =
-            samePlaylist ? first : std::vector<std::string>{"y.mp3", "x.mp3"};
-        const std::string step = steps[static_cast<std::size_t>(round / 2)];
-        SCOPED_TRACE("round " + std::to_string(round) + ", held at " + step);
-        // Renames need copies to rename: an earlier export in another order.
-        if (step == "renaming") {
+    for (const std::string step : {"record-read", "copied", "renaming"}) {
+        // The same playlist twice; the first held; the other held.
+        for (const int held : {0, 1, 2}) {
+            SCOPED_TRACE("held at " + step + ", case " + std::to_string(held));
+            emptyFolder();
+            std::vector<std::string> first{"a.mp3", "b.mp3", "c.mp3"};
+            std::shuffle(first.begin(), first.end(), random);
             std::vector<std::string> earlier = first;
             std::rotate(earlier.begin(), earlier.begin() + 1, earlier.end());
             ASSERT_EQ(Driver({list("one.m3u", earlier), folder_, "--numbered"}).wait(), 0);
-        }
-        const fs::path marker = dir.path() / ("held" + std::to_string(round));
-        Driver held({list("one.m3u", first), folder_, "--numbered", "--at", step, "1",
-                     "hold:" + marker.string()});
-        ASSERT_TRUE(heldAt(marker));
-        Driver other({list(samePlaylist ? "one.m3u" : "two.m3u", second), folder_, "--numbered"});
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-        test::writeFile(marker.string() + ".go", "");
-        EXPECT_EQ(held.wait(), 0);
-        EXPECT_EQ(other.wait(), 0);
+            const std::vector<std::string> second = held == 0 ? first : others;
+            std::string heldList = list("one.m3u", first);
+            std::string otherList = held == 0 ? heldList : list("two.m3u", others);
+            if (held == 2) {
+                std::swap(heldList, otherList);
+            }
 
-        Files expected = numbered(first);
-        if (!samePlaylist) {
-            expected.merge(numbered(second));
-        }
-        EXPECT_EQ(files(), expected);
-        const FolderRecord after = record();
-        for (const auto& songs : {first, second}) {
-            for (const std::string& name : songs) {
-                EXPECT_NE(after.findSource(dir.file("music/" + name)), nullptr) << name;
+            const fs::path marker = dir.path() / ("held at " + step + std::to_string(held));
+            Driver holding({heldList, folder_, "--numbered", "--at", step, "1",
+                            "hold:" + marker.string()});
+            ASSERT_TRUE(heldAt(marker));
+            Driver other({otherList, folder_, "--numbered"});
+            std::this_thread::sleep_for(std::chrono::milliseconds(200));
+            test::writeFile(marker.string() + ".go", "");
+            EXPECT_EQ(holding.wait(), 0);
+            EXPECT_EQ(other.wait(), 0);
+
+            Files expected = numbered(first);
+            if (held != 0) {
+                expected.merge(numbered(second));
+            }
+            EXPECT_EQ(files(), expected);
+            const FolderRecord after = record();
+            for (const auto& songs : {first, second}) {
+                for (const std::string& name : songs) {
+                    EXPECT_NE(after.findSource(dir.file("music/" + name)), nullptr) << name;
+                }
             }
         }
     }
