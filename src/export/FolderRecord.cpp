@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cinttypes>
 #include <cstdio>
 #include <fstream>
 #include <nlohmann/json.hpp>
@@ -59,7 +60,7 @@ constexpr std::size_t hashDigits = 16;
 std::string hexHash(std::uint64_t hash)
 {
     std::array<char, hashDigits + 1> digits{};
-    std::snprintf(digits.data(), digits.size(), "%016llx", static_cast<unsigned long long>(hash));
+    std::snprintf(digits.data(), digits.size(), "%016" PRIx64, hash);
     return {digits.data(), hashDigits};
 }
 

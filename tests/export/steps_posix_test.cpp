@@ -172,8 +172,8 @@ TEST_F(StepsTest, TwoRunsAtOnceLeaveEverySongOnceUnderItsNumber)
             }
 
             const fs::path marker = dir.path() / ("held at " + step + std::to_string(held));
-            Driver holding({heldList, folder_, "--numbered", "--at", step, "1",
-                            "hold:" + marker.string()});
+            Driver holding(
+                {heldList, folder_, "--numbered", "--at", step, "1", "hold:" + marker.string()});
             ASSERT_TRUE(heldAt(marker));
             Driver other({otherList, folder_, "--numbered"});
             std::this_thread::sleep_for(std::chrono::milliseconds(200));
