@@ -77,9 +77,10 @@ TEST(TunecrateCom, ExportsWithoutAWindowAndEndsWithTheRunsStatus)
 
     const std::string music = scene.file("music");
     const std::string out = scene.file("out");
-    EXPECT_EQ(run.out, music + "\\a.mp3\r\ncopied to:\r\n" + out + "\\a.mp3\r\nok\r\n---\r\n" +
-                           music + "\\gone.mp3\r\ncopied to:\r\n" + out +
-                           "\\gone.mp3\r\nerror\r\n---\r\nAll files copied!\r\n");
+    EXPECT_EQ(run.out,
+              music + "\\a.mp3\r\ncopied to:\r\n" + out + "\\a.mp3\r\nok\r\n---\r\n" + music +
+                  "\\gone.mp3\r\ncopied to:\r\n" + out +
+                  "\\gone.mp3\r\nerror\r\n---\r\nDone: 1 of 2 files could not be copied.\r\n");
     EXPECT_EQ(run.status, 1U);
     EXPECT_TRUE(std::filesystem::exists(scene.path() / "out" / "a.mp3"));
 
