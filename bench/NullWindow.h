@@ -1,7 +1,7 @@
 #pragma once
 
-#include "ExportWindow.h"
 #include "Language.h"
+#include "run/ExportWindow.h"
 
 #include <algorithm>
 #include <cstddef>

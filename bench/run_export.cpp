@@ -8,13 +8,13 @@
 // room the export would take, as a run does before its first copy, and
 // prints it.
 
-#include "Drive.h"
-#include "ExportRun.h"
 #include "NullWindow.h"
-#include "PlatformFiles.h"
-#include "PlaylistLines.h"
-#include "RecordedFolders.h"
-#include "RoomCheck.h"
+#include "drive/Drive.h"
+#include "files/PlatformFiles.h"
+#include "folder/RecordedFolders.h"
+#include "playlist/PlaylistLines.h"
+#include "run/ExportRun.h"
+#include "run/RoomCheck.h"
 
 #include <cstdio>
 #include <string_view>

@@ -6,10 +6,10 @@
 // ratio of the medians. The data lies directly under C:\ and is removed after.
 
 #include "ControlIds.h"
-#include "ExportRun.h"
 #include "NullWindow.h"
 #include "Utf16.h"
 #include "frmPlaylistExporter.h"
+#include "run/ExportRun.h"
 
 #include <algorithm>
 #include <chrono>

@@ -9,10 +9,10 @@
 // - the mode follows from the first line that is not blank; an entry candidate
 //   is a piece of its line; a source path has a bare name with no separator.
 
-#include "ByteSource.h"
-#include "LineReader.h"
-#include "Playlist.h"
-#include "Utf8.h"
+#include "files/ByteSource.h"
+#include "files/Utf8.h"
+#include "playlist/LineReader.h"
+#include "playlist/Playlist.h"
 
 #include <algorithm>
 #include <cstdint>

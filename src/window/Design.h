@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ProgramTitle.h"
+
 #include <array>
 #include <cstddef>
 #include <stdexcept>
@@ -53,7 +55,7 @@ struct ControlDesign {
     TwipsRect twips;
 };
 
-inline constexpr char windowCaption[] = "Tunecrate " TUNECRATE_VERSION " by Quillmar";
+inline constexpr const char* windowCaption = programTitle;
 inline constexpr TwipsRect clientTwips{.width = 10665, .height = 4620};
 
 // In tab order, which is the order both windows create them in and Tab walks.

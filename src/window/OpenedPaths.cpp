@@ -1,8 +1,8 @@
 #include "OpenedPaths.h"
 
-#include "Paths.h"
-#include "PlatformFiles.h"
 #include "PlaylistFilter.h"
+#include "files/Paths.h"
+#include "files/PlatformFiles.h"
 
 #include <algorithm>
 #include <filesystem>

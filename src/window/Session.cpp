@@ -1,7 +1,7 @@
 #include "Session.h"
 
-#include "ExportRun.h"
 #include "OpenedPaths.h"
+#include "run/ExportRun.h"
 
 #include <algorithm>
 #include <chrono>

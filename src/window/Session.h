@@ -1,11 +1,11 @@
 #pragma once
 
 #include "Dialogs.h"
-#include "ExportWindow.h"
 #include "FramePacer.h"
 #include "HeldDisplay.h"
 #include "Language.h"
 #include "WindowView.h"
+#include "run/ExportWindow.h"
 
 #include <functional>
 #include <string>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "PlaylistLines.h"
+#include "playlist/PlaylistLines.h"
 
 #include <string>
 #include <vector>

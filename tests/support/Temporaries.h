@@ -1,6 +1,6 @@
 #pragma once
 
-#include "PlatformCopy.h"
+#include "drive/PlatformCopy.h"
 
 #include <filesystem>
 #include <string>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "ExportWindow.h"
 #include "Language.h"
 #include "LogLines.h"
+#include "run/ExportWindow.h"
 
 #include <array>
 #include <functional>

@@ -7,9 +7,9 @@
 // "hold:FILE" creates FILE and waits until FILE.go exists.
 // Writes the log to standard output.
 
-#include "ExportRun.h"
-#include "Steps.h"
 #include "TestWindow.h"
+#include "folder/Steps.h"
+#include "run/ExportRun.h"
 
 #include <chrono>
 #include <csignal>

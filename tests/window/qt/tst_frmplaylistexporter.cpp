@@ -1,8 +1,8 @@
 #include "BigFile.h"
-#include "Flush.h"
 #include "TempDir.h"
 #include "WindowDesign.h"
 #include "WindowTest.h"
+#include "drive/Flush.h"
 #include "frmPlaylistExporter.h"
 
 #include <QAccessible>

@@ -1,0 +1,770 @@
+#include "drive/PlatformCopy.h"
+#include "files/FileDescriptor_posix.h"
+
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <fcntl.h>
+#include <linux/msdos_fs.h>
+#include <memory>
+#include <optional>
+#include <stdio.h>
+#include <string>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <sys/statfs.h>
+#include <unistd.h>
+#include <vector>
+
+namespace tunecrate::platform {
+namespace {
+
+constexpr std::size_t chunkBytes = 1024 * 1024;
+constexpr off_t writeBehindWindow = 8 * 1024 * 1024;
+
+// The copy being written, invisible under the destination's name until it is
+// complete. Where the file system allows and no file of that name exists yet,
+// it has no name at all (O_TMPFILE) and appears in one step, so a killed run
+// leaves nothing behind. Otherwise it is a named temporary that is renamed
+// over the old file; a kill can leave that one, recognisable by its name, and
+// the next run removes it unless it is locked, as a live copy keeps its own
+// from creation until after the rename.
+class NewFile {
+public:
+    NewFile(std::string folder, bool replacing, mode_t mode) : folder_(std::move(folder))
+    {
+        if (!replacing && procFdAvailable()) {
+            fd_.reset(::open(folder_.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, mode));
+            if (fd_.valid()) {
+                return;
+            }
+        }
+        nameTemporary([this, mode](const std::string& name) {
+            fd_.reset(
+                ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, mode));
+            return fd_.valid();
+        });
+        if (fd_.valid()) {
+            lock();
+        }
+    }
+    ~NewFile()
+    {
+        // A copy that failed gives its room back at once: a FUSE driver learns
+        // of the close only after it returns, and until then keeps a removed
+        // file, data and all, under a hidden name, where a nearly full stick
+        // needs the room for the next copy.
+        if (!committed_ && fd_.valid()) {
+            (void)::ftruncate(fd_.get(), 0);
+        }
+        fd_.close();
+        // Let go before the unlink: FUSE keeps a removed file that is still
+        // open under a hidden name.
+        lock_.close();
+        if (!committed_ && !path_.empty()) {
+            ::unlink(path_.c_str());
+        }
+    }
+    NewFile(const NewFile&) = delete;
+    NewFile& operator=(const NewFile&) = delete;
+
+    [[nodiscard]] bool valid() const { return fd_.valid(); }
+    [[nodiscard]] int fd() const { return fd_.get(); }
+    // True when the copy was written under a temporary name and renamed.
+    [[nodiscard]] bool named() const { return !path_.empty(); }
+
+    // Gives the finished file its final name. Only the file seen there before
+    // the copy began is replaced, and only while it is still as seen; where
+    // nothing was seen, the name is taken only while it is free. A file that
+    // appeared meanwhile (another program, a second run) or changed stays as
+    // it is: false, with errno EEXIST.
+    [[nodiscard]] bool commit(const std::string& destination,
+                              const std::optional<struct stat>& seen)
+    {
+        if (seen) {
+            struct stat now {};
+            if (::lstat(destination.c_str(), &now) == 0) {
+                if (!unchanged(*seen, now)) {
+                    errno = EEXIST;
+                    return false;
+                }
+                return replace(destination);
+            }
+            if (errno != ENOENT) {
+                return false;
+            }
+        }
+        return takeFreeName(destination);
+    }
+
+    static bool renameWithoutReplacing(const std::string& from, const std::string& to)
+    {
+        return renameToFreeName(from, to);
+    }
+
+private:
+    static bool unchanged(const struct stat& seen, const struct stat& now)
+    {
+        const auto same = [](const timespec& one, const timespec& other) {
+            return one.tv_sec == other.tv_sec && one.tv_nsec == other.tv_nsec;
+        };
+        return seen.st_mode == now.st_mode && seen.st_size == now.st_size &&
+               same(seen.st_mtim, now.st_mtim) && same(seen.st_ctim, now.st_ctim);
+    }
+
+    bool takeFreeName(const std::string& destination)
+    {
+        if (path_.empty()) {
+            if (!linkTo(destination)) {
+                return false;
+            }
+            if (!fd_.close()) {
+                ::unlink(destination.c_str());
+                return false;
+            }
+            return committed_ = true;
+        }
+        // Closed first, so that a late write error is seen before the name is taken.
+        return fd_.close() && (committed_ = renameToFreeName(path_, destination));
+    }
+
+    bool replace(const std::string& destination)
+    {
+        if (path_.empty()) {
+            lock();
+            if (!nameTemporary([this](const std::string& name) { return linkTo(name); })) {
+                return false;
+            }
+        }
+        // Closed first, so that a late write error is seen before the old file goes.
+        if (!fd_.close()) {
+            return false;
+        }
+        committed_ = ::rename(path_.c_str(), destination.c_str()) == 0;
+        return committed_;
+    }
+
+    // Renames from to to where no file has that name. FUSE drivers answer the
+    // rename that never replaces with EINVAL, which says only that they do not
+    // know it; a link then takes the name where it is free. Where links are
+    // refused too (FAT through FUSE), the name is looked at just before the
+    // rename, with nothing of the program run in between.
+    //
+    // fusefat has two faults to steer round there. A rename to a name it
+    // refuses (it refuses every name that is not ASCII) costs the temporary's
+    // clusters, so a name that is not ASCII is first tried by creating it,
+    // which fails at no cost, and given back at once; an ASCII name, which
+    // the drive takes, is not (creating a name costs fusefat as much as the
+    // copy of a 1 MiB song). But once a long name (240 bytes here) has been
+    // created in a folder, a rename to a name of that length fails and the
+    // name is lost; so of a name of 230 bytes or more only its first 200 bytes
+    // are tried. (A name created and renamed onto while it stands would also
+    // stay on a stick pulled at that moment, as an empty file under the
+    // song's name.)
+    //
+    // A folder whose drive refused both is remembered, and its next rename
+    // goes straight to the look (each refusal costs fusefat a round trip).
+    static bool renameToFreeName(const std::string& from, const std::string& to)
+    {
+        static std::string refusingFolder;
+        const std::string_view folder = std::string_view(to).substr(0, to.rfind('/'));
+        if (folder != refusingFolder) {
+            if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) {
+                return true;
+            }
+            if (errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP) {
+                return false;
+            }
+            if (::link(from.c_str(), to.c_str()) == 0) {
+                ::unlink(from.c_str());
+                return true;
+            }
+            if (errno == EEXIST) {
+                return false;
+            }
+            refusingFolder = folder;
+        }
+        struct stat there {};
+        if (::lstat(to.c_str(), &there) == 0) {
+            errno = EEXIST;
+            return false;
+        }
+        return errno == ENOENT && driveTakesName(to) && ::rename(from.c_str(), to.c_str()) == 0;
+    }
+
+    static bool driveTakesName(const std::string& path)
+    {
+        constexpr std::size_t longestTried = 229;
+        constexpr std::size_t triedOfLonger = 200;
+        const std::size_t nameStart = path.rfind('/') + 1;
+        if (std::all_of(path.begin() + static_cast<std::ptrdiff_t>(nameStart), path.end(),
+                        [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
+            return true;
+        }
+        std::string tried = path;
+        if (path.size() - nameStart > longestTried) {
+            std::size_t cut = nameStart + triedOfLonger;
+            while ((static_cast<unsigned char>(path[cut]) & 0xC0) == 0x80) {
+                --cut;
+            }
+            tried = path.substr(0, cut) + "~";
+        }
+        FileDescriptor probe(
+            ::open(tried.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0600));
+        if (!probe.valid()) {
+            return errno == EEXIST && tried != path; // only a shortened name may be another's
+        }
+        // Closed before it goes: FUSE keeps a removed file that is still open
+        // under a hidden name.
+        return probe.close() && ::unlink(tried.c_str()) == 0;
+    }
+
+    // Locks the file through a second descriptor of its own, which stays open
+    // after fd_ is closed and until the temporary has its final name or is
+    // gone. Where the file system has no locks, others' sweeps cannot lock it
+    // either and leave it alone.
+    void lock()
+    {
+        if (::flock(fd_.get(), LOCK_EX | LOCK_NB) == 0) {
+            lock_.reset(::fcntl(fd_.get(), F_DUPFD_CLOEXEC, 0));
+        }
+    }
+
+    static bool procFdAvailable()
+    {
+        static const bool available = ::access("/proc/self/fd", X_OK) == 0;
+        return available;
+    }
+
+    // Tries create with fresh temporary names in the folder until one is
+    // free; path_ keeps the name taken.
+    bool nameTemporary(const std::function<bool(const std::string&)>& create)
+    {
+        static unsigned counter = 0;
+        for (int attempt = 0; attempt < 1000; ++attempt) {
+            path_ =
+                folder_ + '/' + temporaryName(static_cast<unsigned long>(::getpid()), counter++);
+            if (create(path_)) {
+                return true;
+            }
+            if (errno != EEXIST) {
+                break;
+            }
+        }
+        path_.clear();
+        return false;
+    }
+
+    // Gives the unnamed file a name: straight from the descriptor where the
+    // process may (it takes CAP_DAC_READ_SEARCH), through /proc otherwise.
+    bool linkTo(const std::string& name) const
+    {
+        static bool linkByDescriptor = true;
+        if (!linkByDescriptor) {
+            return linkThroughProc(name);
+        }
+        if (::linkat(fd_.get(), "", AT_FDCWD, name.c_str(), AT_EMPTY_PATH) == 0) {
+            return true;
+        }
+        if (errno != ENOENT && errno != EPERM && errno != EINVAL) {
+            return false;
+        }
+        const bool linked = linkThroughProc(name);
+        // Only now is it clear that the descriptor's way is closed to this process.
+        linkByDescriptor = !linked;
+        return linked;
+    }
+    bool linkThroughProc(const std::string& name) const
+    {
+        const std::string self = "/proc/self/fd/" + std::to_string(fd_.get());
+        return ::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0;
+    }
+
+    std::string folder_;
+    std::string path_; // empty for an unnamed file
+    FileDescriptor fd_;
+    FileDescriptor lock_;
+    bool committed_ = false;
+};
+
+bool writeAll(int fd, const char* bytes, std::size_t count)
+{
+    while (count > 0) {
+        const ssize_t written = ::write(fd, bytes, count);
+        if (written < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return false;
+        }
+        bytes += written;
+        count -= static_cast<std::size_t>(written);
+    }
+    return true;
+}
+
+// One chunk from in to out: copy_file_range where the kernel and the file
+// systems allow it, read and write otherwise. Returns the bytes copied, 0 at
+// the end of the source, -1 on failure.
+class ChunkCopier {
+public:
+    ssize_t copy(int in, int out)
+    {
+        while (useCopyFileRange_) {
+            const ssize_t count = ::copy_file_range(in, nullptr, out, nullptr, chunkBytes, 0);
+            if (count >= 0) {
+                return count;
+            }
+            if (errno == EINTR) {
+                continue;
+            }
+            const bool unsupported = errno == ENOSYS || errno == EXDEV || errno == EINVAL ||
+                                     errno == EOPNOTSUPP || errno == EPERM;
+            if (!unsupported || copiedAny_) {
+                return -1;
+            }
+            useCopyFileRange_ = false;
+        }
+        if (buffer_.empty()) {
+            buffer_.resize(chunkBytes);
+        }
+        for (;;) {
+            const ssize_t count = ::read(in, buffer_.data(), buffer_.size());
+            if (count < 0 && errno == EINTR) {
+                continue;
+            }
+            if (count <= 0) {
+                return count;
+            }
+            return writeAll(out, buffer_.data(), static_cast<std::size_t>(count)) ? count : -1;
+        }
+    }
+    void noteCopied() { copiedAny_ = true; }
+
+private:
+    bool useCopyFileRange_ = true;
+    bool copiedAny_ = false;
+    std::vector<char> buffer_;
+};
+
+// Keeps a copy's data moving onto the drive as it is written: once a window
+// of it is written, its write-back is started and the window before waited
+// for, so that no more than two windows wait unwritten and the bar moves at
+// the drive's pace. At the end the write-back of the rest is started, so that
+// the drive works while the run goes on. Memory-backed file systems have
+// nothing to write back, and one where ranges cannot be written back makes
+// the copy go on without.
+class WriteBehind {
+public:
+    WriteBehind(int fd, const WhileWaiting& whileWaiting) : fd_(fd), whileWaiting_(whileWaiting) {}
+
+    // False when the drive failed to take a window.
+    bool wrote(off_t end)
+    {
+        if (end - started_ < writeBehindWindow || !working()) {
+            return true;
+        }
+        const off_t waitFrom = waited_;
+        const off_t waitTo = started_;
+        const off_t start = started_;
+        waited_ = started_;
+        started_ = end;
+        return waitForDrive(
+            [&] {
+                constexpr unsigned waitFlags = SYNC_FILE_RANGE_WAIT_BEFORE | SYNC_FILE_RANGE_WRITE |
+                                               SYNC_FILE_RANGE_WAIT_AFTER;
+                return rangeCall(start, end, SYNC_FILE_RANGE_WRITE) &&
+                       (waitTo == waitFrom || rangeCall(waitFrom, waitTo, waitFlags));
+            },
+            whileWaiting_);
+    }
+
+    bool finish(off_t end)
+    {
+        if (end - started_ < static_cast<off_t>(chunkBytes) || !working()) {
+            return true;
+        }
+        const off_t start = started_;
+        started_ = end;
+        return waitForDrive([&] { return rangeCall(start, end, SYNC_FILE_RANGE_WRITE); },
+                            whileWaiting_);
+    }
+
+private:
+    // Asked once a copy is large enough to need it.
+    bool working()
+    {
+        if (!working_) {
+            constexpr long tmpfsMagic = 0x01021994;
+            constexpr long ramfsMagic = 0x858458f6;
+            struct statfs drive {};
+            working_ = ::fstatfs(fd_, &drive) == 0 && drive.f_type != tmpfsMagic &&
+                       drive.f_type != ramfsMagic;
+        }
+        return *working_;
+    }
+
+    // Runs on the worker, where errno is its own.
+    bool rangeCall(off_t from, off_t to, unsigned flags)
+    {
+        if (::sync_file_range(fd_, from, to - from, flags) == 0) {
+            return true;
+        }
+        if (errno == EIO || errno == ENOSPC || errno == EDQUOT) {
+            return false;
+        }
+        working_ = false;
+        return true;
+    }
+
+    int fd_;
+    const WhileWaiting& whileWaiting_;
+    std::optional<bool> working_;
+    off_t started_ = 0; // written back from here on only when asked
+    off_t waited_ = 0;  // on the drive up to here
+};
+
+bool flushCopy(int fd, const std::string& destination, const WhileWaiting& whileWaiting)
+{
+    return flushThroughHook(
+        FlushCall::CopyData, destination, [fd] { return ::fdatasync(fd) == 0; }, whileWaiting);
+}
+
+bool sameFile(const struct stat& one, const struct stat& other)
+{
+    return one.st_dev == other.st_dev && one.st_ino == other.st_ino;
+}
+
+// A source that already is the destination, also through a symbolic link, is
+// where it belongs: copying it would truncate it.
+bool isSameFile(const struct stat& source, const std::string& destination,
+                const struct stat& destinationLink)
+{
+    if (!S_ISLNK(destinationLink.st_mode)) {
+        return sameFile(source, destinationLink);
+    }
+    struct stat target {};
+    return ::stat(destination.c_str(), &target) == 0 && sameFile(source, target);
+}
+
+bool reportComplete(const struct stat& source, const CopyProgressRoutine& progress)
+{
+    if (!S_ISREG(source.st_mode)) {
+        return false;
+    }
+    const auto size = static_cast<std::uint64_t>(source.st_size);
+    progress(size, size);
+    return true;
+}
+
+bool isProtected(const struct stat& destinationLink)
+{
+    return S_ISREG(destinationLink.st_mode) &&
+           (destinationLink.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
+}
+
+// The folder that path lies in, as open() takes it.
+std::string folderOf(const std::string& path)
+{
+    const std::size_t slash = path.rfind('/');
+    if (slash == std::string::npos) {
+        return ".";
+    }
+    return path.substr(0, std::max<std::size_t>(slash, 1));
+}
+
+} // namespace
+
+// Only a temporary nobody holds is removed: the run that wrote it is gone.
+void removeAbandonedTemporary(const std::filesystem::path& file)
+{
+    FileDescriptor fd(
+        ::open(file.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
+    struct stat locked {};
+    struct stat named {};
+    if (!fd.valid() || ::fstat(fd.get(), &locked) != 0 || !S_ISREG(locked.st_mode) ||
+        ::flock(fd.get(), LOCK_EX | LOCK_NB) != 0) {
+        return;
+    }
+    // Its owner may have renamed it and let go just before the lock was taken.
+    if (::lstat(file.c_str(), &named) != 0 || !sameFile(locked, named)) {
+        return;
+    }
+    // Closed first: FUSE keeps a removed file that is still open under a hidden name.
+    fd.close();
+    ::unlink(file.c_str());
+}
+
+bool copyFile(const std::string& source, const std::string& destination,
+              const CopyProgressRoutine& progress, KnownDestination known, bool flushFirst)
+{
+    // O_NONBLOCK keeps a FIFO from holding the open; only regular files copy.
+    // (It means nothing to a regular file, so it may stay set.)
+    const FileDescriptor in(::open(source.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
+    struct stat status {};
+    struct stat existing {};
+    if (!in.valid()) {
+        // A source that cannot be read may still be the destination itself.
+        return ::stat(source.c_str(), &status) == 0 &&
+               ::lstat(destination.c_str(), &existing) == 0 &&
+               isSameFile(status, destination, existing) && reportComplete(status, progress);
+    }
+    if (::fstat(in.get(), &status) != 0 || !S_ISREG(status.st_mode)) {
+        return false;
+    }
+    // One look at the destination, unless the caller found nothing there,
+    // tells whether it is the source itself, a protected file, a file to
+    // replace or not there yet.
+    const bool replacing =
+        known != KnownDestination::Absent && ::lstat(destination.c_str(), &existing) == 0;
+    if (replacing && isSameFile(status, destination, existing)) {
+        return reportComplete(status, progress);
+    }
+    if (replacing && isProtected(existing)) {
+        return false;
+    }
+
+    // Owner-writable whatever the source (a CD rip, a read-only share): a copy
+    // without write bits counts as the user's protected file, and no later
+    // export could replace it.
+    const mode_t mode = (status.st_mode & 0777) | S_IWUSR;
+    NewFile copy(folderOf(destination), replacing, mode);
+    if (!copy.valid()) {
+        return false;
+    }
+
+    std::uint64_t total = static_cast<std::uint64_t>(status.st_size);
+    std::uint64_t copied = 0;
+    if (total > chunkBytes) {
+        // Larger read-ahead, as cp asks for; a hint only.
+        (void)::posix_fadvise(in.get(), 0, 0, POSIX_FADV_SEQUENTIAL);
+    }
+    progress(total, copied);
+    const WhileWaiting whileWaiting = [&progress, &total, &copied] {
+        progress(total, copied);
+    };
+    WriteBehind writeBehind(copy.fd(), whileWaiting);
+    ChunkCopier copier;
+    for (;;) {
+        const ssize_t count = copier.copy(in.get(), copy.fd());
+        if (count < 0) {
+            return false;
+        }
+        if (count == 0) {
+            break;
+        }
+        copier.noteCopied();
+        copied += static_cast<std::uint64_t>(count);
+        // A source that grows while it is copied must not push the bar past 100.
+        total = std::max(total, copied);
+        if (!writeBehind.wrote(static_cast<off_t>(copied))) {
+            return false;
+        }
+        progress(total, copied);
+    }
+    if (!writeBehind.finish(static_cast<off_t>(copied))) {
+        return false;
+    }
+
+    // The file was created with its mode, but the umask may have
+    // taken bits away. Only the data decides whether the copy succeeded: FAT
+    // and exFAT sticks, and mounts of another user, refuse a mode or times they
+    // cannot store, and the copy is no less complete for that. Each is tried on
+    // its own, so that a refused mode still leaves the time.
+    (void)::fchmod(copy.fd(), mode);
+    const std::array<timespec, 2> times{status.st_atim, status.st_mtim};
+    (void)::futimens(copy.fd(), times.data());
+    if (flushFirst && !flushCopy(copy.fd(), destination, whileWaiting)) {
+        return false;
+    }
+    if (!copy.commit(destination, replacing ? std::optional(existing) : std::nullopt)) {
+        // The name was taken meanwhile; by this very source's copy (a second
+        // run that exported the same song) it holds what it should.
+        return errno == EEXIST && sizeOfHeldCopy(source, destination, false);
+    }
+    // A driver may stamp the rename's time on the file (fusefat does).
+    if (copy.named()) {
+        (void)::utimensat(AT_FDCWD, destination.c_str(), times.data(), AT_SYMLINK_NOFOLLOW);
+    }
+    return true;
+}
+
+std::optional<FileStamp> fileStamp(const std::string& path, bool followLinks)
+{
+    struct stat status {};
+    const int looked = followLinks ? ::stat(path.c_str(), &status) : ::lstat(path.c_str(), &status);
+    if (looked != 0 || !S_ISREG(status.st_mode)) {
+        return std::nullopt;
+    }
+    return FileStamp{static_cast<std::uint64_t>(status.st_size),
+                     std::int64_t{status.st_mtim.tv_sec} * 1'000'000'000 + status.st_mtim.tv_nsec};
+}
+
+std::optional<FileId> fileId(const std::string& path)
+{
+    struct stat status {};
+    if (::stat(path.c_str(), &status) != 0) {
+        return std::nullopt;
+    }
+    return FileId{status.st_dev, status.st_ino};
+}
+
+std::optional<DriveRoom> driveRoom(const std::string& folder)
+{
+    constexpr long fuseMagic = 0x65735546;
+    struct statfs drive {};
+    // A drive that counts no blocks at all (fusefat, for FAT32 of 512-byte
+    // clusters) tells nothing of its room.
+    if (::statfs(folder.c_str(), &drive) != 0 || drive.f_blocks == 0) {
+        return std::nullopt;
+    }
+    const auto unit =
+        static_cast<std::uint64_t>(drive.f_frsize != 0 ? drive.f_frsize : drive.f_bsize);
+    return DriveRoom{std::uint64_t{drive.f_bavail} * unit, unit, drive.f_type == fuseMagic};
+}
+
+std::optional<std::uint64_t> entrySize(const std::string& path)
+{
+    struct stat status {};
+    if (::lstat(path.c_str(), &status) != 0) {
+        return std::nullopt;
+    }
+    return static_cast<std::uint64_t>(status.st_size);
+}
+
+namespace {
+
+constexpr off_t comparedBytes = 64 * 1024;
+
+bool readAt(int fd, char* buffer, std::size_t count, off_t offset)
+{
+    while (count > 0) {
+        const ssize_t got = ::pread(fd, buffer, count, offset);
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        if (got <= 0) {
+            return false;
+        }
+        buffer += got;
+        count -= static_cast<std::size_t>(got);
+        offset += got;
+    }
+    return true;
+}
+
+bool sameBytesAt(int one, int other, off_t offset, off_t bytes)
+{
+    const auto count = static_cast<std::size_t>(bytes);
+    const auto buffer = std::make_unique_for_overwrite<char[]>(2 * count);
+    return readAt(one, buffer.get(), count, offset) &&
+           readAt(other, buffer.get() + count, count, offset) &&
+           std::equal(buffer.get(), buffer.get() + count, buffer.get() + count);
+}
+
+// Times centuries apart stay far apart rather than overflow.
+std::int64_t nanosecondsApart(const timespec& one, const timespec& other)
+{
+    constexpr std::int64_t farApart = 1'000'000'000; // seconds
+    const std::int64_t seconds =
+        std::clamp(std::int64_t{one.tv_sec} - other.tv_sec, -farApart, farApart);
+    return seconds * 1'000'000'000 + (std::int64_t{one.tv_nsec} - other.tv_nsec);
+}
+
+} // namespace
+
+std::optional<std::uint64_t> sizeOfHeldCopy(const std::string& source,
+                                            const std::string& destination, bool windowsRules)
+{
+    // O_NOFOLLOW: a symbolic link is never taken for the copy itself.
+    const FileDescriptor held(
+        ::open(destination.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY));
+    struct stat heldStatus {};
+    if (!held.valid() || ::fstat(held.get(), &heldStatus) != 0 || !S_ISREG(heldStatus.st_mode)) {
+        return std::nullopt;
+    }
+    const FileDescriptor in(::open(source.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
+    struct stat status {};
+    if (!in.valid() || ::fstat(in.get(), &status) != 0 || !S_ISREG(status.st_mode) ||
+        status.st_size != heldStatus.st_size ||
+        !copyTimeMatches(nanosecondsApart(status.st_mtim, heldStatus.st_mtim), windowsRules)) {
+        return std::nullopt;
+    }
+    const off_t size = status.st_size;
+    const off_t head = std::min(size, comparedBytes);
+    if (!sameBytesAt(in.get(), held.get(), 0, head) ||
+        (size > head && !sameBytesAt(in.get(), held.get(), size - comparedBytes, comparedBytes))) {
+        return std::nullopt;
+    }
+    return static_cast<std::uint64_t>(size);
+}
+
+bool writeWholeFile(const std::filesystem::path& destination, std::string_view bytes,
+                    bool flushFirst, const WhileWaiting& whileWaiting)
+{
+    struct stat existing {};
+    const bool replacing = ::lstat(destination.c_str(), &existing) == 0;
+    NewFile file(folderOf(destination.native()), replacing, 0666);
+    return file.valid() && writeAll(file.fd(), bytes.data(), bytes.size()) &&
+           (!flushFirst || flushCopy(file.fd(), destination.native(), whileWaiting)) &&
+           file.commit(destination.native(), replacing ? std::optional(existing) : std::nullopt);
+}
+
+Renamed renameCopy(const std::string& from, const std::string& to)
+{
+    if (NewFile::renameWithoutReplacing(from, to)) {
+        return Renamed::Done;
+    }
+    return errno == EEXIST ? Renamed::Taken : Renamed::Failed;
+}
+
+bool setModifiedTime(const std::string& path, std::int64_t time)
+{
+    constexpr std::int64_t second = 1'000'000'000;
+    // Both times: fusefat takes none where the access time is left out.
+    timespec modified{};
+    modified.tv_sec = time / second;
+    modified.tv_nsec = time % second;
+    const std::array<timespec, 2> times{modified, modified};
+    return ::utimensat(AT_FDCWD, path.c_str(), times.data(), AT_SYMLINK_NOFOLLOW) == 0;
+}
+
+bool removeCopy(const std::string& path)
+{
+    return ::unlink(path.c_str()) == 0;
+}
+
+void hideFile(const std::filesystem::path& file)
+{
+    const FileDescriptor fd(::open(file.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY));
+    std::uint32_t attributes = 0;
+    if (fd.valid() && ::ioctl(fd.get(), FAT_IOCTL_GET_ATTRIBUTES, &attributes) == 0) {
+        attributes |= ATTR_HIDDEN;
+        (void)::ioctl(fd.get(), FAT_IOCTL_SET_ATTRIBUTES, &attributes);
+    }
+}
+
+FolderLock::~FolderLock()
+{
+    if (handle_ >= 0) {
+        ::close(static_cast<int>(handle_));
+    }
+}
+
+bool FolderLock::tryTake(const std::string& folder)
+{
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) {
+        return true;
+    }
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        const bool heldElsewhere = errno == EWOULDBLOCK;
+        ::close(fd);
+        return !heldElsewhere;
+    }
+    handle_ = fd;
+    return true;
+}
+
+} // namespace tunecrate::platform

@@ -1,0 +1,16 @@
+#include "files/ByteSource.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace tunecrate {
+
+std::size_t MemorySource::read(char* buffer, std::size_t size)
+{
+    const std::size_t count = std::min(size, bytes_.size());
+    std::memcpy(buffer, bytes_.data(), count);
+    bytes_.remove_prefix(count);
+    return count;
+}
+
+} // namespace tunecrate

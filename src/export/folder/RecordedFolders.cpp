@@ -1,0 +1,248 @@
+#include "folder/RecordedFolders.h"
+
+#include "drive/FileOps.h"
+#include "drive/Flush.h"
+#include "files/PlatformFiles.h"
+#include "folder/Steps.h"
+
+#include <chrono>
+#include <fstream>
+#include <set>
+#include <thread>
+
+namespace tunecrate {
+
+std::optional<FolderRecord> readRecord(const std::string& folder, bool windowsRules)
+{
+    // A record of a million copies takes some 300 MB; a larger file is none.
+    constexpr std::uintmax_t largest = 512 * 1024 * 1024;
+    const std::filesystem::path path = fsPath(folder) / fsPath(recordFileName);
+    std::error_code error;
+    const std::uintmax_t size = std::filesystem::file_size(path, error);
+    std::ifstream file(path, std::ios::binary);
+    if (error || size > largest || !file) {
+        return std::nullopt;
+    }
+    std::string text(static_cast<std::size_t>(size), '\0');
+    if (!file.read(text.data(), static_cast<std::streamsize>(size))) {
+        return std::nullopt;
+    }
+    return FolderRecord::parse(text, windowsRules);
+}
+
+bool writeRecord(const std::string& folder, const FolderRecord& record, bool flushFirst,
+                 const platform::WhileWaiting& whileWaiting)
+{
+    const std::filesystem::path file = fsPath(folder) / fsPath(recordFileName);
+    if (!platform::writeWholeFile(file, record.text(), flushFirst, whileWaiting)) {
+        return false;
+    }
+    platform::hideFile(file);
+    reached(Step::RecordWritten);
+    return true;
+}
+
+RecordedFolders::Folder& RecordedFolders::folder(const std::string& folder, bool windowsRules)
+{
+    Folder& found = folders_[folder];
+    if (!found.read) {
+        found.record = readRecord(folder, windowsRules);
+        found.read = true;
+        if (found.runs > 0) {
+            reached(Step::RecordRead);
+        }
+    }
+    return found;
+}
+
+RecordedFolders::Claim RecordedFolders::claim(const std::string& folder, std::string_view name,
+                                              const std::string& path, std::string_view source,
+                                              bool windowsRules)
+{
+    lastLooked_.clear();
+    const std::optional<FolderRecord>& record = this->folder(folder, windowsRules).record;
+    const RecordedCopy* copy = record ? record->find(name) : nullptr;
+    if (copy == nullptr) {
+        return Claim::None;
+    }
+    const std::optional<FileStamp> found = platform::fileStamp(path);
+    lastLooked_ = path;
+    lastSeen_ = found;
+    if (!found) {
+        return Claim::None; // gone: the name is free
+    }
+    if (platform::comparablePath(copy->source) != platform::comparablePath(source)) {
+        return Claim::Other;
+    }
+    // An unchanged copy of an unchanged source needs no print: it is kept as it is.
+    if (stillTheCopy(*copy, found, windowsRules) &&
+        heldCopySize(std::string(source), path, windowsRules)) {
+        return Claim::Held;
+    }
+    return isOurCopy(*copy, path) ? Claim::Own : Claim::Other;
+}
+
+std::optional<std::string> RecordedFolders::recordedName(const std::string& folder,
+                                                         std::string_view source, bool windowsRules)
+{
+    const std::optional<FolderRecord>& record = this->folder(folder, windowsRules).record;
+    const RecordedCopy* copy = record ? record->findSource(source) : nullptr;
+    return copy != nullptr ? std::optional(copy->name) : std::nullopt;
+}
+
+std::optional<std::optional<FileStamp>> RecordedFolders::lastSeen(const std::string& path) const
+{
+    if (path != lastLooked_) {
+        return std::nullopt;
+    }
+    return lastSeen_;
+}
+
+FolderRecord* RecordedFolders::record(const std::string& folder, bool windowsRules)
+{
+    std::optional<FolderRecord>& record = this->folder(folder, windowsRules).record;
+    return record ? &*record : nullptr;
+}
+
+bool RecordedFolders::recorded(const std::string& folder, bool windowsRules)
+{
+    return this->folder(folder, windowsRules).record.has_value();
+}
+
+bool RecordedFolders::lock(const std::string& folder)
+{
+    Folder& locked = folders_[folder];
+    if (locked.runs == 0) {
+        auto lock = std::make_unique<platform::FolderLock>();
+        if (!lock->tryTake(folder)) {
+            return false;
+        }
+        locked.lock = std::move(lock);
+        locked.read = false; // another process may have written it meanwhile
+    }
+    ++locked.runs;
+    return true;
+}
+
+void RecordedFolders::unlock(const std::string& folder)
+{
+    Folder& locked = folders_[folder];
+    if (locked.runs > 0 && --locked.runs == 0) {
+        locked.lock.reset();
+    }
+}
+
+RecordedRun::RecordedRun(RecordedFolders& folders, bool recordsEveryFolder, std::string playlist)
+    : folders_(folders), recordsEveryFolder_(recordsEveryFolder), playlist_(std::move(playlist))
+{}
+
+RecordedRun::~RecordedRun()
+{
+    for (const auto& [folder, kept] : kept_) {
+        if (kept) {
+            folders_.unlock(folder);
+        }
+    }
+}
+
+bool RecordedRun::readyToWrite(const std::string& folder, bool windowsRules, const Waiting& waiting)
+{
+    if (kept_.contains(folder)) {
+        return true;
+    }
+    if (!recordsEveryFolder_ && !folders_.recorded(folder, windowsRules)) {
+        kept_.emplace(folder, std::nullopt);
+        return true;
+    }
+    for (bool waited = false; !folders_.lock(folder); waited = true) {
+        if (!waited && waiting.started) {
+            waiting.started();
+        }
+        if (waiting.keepWaiting && !waiting.keepWaiting()) {
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(platform::waitingIntervalMs));
+    }
+    kept_.emplace(folder, Kept{.windowsRules = windowsRules, .arrived = {}});
+    return true;
+}
+
+void RecordedRun::arrived(const std::string& folder, std::string name, std::string source,
+                          const std::string& destination, bool copied)
+{
+    const auto kept = kept_.find(folder);
+    if (kept == kept_.end() || !kept->second) {
+        return;
+    }
+    // A copy found there already, and recorded from this source, keeps what
+    // the record says of its source.
+    const FolderRecord* record =
+        copied ? nullptr : folders_.record(folder, kept->second->windowsRules);
+    const RecordedCopy* found = record != nullptr ? record->find(name) : nullptr;
+    const RecordedCopy* known = found != nullptr && platform::comparablePath(found->source) ==
+                                                        platform::comparablePath(source)
+                                    ? found
+                                    : nullptr;
+    const std::optional<FileStamp> sourceStamp =
+        known != nullptr ? known->sourceStamp : platform::fileStamp(source, true);
+    const std::optional<std::optional<FileStamp>> seen =
+        copied ? std::nullopt : folders_.lastSeen(destination);
+    const std::optional<FileStamp> copyStamp = seen ? *seen : platform::fileStamp(destination);
+    // A copy held already keeps the print its record notes; any other is
+    // printed as it now is on the drive.
+    const bool printed = known != nullptr && known->copyHash;
+    const std::optional<CopyPrint> print =
+        printed ? std::optional(CopyPrint{known->copyStamp.size, *known->copyHash})
+                : copyPrint(destination);
+    if (sourceStamp && copyStamp && print && print->size == copyStamp->size) {
+        kept->second->arrived.push_back({.name = std::move(name),
+                                         .source = std::move(source),
+                                         .sourceStamp = *sourceStamp,
+                                         .copyStamp = *copyStamp,
+                                         .copyHash = print->hash,
+                                         .playlists = {playlist_},
+                                         .renamedTo = {},
+                                         .through = {}});
+    }
+}
+
+std::vector<std::string> RecordedRun::write(const platform::WhileWaiting& whileWaiting,
+                                            bool& failed)
+{
+    std::vector<std::string> written;
+    for (auto& [folder, kept] : kept_) {
+        if (!kept) {
+            continue;
+        }
+        // Read again: a run that ended meanwhile may have written it.
+        const std::optional<FolderRecord> onDrive = readRecord(folder, kept->windowsRules);
+        FolderRecord record = onDrive.value_or(FolderRecord(kept->windowsRules));
+        std::set<std::string> arrived;
+        for (RecordedCopy& copy : kept->arrived) {
+            arrived.insert(copy.name);
+            record.put(std::move(copy));
+        }
+        kept->arrived.clear();
+        // What is gone from the folder is dropped; what just arrived is
+        // there. A copy being renamed is where its rename left it.
+        for (const RecordedCopy* copy : record.copies()) {
+            const std::string& name = copy->renamedTo.empty() ? copy->name : copy->through;
+            if (!arrived.contains(copy->name) &&
+                !platform::fileStamp(utf8Text(fsPath(folder) / fsPath(name)))) {
+                record.drop(std::string(copy->name));
+            }
+        }
+        if (onDrive && onDrive->text() == record.text()) {
+            continue; // nothing changed
+        }
+        if (writeRecord(folder, record, platform::flushesEachCopy(folder, kept->windowsRules),
+                        whileWaiting)) {
+            written.push_back(folder);
+        } else {
+            failed = true;
+        }
+    }
+    return written;
+}
+
+} // namespace tunecrate
