@@ -17,14 +17,25 @@ std::string canonical(const std::string& folder)
     return error ? std::string() : utf8Text(path);
 }
 
-std::string folderOf(const std::string& path)
+// Where a path's name begins: after its last separator.
+std::size_t nameStart(std::string_view path)
 {
-    return utf8Text(fsPath(path).parent_path());
+    constexpr std::string_view separators =
+        std::filesystem::path::preferred_separator == '\\' ? "\\/" : "/";
+    const std::size_t last = path.find_last_of(separators);
+    return last == std::string_view::npos ? 0 : last + 1;
 }
 
-std::string nameOf(const std::string& path)
+// The folder a path lies in, as written, with its separator: "/" and "C:\\"
+// stay folders.
+std::string folderOf(const std::string& path)
 {
-    return utf8Text(fsPath(path).filename());
+    return path.substr(0, nameStart(path));
+}
+
+std::string_view nameOf(std::string_view path)
+{
+    return path.substr(nameStart(path));
 }
 
 } // namespace
@@ -58,16 +69,10 @@ PlaylistSources::Folder& PlaylistSources::folder(const std::string& folder, bool
         here.canonicalPath = canonical(folder);
         here.windowsRules = windowsRules;
     }
-    for (; here.sourcesSeen < sources_.size(); ++here.sourcesSeen) {
-        const std::string& source = sources_[here.sourcesSeen];
+    for (; here.namesSeen < sources_.size(); ++here.namesSeen) {
+        const std::string& source = sources_[here.namesSeen];
         if (here.isItself(folderOf(source))) {
             here.names.insert(here.compared(nameOf(source)));
-        }
-        // Only a file on the folder's own drive can be reached from it.
-        if (here.keepsNumbers && here.id) {
-            if (const auto id = platform::fileId(source); id && id->drive == here.id->drive) {
-                here.ids.insert(*id);
-            }
         }
     }
     return here;
@@ -82,22 +87,30 @@ bool PlaylistSources::holds(const std::string& folder, const std::string& path, 
     if (here.names.contains(here.compared(nameOf(path)))) {
         return true;
     }
-    const auto id = here.ids.empty() ? std::nullopt : platform::fileId(path);
-    return id && here.ids.contains(*id);
+    const auto id = here.keepsNumbers && here.id ? platform::fileId(path) : std::nullopt;
+    if (!id) {
+        return false;
+    }
+    // Only a file on the folder's own drive can be reached from it.
+    for (; here.idsSeen < sources_.size(); ++here.idsSeen) {
+        if (const auto source = platform::fileId(sources_[here.idsSeen]);
+            source && source->drive == here.id->drive) {
+            here.ids.insert(*source);
+        }
+    }
+    return here.ids.contains(*id);
 }
 
 bool PlaylistSources::isSource(const std::string& folder, const std::string& path,
                                const std::string& source, bool windowsRules)
 {
     Folder& here = this->folder(folder, windowsRules);
-    if (here.keepsNumbers) {
-        const auto id = platform::fileId(path);
-        if (id && id == platform::fileId(source)) {
-            return true;
-        }
+    if (here.compared(nameOf(path)) == here.compared(nameOf(source)) &&
+        here.isItself(folderOf(source))) {
+        return true;
     }
-    return here.compared(nameOf(path)) == here.compared(nameOf(source)) &&
-           here.isItself(folderOf(source));
+    const auto id = here.keepsNumbers ? platform::fileId(path) : std::nullopt;
+    return id && id == platform::fileId(source);
 }
 
 } // namespace tunecrate

@@ -33,14 +33,16 @@ public:
                                 const std::string& source, bool windowsRules);
 
 private:
-    // What a folder is, and which of the sources lie in it.
+    // What a folder is, and which of the sources lie in it, each found out
+    // when first needed: a run into an empty folder never asks.
     struct Folder {
         bool keepsNumbers = false;
         std::optional<platform::FileId> id;
         std::string canonicalPath;
         bool windowsRules = false;
-        std::size_t sourcesSeen = 0;           // of sources_, looked at for names and ids
+        std::size_t namesSeen = 0;             // of sources_, looked at for names
         std::unordered_set<std::string> names; // as the drive compares them
+        std::size_t idsSeen = 0;               // of sources_, looked at for numbers
         std::set<platform::FileId> ids;
         std::unordered_map<std::string, bool> holdsFolder; // a source's folder -> is this one
 

@@ -58,10 +58,6 @@ WrittenDestinations::Reach WrittenDestinations::reach(const std::string& folder,
             return {.otherSource = true};
         }
     }
-    if (sources != nullptr && sources->holds(folder, path, rulesOf(folder)) &&
-        !sources->isSource(folder, path, std::string(source), rulesOf(folder))) {
-        return {.otherSource = true};
-    }
     const RecordedFolders::Claim claim =
         records_ ? records_->claim(folder, name, path, source, rulesOf(folder))
                  : RecordedFolders::Claim::None;
@@ -80,6 +76,12 @@ WrittenDestinations::Reach WrittenDestinations::reach(const std::string& folder,
                 .seen = listed.seen,
                 .recorded = recorded,
                 .held = !listed.otherSource && claim == RecordedFolders::Claim::Held};
+    // Where nothing is, no source is either.
+    if (!reach.otherSource && reach.seen != platform::KnownDestination::Absent &&
+        sources != nullptr && sources->holds(folder, path, rulesOf(folder)) &&
+        !sources->isSource(folder, path, std::string(source), rulesOf(folder))) {
+        return {.otherSource = true};
+    }
     // A name made safe for the drive may be the user's own file of that name
     // ("What Is Love_.mp3"): only this source's copy there is its to keep.
     if (madeSafe && !reach.otherSource && !recorded) {
