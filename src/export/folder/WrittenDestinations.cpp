@@ -78,9 +78,9 @@ WrittenDestinations::Reach WrittenDestinations::reach(const std::string& folder,
                 .held = !listed.otherSource && claim == RecordedFolders::Claim::Held};
     // Where nothing is, no source is either.
     if (!reach.otherSource && reach.seen != platform::KnownDestination::Absent &&
-        sources != nullptr && sources->holds(folder, path, rulesOf(folder)) &&
-        !sources->isSource(folder, path, std::string(source), rulesOf(folder))) {
-        return {.otherSource = true};
+        sources != nullptr && sources->holds(folder, path, rulesOf(folder))) {
+        reach.isSource = sources->isSource(folder, path, std::string(source), rulesOf(folder));
+        reach.otherSource = !reach.isSource;
     }
     // A name made safe for the drive may be the user's own file of that name
     // ("What Is Love_.mp3"): only this source's copy there is its to keep.
@@ -132,12 +132,12 @@ WrittenDestinations::Destination WrittenDestinations::resolve(const std::string&
         std::string path = pathFor(folder, name);
         if (const auto own = reach(folder, name, path, source, madeSafe, sources);
             !own.otherSource && own.recorded) {
-            return {std::move(path), recorded, own.seen, own.held};
+            return {std::move(path), recorded, own.seen, own.held, own.isSource};
         }
     }
     if (const auto plain = reach(folder, plainName, plainPath, source, madeSafe, sources);
         !plain.otherSource) {
-        return {std::move(plainPath), 1, plain.seen, plain.held};
+        return {std::move(plainPath), 1, plain.seen, plain.held, plain.isSource};
     }
     int number = 2;
     if (const auto numbers = numbered_.find(platform::comparablePath(plainPath));
@@ -155,7 +155,7 @@ WrittenDestinations::Destination WrittenDestinations::resolve(const std::string&
         if (const auto own = reach(folder, nameOnDrive(safeName, recorded, rules), path, source,
                                    madeSafe, sources);
             !own.otherSource) {
-            return {std::move(path), recorded, own.seen, own.held};
+            return {std::move(path), recorded, own.seen, own.held, own.isSource};
         }
     }
     // A playlist may itself name a "song (2).mp3" that this run already wrote.
@@ -164,7 +164,7 @@ WrittenDestinations::Destination WrittenDestinations::resolve(const std::string&
         std::string path = pathFor(folder, name);
         if (const auto numbered = reach(folder, name, path, source, madeSafe, sources);
             !numbered.otherSource) {
-            return {std::move(path), number, numbered.seen, numbered.held};
+            return {std::move(path), number, numbered.seen, numbered.held, numbered.isSource};
         }
     }
 }

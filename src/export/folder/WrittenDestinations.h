@@ -55,6 +55,9 @@ public:
         platform::KnownDestination seen = platform::KnownDestination::Unknown;
         // The folder's record has the source's copy there, as the source is now.
         bool held = false;
+        // The file there is the source itself: a song in the folder it is
+        // exported into.
+        bool isSource = false;
     };
 
     // windowsRules tells whether a folder's drive takes two names that differ
@@ -86,6 +89,7 @@ private:
         platform::KnownDestination seen = platform::KnownDestination::Unknown;
         bool recorded = false;
         bool held = false;
+        bool isSource = false;
     };
     [[nodiscard]] Reach reach(const std::string& folder, const std::string& name,
                               const std::string& path, std::string_view source, bool madeSafe,

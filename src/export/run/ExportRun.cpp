@@ -427,8 +427,7 @@ private:
         }
         // A song in the folder it is exported into is where it belongs, and
         // is no copy: nothing of it is recorded.
-        if (copying && destination.seen != platform::KnownDestination::Absent &&
-            sources_.isSource(folder, destination.path, source, drive->windowsRules)) {
+        if (copying && destination.isSource) {
             written_.release(folder, destination);
             const bool there = platform::fileStamp(source, true).has_value();
             window_.appendLog(concat({crlf, there ? "ok" : "error", crlf, "---"}));
