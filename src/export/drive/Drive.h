@@ -1,7 +1,7 @@
 #pragma once
 
 // What the drive that holds a target folder asks of the names written there.
-// drive_posix.cpp and drive_win32.cpp implement it, one chosen in CMake.
+// drive_linux.cpp and drive_win32.cpp implement it, one chosen in CMake.
 
 #include <cstdint>
 #include <optional>

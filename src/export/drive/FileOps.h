@@ -1,6 +1,6 @@
 #pragma once
 
-#include "drive/PlatformCopy.h"
+#include "drive/Copy.h"
 
 #include <cstdint>
 #include <optional>

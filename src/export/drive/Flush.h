@@ -2,7 +2,7 @@
 
 // How what a run wrote reaches the drive before the run says it is done.
 // Flush.cpp holds what every system shares (the worker thread, the test hook);
-// flush_posix.cpp and flush_win32.cpp the rest, one chosen in CMake.
+// flush_linux.cpp and flush_win32.cpp the rest, one chosen in CMake.
 
 #include <functional>
 #include <string>

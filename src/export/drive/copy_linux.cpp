@@ -1,4 +1,5 @@
-#include "drive/PlatformCopy.h"
+#include "drive/Copy.h"
+#include "drive/DriveFiles.h"
 #include "files/FileDescriptor_posix.h"
 
 #include <algorithm>

@@ -1,4 +1,5 @@
-#include "drive/PlatformCopy.h"
+#include "drive/Copy.h"
+#include "drive/DriveFiles.h"
 #include "files/PlatformFiles.h"
 
 #include <algorithm>

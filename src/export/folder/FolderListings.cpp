@@ -1,5 +1,6 @@
 #include "folder/FolderListings.h"
 
+#include "drive/DriveFiles.h"
 #include "files/Paths.h"
 #include "files/PlatformFiles.h"
 

@@ -1,6 +1,7 @@
 #include "folder/FolderRecord.h"
 
-#include "drive/PlatformCopy.h"
+#include "drive/Copy.h"
+#include "drive/DriveFiles.h"
 #include "files/Paths.h"
 #include "files/PlatformFiles.h"
 #include "files/Utf8.h"

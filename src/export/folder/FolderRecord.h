@@ -1,6 +1,7 @@
 #pragma once
 
-#include "drive/PlatformCopy.h"
+#include "drive/Copy.h"
+#include "drive/DriveFiles.h"
 
 #include <cstdint>
 #include <map>

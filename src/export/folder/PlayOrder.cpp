@@ -1,7 +1,8 @@
 #include "folder/PlayOrder.h"
 
 #include "drive/DriveNames.h"
-#include "drive/PlatformCopy.h"
+#include "drive/Copy.h"
+#include "drive/DriveFiles.h"
 #include "files/Paths.h"
 #include "files/PlatformFiles.h"
 #include "files/Utf8.h"

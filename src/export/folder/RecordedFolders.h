@@ -1,6 +1,6 @@
 #pragma once
 
-#include "drive/PlatformCopy.h"
+#include "drive/DriveFiles.h"
 #include "folder/FolderRecord.h"
 
 #include <functional>

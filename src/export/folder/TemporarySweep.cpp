@@ -1,6 +1,6 @@
 #include "folder/TemporarySweep.h"
 
-#include "drive/PlatformCopy.h"
+#include "drive/Copy.h"
 #include "files/Paths.h"
 #include "files/PlatformFiles.h"
 

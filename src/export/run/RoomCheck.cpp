@@ -2,7 +2,8 @@
 
 #include "Language.h"
 #include "drive/DriveNames.h"
-#include "drive/PlatformCopy.h"
+#include "drive/Copy.h"
+#include "drive/DriveFiles.h"
 #include "files/PlatformFiles.h"
 #include "files/Utf8.h"
 #include "folder/FolderListings.h"

@@ -1,7 +1,8 @@
 #include "run/WrittenPlaylist.h"
 
 #include "drive/Drive.h"
-#include "drive/PlatformCopy.h"
+#include "drive/Copy.h"
+#include "drive/DriveFiles.h"
 #include "files/Paths.h"
 #include "files/PlatformFiles.h"
 #include "files/Utf8.h"

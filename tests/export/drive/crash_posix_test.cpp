@@ -4,7 +4,7 @@
 // temporary's name, which says what it is.
 
 #include "ExportScene.h"
-#include "drive/PlatformCopy.h"
+#include "drive/Copy.h"
 
 #include <chrono>
 #include <csignal>

@@ -2,7 +2,7 @@
 
 #include "CaseName.h"
 #include "ExportScene.h"
-#include "drive/PlatformCopy.h"
+#include "drive/DriveFiles.h"
 #include "files/PlatformFiles.h"
 #include "run/ExportRun.h"
 
