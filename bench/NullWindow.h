@@ -49,6 +49,8 @@ public:
     void setButtonCaption(Button, const std::string&) override {}
     void setHint(std::string_view, const std::string&) override {}
     void setAccessibleName(std::string_view, const std::string&) override {}
+    void entryStarted(const EntryStarted&) override {}
+    void activityChanged(Activity) override {}
     void setProgressValue(float value) override { progress_ = value; }
     float progressValue() const override { return progress_; }
     void clearCancelRequest() override {}

@@ -65,13 +65,7 @@ public:
         pending_.erase(0, last + crlf.size());
         console_.write(lines);
     }
-    void setPanelText(int panel, const std::string& text) override
-    {
-        // Panel 2 says "Filename: " and the bare name.
-        if (const std::size_t colon = text.find(": "); panel == 2) {
-            name_ = colon == std::string::npos ? text : text.substr(colon + 2);
-        }
-    }
+    void setPanelText(int, const std::string&) override {}
     void setProgressValue(float value) override
     {
         const int percent = static_cast<int>(std::lround(value));
@@ -99,12 +93,14 @@ public:
     void clearCancelRequest() override {}
     bool cancelRequested() const override { return console_.interrupted(); }
     void processEvents() override {}
-    void entryStarted(int number, int entries) override
+    void entryStarted(const EntryStarted& entry) override
     {
-        number_ = number;
-        entries_ = entries;
+        number_ = entry.number;
+        entries_ = entry.entries;
+        name_ = entry.name;
         progress_ = -1;
     }
+    void activityChanged(Activity) override {}
     std::optional<bool> copyWhatFits(const std::string& question) override
     {
         if (line_.copyWhatFits) {

@@ -144,6 +144,22 @@ bool Session::removeDropped() const
     return view_.checked("chkRemoveDropped");
 }
 
+// Panel 1 "File: " and the source, panel 2 "Filename: " and the bare name,
+// in the language of the moment.
+void Session::entryStarted(const EntryStarted& entry)
+{
+    setPanelText(1, Language().strFile + ": " + std::string(entry.source));
+    setPanelText(2, Language().strFilename + ": " + std::string(entry.name));
+}
+
+// Panel 3: "Progress: n%" for the value the bar shows, or what the run waits for.
+void Session::activityChanged(Activity activity)
+{
+    setPanelText(3, activity == Activity::WritingToDrive
+                        ? Language().strWritingToDrive
+                        : Language().strProgress + ": " + std::to_string(barValue_) + "%");
+}
+
 void Session::setProgressValue(float value)
 {
     const int shown = static_cast<int>(std::lround(std::clamp(value, 0.0f, 100.0f)));

@@ -81,10 +81,8 @@ public:
     [[nodiscard]] bool removeDropped() const override;
     void setLog(const std::string& text) override { held_.setLog(text); }
     void appendLog(std::string_view piece) override { held_.appendLog(piece); }
-    void setPanelText(int panel, const std::string& text) override
-    {
-        held_.setPanelText(panel, text);
-    }
+    void entryStarted(const EntryStarted& entry) override;
+    void activityChanged(Activity activity) override;
     void setProgressValue(float value) override;
     [[nodiscard]] float progressValue() const override { return static_cast<float>(barValue_); }
     void clearCancelRequest() override { CancelRequested = false; }
@@ -94,7 +92,11 @@ public:
     [[nodiscard]] bool confirmRemoval(const std::string& question,
                                       const std::vector<std::string>& names) override;
 
-    // LanguageWindow
+    // LanguageWindow, and the run's progress worded
+    void setPanelText(int panel, const std::string& text) override
+    {
+        held_.setPanelText(panel, text);
+    }
     void setButtonCaption(Button button, const std::string& caption) override;
     void setHint(std::string_view control, const std::string& hint) override
     {

@@ -5,6 +5,7 @@
 #include "run/ExportWindow.h"
 
 #include <array>
+#include <cmath>
 #include <functional>
 #include <map>
 #include <sstream>
@@ -43,9 +44,22 @@ public:
     bool removeDropped() const override { return removeDroppedChecked; }
     void setLog(const std::string& text) override { logText = text; }
     void appendLog(std::string_view piece) override { logText += piece; }
+    // The panels as the window words the run's facts.
     void setPanelText(int panel, const std::string& text) override
     {
         panels.at(static_cast<std::size_t>(panel)) = text;
+    }
+    void entryStarted(const EntryStarted& entry) override
+    {
+        panels[1] = Language().strFile + ": " + std::string(entry.source);
+        panels[2] = Language().strFilename + ": " + std::string(entry.name);
+    }
+    void activityChanged(Activity activity) override
+    {
+        panels[3] = activity == Activity::WritingToDrive
+                        ? Language().strWritingToDrive
+                        : Language().strProgress + ": " +
+                              std::to_string(static_cast<int>(std::lround(progress))) + "%";
     }
     void setButtonCaption(Button button, const std::string& caption) override
     {

@@ -1,9 +1,6 @@
 #include "run/CopyBar.h"
 
-#include "Language.h"
-
 #include <cmath>
-#include <string>
 
 namespace tunecrate {
 
@@ -19,14 +16,8 @@ void CopyProgress(std::uint64_t totalFileSize, std::uint64_t totalBytesTransferr
                                : std::floor(static_cast<double>(totalBytesTransferred) /
                                             static_cast<double>(totalFileSize) * 100.0);
     window->setProgressValue(static_cast<float>(percent));
-    showProgressPanel(*window);
+    window->activityChanged(Activity::Copying);
     window->processEvents();
-}
-
-void showProgressPanel(ExportWindow& window)
-{
-    const long shown = std::lround(window.progressValue());
-    window.setPanelText(3, Language().strProgress + ": " + std::to_string(shown) + "%");
 }
 
 } // namespace tunecrate

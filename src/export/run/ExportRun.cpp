@@ -400,9 +400,10 @@ private:
         const std::string name = options_.numbered
                                      ? numberedName(bareName(source), entryNumber_, order_.entries)
                                      : std::string(bareName(source));
-        window_.entryStarted(entryNumber_, order_.entries);
-        window_.setPanelText(1, concat({Language().strFile, ": ", source}));
-        window_.setPanelText(2, concat({Language().strFilename, ": ", bareName(source)}));
+        window_.entryStarted({.number = entryNumber_,
+                              .entries = order_.entries,
+                              .source = source,
+                              .name = bareName(source)});
         window_.setProgressValue(0);
 
         // The target folder is read afresh for each entry, so a folder chosen
@@ -558,10 +559,10 @@ private:
             }
         }
         if (!writtenFolders_.empty()) {
-            window_.setPanelText(3, Language().strWritingToDrive);
+            window_.activityChanged(Activity::WritingToDrive);
             failed = !platform::flushFolders(writtenFolders_, whileWaiting) || failed;
             writtenFolders_.clear();
-            showProgressPanel(window_);
+            window_.activityChanged(Activity::Copying);
         }
         if (failed) {
             summary_.flushFailed = true;

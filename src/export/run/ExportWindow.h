@@ -15,6 +15,19 @@ namespace tunecrate {
 //   tests/support/TestWindow.h TestWindow, whose processEvents() plays
 //                             scripted user actions
 //   bench/NullWindow.h        NullWindow, which keeps nothing
+// An entry whose copy begins: its number, counted from 1, of the entries the
+// count before the first copy found (0 where it did not count), its source as
+// the log names it, and its bare name.
+struct EntryStarted {
+    int number = 0;
+    int entries = 0;
+    std::string_view source;
+    std::string_view name;
+};
+
+// What a run is doing.
+enum class Activity { Copying, WritingToDrive };
+
 class ExportWindow {
 public:
     virtual ~ExportWindow() = default;
@@ -35,9 +48,6 @@ public:
     virtual void setLog(const std::string& text) = 0;
     virtual void appendLog(std::string_view piece) = 0;
 
-    // stbStatus panels, numbered from 1.
-    virtual void setPanelText(int panel, const std::string& text) = 0;
-
     // pgbCopy's Value, 0 to 100.
     virtual void setProgressValue(float value) = 0;
     [[nodiscard]] virtual float progressValue() const = 0;
@@ -45,9 +55,12 @@ public:
     virtual void clearCancelRequest() = 0;
     [[nodiscard]] virtual bool cancelRequested() const = 0;
 
-    // An entry's copy begins: its number, counted from 1, of the entries the
-    // count before the first copy found (0 where it did not count).
-    virtual void entryStarted(int /*number*/, int /*entries*/) {}
+    // The run's progress, as facts each window words itself. An entry's copy
+    // begins (before its record is logged)...
+    virtual void entryStarted(const EntryStarted& entry) = 0;
+    // ...and what the run is doing changes: copying, with the bar at
+    // progressValue(), or waiting for what it wrote to reach the drives.
+    virtual void activityChanged(Activity activity) = 0;
 
     // Lets pending window events through: commands may run nested in here,
     // including a second export run.
