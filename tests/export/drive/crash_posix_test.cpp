@@ -3,6 +3,7 @@
 // the complete new one, never a part; a part may only be left under a
 // temporary's name, which says what it is.
 
+#include "ExportDriver.h"
 #include "ExportScene.h"
 #include "drive/Copy.h"
 
@@ -13,8 +14,6 @@
 #include <iostream>
 #include <random>
 #include <regex>
-#include <spawn.h>
-#include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
 
@@ -30,45 +29,6 @@ using test::patterned;
 constexpr int killsWanted = 200;
 constexpr std::size_t songs = 4;
 constexpr std::size_t mib = 1024 * 1024;
-
-// The driver runs the export with stdout going nowhere.
-class Driver {
-public:
-    Driver(const std::string& playlist, const std::string& target)
-    {
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
-        std::string program = TUNECRATE_EXPORT_DRIVER;
-        std::string list = playlist;
-        std::string folder = target;
-        char* argv[] = {program.data(), list.data(), folder.data(), nullptr};
-        if (posix_spawn(&pid_, program.c_str(), &actions, nullptr, argv, environ) != 0) {
-            pid_ = -1;
-        }
-        posix_spawn_file_actions_destroy(&actions);
-    }
-
-    [[nodiscard]] bool started() const { return pid_ > 0; }
-
-    // Kills the driver unless it has ended; true when the kill is what ended it.
-    bool kill()
-    {
-        ::kill(pid_, SIGKILL);
-        return WIFSIGNALED(wait()) && WTERMSIG(status_) == SIGKILL;
-    }
-    [[nodiscard]] bool finishedWell() { return WIFEXITED(wait()) && WEXITSTATUS(status_) == 0; }
-
-private:
-    int wait()
-    {
-        ::waitpid(pid_, &status_, 0);
-        return status_;
-    }
-
-    pid_t pid_ = -1;
-    int status_ = 0;
-};
 
 class CrashTest : public testing::Test, public ExportScene {
 protected:
@@ -115,9 +75,9 @@ TEST_F(CrashTest, KilledAnywhereLeavesOldOrCompleteFilesOnly)
     Clock::duration runTime = Clock::duration::max();
     for (int run = 0; run < 3; ++run) {
         const auto start = Clock::now();
-        Driver driver(playlistText, targetText);
+        test::ExportDriver driver({playlistText, targetText});
         ASSERT_TRUE(driver.started()) << TUNECRATE_EXPORT_DRIVER;
-        ASSERT_TRUE(driver.finishedWell());
+        ASSERT_EQ(driver.wait(), 0);
         runTime = std::min(runTime, Clock::now() - start);
         for (std::size_t i = 0; i < songs; ++i) {
             ASSERT_EQ(bytesOf(target() / names[i]), newContent[i]);
@@ -136,10 +96,10 @@ TEST_F(CrashTest, KilledAnywhereLeavesOldOrCompleteFilesOnly)
     int killsLeavingATemporary = 0;
     int newFilesSeen = 0;
     for (int attempt = 0; kills < killsWanted && attempt < 4 * killsWanted; ++attempt) {
-        Driver driver(playlistText, targetText);
+        test::ExportDriver driver({playlistText, targetText});
         ASSERT_TRUE(driver.started());
         std::this_thread::sleep_for(std::chrono::microseconds(delay(random)));
-        const bool killed = driver.kill();
+        const bool killed = driver.kill() == 128 + SIGKILL;
         kills += killed ? 1 : 0;
         finished += killed ? 0 : 1;
 

@@ -3,6 +3,7 @@
 // In a fresh temporary folder, or on the drive that TUNECRATE_TARGET_DIR
 // names (scripts/test removable mounts FAT32, exFAT and ext4 images there).
 
+#include "ExportDriver.h"
 #include "ExportScene.h"
 #include "drive/Drive.h"
 #include "files/PlatformFiles.h"
@@ -13,15 +14,11 @@
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
-#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <map>
 #include <random>
-#include <spawn.h>
 #include <sstream>
-#include <sys/wait.h>
 #include <thread>
-#include <unistd.h>
 
 namespace tunecrate {
 namespace {
@@ -29,46 +26,7 @@ namespace {
 namespace fs = std::filesystem;
 using Files = std::map<std::string, std::string>; // name -> bytes
 
-// export_driver, its output going nowhere.
-class Driver {
-public:
-    explicit Driver(std::vector<std::string> arguments)
-    {
-        arguments.insert(arguments.begin(), TUNECRATE_EXPORT_DRIVER);
-        std::vector<char*> argv;
-        for (std::string& argument : arguments) {
-            argv.push_back(argument.data());
-        }
-        argv.push_back(nullptr);
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
-        if (posix_spawn(&pid_, argv.front(), &actions, nullptr, argv.data(), environ) != 0) {
-            pid_ = -1;
-        }
-        posix_spawn_file_actions_destroy(&actions);
-    }
-    Driver(const Driver&) = delete;
-    Driver& operator=(const Driver&) = delete;
-    ~Driver()
-    {
-        if (pid_ > 0) {
-            ::kill(pid_, SIGKILL);
-            ::waitpid(pid_, nullptr, 0);
-        }
-    }
-
-    // How it ended: its exit status, or 128 and the signal.
-    int wait()
-    {
-        int status = 0;
-        ::waitpid(std::exchange(pid_, -1), &status, 0);
-        return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    }
-
-private:
-    pid_t pid_ = -1;
-};
+using Driver = test::ExportDriver;
 
 class StepsTest : public testing::Test, public test::ExportFolder {
 public:
