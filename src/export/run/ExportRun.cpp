@@ -16,6 +16,7 @@
 #include "playlist/PlaylistLines.h"
 #include "run/CopyBar.h"
 #include "run/RoomCheck.h"
+#include "run/WrittenFolders.h"
 #include "run/WrittenPlaylist.h"
 
 #include <algorithm>
@@ -337,9 +338,11 @@ private:
         written =
             renameCopies(folder, record, renames, &sources_, rules, flushFirst, whileWaiting) &&
             written;
-        recordFailed_ = recordFailed_ || !written;
+        if (!written) {
+            writtenFolders_.recordFailed();
+        }
         if (!renames.empty()) {
-            wroteInto(folder);
+            writtenFolders_.wrote(folder);
         }
     }
 
@@ -382,7 +385,7 @@ private:
             const std::string path = utf8Text(fsPath(folder) / fsPath(copy.name));
             if (onDrive && stillRecorded(*onDrive, folder, copy, &sources_, rules) &&
                 platform::removeCopy(path)) {
-                wroteInto(folder);
+                writtenFolders_.wrote(folder);
                 window_.appendLog(concat({crlf, Language().strRemoved, path}));
             }
         }
@@ -499,7 +502,7 @@ private:
         if (!copied) {
             return std::nullopt;
         }
-        wroteInto(folder);
+        writtenFolders_.wrote(folder);
         return Copied{size, false};
     }
 
@@ -514,7 +517,7 @@ private:
                                                      playlist, [this] { window_.processEvents(); })
                                      : PlacedPlaylist{numberedPath(folder, name, 1, false)};
         if (placed.written) {
-            wroteInto(folder);
+            writtenFolders_.wrote(folder);
         }
         failed_ = failed_ || !placed.ok;
         summary_.errors += placed.ok ? 0 : 1;
@@ -534,37 +537,18 @@ private:
         return *drive_;
     }
 
-    void wroteInto(const std::string& folder)
-    {
-        if (std::find(writtenFolders_.begin(), writtenFolders_.end(), folder) ==
-            writtenFolders_.end()) {
-            writtenFolders_.push_back(folder);
-        }
-    }
-
     // Brings all the run wrote onto its drives before the run says it is
     // done, the folders' records with it: "error" on a line of its own when a
     // drive failed to take it. Panel 3 says so meanwhile, as the window goes
     // on answering.
     void flushDrives()
     {
-        const platform::WhileWaiting whileWaiting = [this] {
-            window_.processEvents();
-        };
-        bool failed = recordFailed_;
-        recordFailed_ = false;
-        if (recorded_) {
-            for (const std::string& folder : recorded_->write(whileWaiting, failed)) {
-                wroteInto(folder);
-            }
-        }
-        if (!writtenFolders_.empty()) {
-            window_.activityChanged(Activity::WritingToDrive);
-            failed = !platform::flushFolders(writtenFolders_, whileWaiting) || failed;
-            writtenFolders_.clear();
-            window_.activityChanged(Activity::Copying);
-        }
-        if (failed) {
+        const bool flushed = writtenFolders_.flush(
+            recorded_ ? &*recorded_ : nullptr, [this] { window_.processEvents(); },
+            [this](bool flushing) {
+                window_.activityChanged(flushing ? Activity::WritingToDrive : Activity::Copying);
+            });
+        if (!flushed) {
             summary_.flushFailed = true;
             window_.appendLog(concat({crlf, "error"}));
         }
@@ -604,12 +588,11 @@ private:
     PlayOrder order_;
     std::string orderFolder_; // the target when the run prepared
     int entryNumber_ = 0;
-    bool failed_ = false;       // an entry, or the written playlist, ended "error"
-    bool recordFailed_ = false; // a record written before the end failed
+    bool failed_ = false; // an entry, or the written playlist, ended "error"
     TemporarySweep sweep_;
     std::optional<WrittenPlaylist> writtenPlaylist_;
     std::string text_;
-    std::vector<std::string> writtenFolders_; // in the order first written
+    WrittenFolders writtenFolders_;
     std::optional<Drive> drive_;
 };
 
