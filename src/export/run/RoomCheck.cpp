@@ -1,9 +1,9 @@
 #include "run/RoomCheck.h"
 
 #include "Language.h"
-#include "drive/DriveNames.h"
 #include "drive/Copy.h"
 #include "drive/DriveFiles.h"
+#include "drive/DriveNames.h"
 #include "files/PlatformFiles.h"
 #include "files/Utf8.h"
 #include "folder/FolderListings.h"

@@ -1,7 +1,7 @@
 #include "run/WrittenPlaylist.h"
 
-#include "drive/Drive.h"
 #include "drive/Copy.h"
+#include "drive/Drive.h"
 #include "drive/DriveFiles.h"
 #include "files/Paths.h"
 #include "files/PlatformFiles.h"
