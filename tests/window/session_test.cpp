@@ -27,7 +27,7 @@ public:
     int bar = 0;
     bool playlistTicked = false;
     int framesPainted = 0;
-    bool closed = false;
+    int closes = 0;
     std::function<void()> onEvents;
     Session* session = nullptr;
 
@@ -61,7 +61,7 @@ public:
     void paintFrame() override { ++framesPainted; }
     void scheduleFrame(std::chrono::milliseconds) override {}
     double refreshRate() const override { return 0; }
-    void closeWindow() override { closed = true; }
+    void closeWindow() override { ++closes; }
 };
 
 class SessionTest : public ::testing::Test {
@@ -136,7 +136,7 @@ TEST_F(SessionTest, CloseDuringARunIsACancelAndClosesOnceTheRunStopped)
     session.save();
 
     EXPECT_FALSE(mayCloseDuringRun);
-    EXPECT_TRUE(view.closed);
+    EXPECT_EQ(view.closes, 1);
     const auto lines = splitLogLines(session.logText());
     EXPECT_EQ(lines.back(), "canceled!");
     EXPECT_EQ(std::count(lines.begin(), lines.end(), "ok"), 1); // the copy under way ran to its end
@@ -154,8 +154,26 @@ TEST_F(SessionTest, SaveDuringARunRunsTheWholeListNestedAndTheFirstRunGoesOn)
     const auto lines = splitLogLines(session.logText());
     EXPECT_EQ(std::count(lines.begin(), lines.end(), "All files copied!"), 2);
     EXPECT_EQ(std::count(lines.begin(), lines.end(), "ok"), 4);
-    EXPECT_FALSE(view.closed);
+    EXPECT_EQ(view.closes, 0);
     EXPECT_EQ(view.text("txtPlaylist"), session.logText());
+}
+
+TEST_F(SessionTest, CloseDuringANestedRunEndsBothThenClosesOnce)
+{
+    const std::string a = folder.song("a.mp3");
+    folder.playlist({a, folder.song("b.mp3")});
+    duringFirstCopy([&] {
+        duringFirstCopy([&] { EXPECT_FALSE(session.mayClose()); });
+        session.save();
+    });
+
+    session.save();
+
+    EXPECT_EQ(splitLogLines(session.logText()),
+              (std::vector<std::string>{"", a, "copied to:", folder.exported("a.mp3"), "ok", "---",
+                                        "canceled!", "ok", "---", "canceled!"}));
+    EXPECT_EQ(view.closes, 1);
+    EXPECT_FALSE(std::filesystem::exists(folder.target() / "b.mp3"));
 }
 
 TEST_F(SessionTest, AFolderChosenDuringACopyTakesTheNextEntry)

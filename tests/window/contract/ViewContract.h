@@ -1,20 +1,16 @@
 #pragma once
 
 #include "BigFile.h"
-#include "Dialogs.h"
 #include "ExportScene.h"
 #include "FakeDialogs.h"
 #include "LogLines.h"
-#include "TempDir.h"
 
 #include <algorithm>
-#include <exception>
 #include <filesystem>
 #include <functional>
 #include <gtest/gtest.h>
 #include <optional>
 #include <string>
-#include <string_view>
 #include <vector>
 
 namespace tunecrate::test {
@@ -37,12 +33,12 @@ namespace tunecrate::test {
 //   void setDialogs(Dialogs);  Dialogs systemDialogs();  the window's real ones
 //   void answerNextQuestion(const char* button);  presses the button of that
 //       caption in the next modal dialog the window shows
-//   void setText(const char* control, const std::string&);  as a user types it
+//   void setText(const char* box, const std::string&);  a path box, as typed
 //   void click(const char* control);  a button or check box; returns when
 //                                     its command has ended
 //   void close();  the window's close box
 //   bool isOpen() const;
-//   std::string text(const char* control) const;  lines end in CR LF
+//   std::string logBox() const;  the log box's text, lines ending in CR LF
 //   std::string panel(int number) const;  int bar() const;
 //   std::string logText() const;  the session's log
 //   void duringCopy(int copy, std::function<void()> action);  runs action once,
@@ -61,10 +57,10 @@ protected:
 
     View& view() { return *view_; }
 
-    // Points the window at a playlist of the songs in folder, and its target.
-    void pointAt(const ExportFolder& folder, const std::vector<std::string>& songs)
+    // Points the window at a playlist of these lines in folder, and its target.
+    void pointAt(const ExportFolder& folder, const std::vector<std::string>& lines)
     {
-        view().setText("txtPathfrom", folder.playlist(songs));
+        view().setText("txtPathfrom", folder.playlist(lines));
         view().setText("txtPathto", folder.targetText());
     }
 
@@ -77,6 +73,43 @@ private:
 TYPED_TEST_SUITE_P(ViewContract);
 
 using Lines = std::vector<std::string>;
+
+// The entry that exists is copied, the missing one logged as an error; with
+// chkPlaylist ticked the playlist written is one more record.
+TYPED_TEST_P(ViewContract, SaveCopiesEveryEntryAndLogsIt)
+{
+    auto& view = this->view();
+    for (const bool withPlaylist : {false, true}) {
+        SCOPED_TRACE(withPlaylist ? "with playlist" : "copies only");
+        ExportFolder folder;
+        const std::string first = folder.song("First Song.mp3", "first song");
+        const std::string second = folder.dir.file("gone/Second Song.mp3");
+        this->pointAt(folder, {"#EXTM3U", "#EXTINF:215,Artist A - First Song", first,
+                               "#EXTINF:187,Artist B - Second Song", second});
+        if (withPlaylist) {
+            view.click("chkPlaylist");
+        }
+
+        view.click("cmdSave");
+
+        Lines expected{"",    first,  "copied to:", folder.exported("First Song.mp3"),  "ok",
+                       "---", second, "copied to:", folder.exported("Second Song.mp3"), "error",
+                       "---"};
+        if (withPlaylist) {
+            expected.insert(expected.end(), {folder.dir.file("list.m3u"), "copied to:",
+                                             folder.exported("list.m3u8"), "ok", "---"});
+        }
+        expected.push_back(withPlaylist ? "Done: 1 of 3 files could not be copied."
+                                        : "Done: 1 of 2 files could not be copied.");
+        EXPECT_EQ(splitLogLines(view.logText()), expected);
+        EXPECT_EQ(view.logBox(), view.logText());
+        EXPECT_EQ(readFile(folder.target() / "First Song.mp3"), "first song");
+        EXPECT_EQ(std::filesystem::exists(folder.target() / "list.m3u8"), withPlaylist);
+        EXPECT_EQ(view.panel(1), "File: " + second);
+        EXPECT_EQ(view.panel(2), "Filename: Second Song.mp3");
+        EXPECT_EQ(view.bar(), 0);
+    }
+}
 
 TYPED_TEST_P(ViewContract, CloseWhenIdleClosesAtOnce)
 {
@@ -147,7 +180,7 @@ TYPED_TEST_P(ViewContract, SaveDuringACopyRunsTheWholeListNestedThenTheFirstGoes
                                                     "ok",
                                                     "---",
                                                     "All files copied!"}));
-    EXPECT_EQ(view.text("txtPlaylist"), view.logText());
+    EXPECT_EQ(view.logBox(), view.logText());
     EXPECT_EQ(view.bar(), 0);
     EXPECT_TRUE(view.isOpen());
     EXPECT_EQ(readFile(folder.target() / "a.mp3"), "song a");
@@ -265,7 +298,7 @@ TYPED_TEST_P(ViewContract, DuringACopyTheBoxAndPanelsShowAllTheRunWrote)
     Lines panels;
     int bar = -1;
     view.duringCopy(2, [&] {
-        box = view.text("txtPlaylist");
+        box = view.logBox();
         log = view.logText();
         panels = {view.panel(1), view.panel(2), view.panel(3)};
         bar = view.bar();
@@ -281,7 +314,7 @@ TYPED_TEST_P(ViewContract, DuringACopyTheBoxAndPanelsShowAllTheRunWrote)
               (Lines{"File: " + b, "Filename: b.mp3", "Progress: " + std::to_string(bar) + "%"}));
 }
 
-REGISTER_TYPED_TEST_SUITE_P(ViewContract, CloseWhenIdleClosesAtOnce,
+REGISTER_TYPED_TEST_SUITE_P(ViewContract, SaveCopiesEveryEntryAndLogsIt, CloseWhenIdleClosesAtOnce,
                             CloseDuringACopyIsACancelAndClosesOnceTheRunStopped,
                             SaveDuringACopyRunsTheWholeListNestedThenTheFirstGoesOn,
                             CancelDuringACopyEndsTheWalkAtTheNextLine,

@@ -42,14 +42,9 @@ public:
             dialog.reject();
         });
     }
-    void setText(const char* name, const std::string& text)
+    void setText(const char* box, const std::string& text)
     {
-        const QString shown = QString::fromStdString(text);
-        if (auto* box = control<QLineEdit>(*window_, name)) {
-            box->setText(shown);
-        } else {
-            control<QPlainTextEdit>(*window_, name)->setPlainText(shown);
-        }
+        control<QLineEdit>(*window_, box)->setText(QString::fromStdString(text));
     }
     void click(const char* name)
     {
@@ -57,12 +52,9 @@ public:
     }
     void close() { window_->close(); }
     [[nodiscard]] bool isOpen() const { return window_->isVisible(); }
-    [[nodiscard]] std::string text(const char* name) const
+    [[nodiscard]] std::string logBox() const
     {
-        if (const auto* box = control<QLineEdit>(*window_, name)) {
-            return box->text().toStdString();
-        }
-        QString text = control<QPlainTextEdit>(*window_, name)->toPlainText();
+        QString text = control<QPlainTextEdit>(*window_, "txtPlaylist")->toPlainText();
         return text.replace(u'\n', QStringLiteral("\r\n")).toStdString();
     }
     [[nodiscard]] std::string panel(int number) const
