@@ -1,14 +1,12 @@
-#include "BigFile.h"
 #include "CaseName.h"
-#include "ControlIds.h"
 #include "FakeDialogs.h"
 #include "LogLines.h"
 #include "ModalDialog.h"
 #include "PlaylistFilter.h"
 #include "SystemDialogs.h"
 #include "TempDir.h"
-#include "Temporaries.h"
 #include "Utf16.h"
+#include "WindowControls.h"
 #include "WindowDesign.h"
 #include "frmPlaylistExporter.h"
 
@@ -34,7 +32,6 @@ namespace tunecrate::win32 {
 namespace {
 
 using test::FakeDialogs;
-using test::readFile;
 using test::splitLogLines;
 using test::TempDir;
 using test::writeFile;
@@ -48,194 +45,22 @@ fs::path testRoot()
     return fs::path(L"C:\\");
 }
 
-// A message-only window that runs an action when its message arrives: what a
-// user does at the moment the window lets messages through.
-class ActionPost {
-public:
-    ActionPost()
-    {
-        WNDCLASSW windowClass{};
-        windowClass.lpfnWndProc = &ActionPost::windowProc;
-        windowClass.hInstance = GetModuleHandleW(nullptr);
-        windowClass.lpszClassName = L"tunecrate-test-actions";
-        RegisterClassW(&windowClass);
-        window_ = CreateWindowExW(0, windowClass.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE,
-                                  nullptr, windowClass.hInstance, nullptr);
-        SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    }
-    ~ActionPost() { DestroyWindow(window_); }
-    ActionPost(const ActionPost&) = delete;
-    ActionPost& operator=(const ActionPost&) = delete;
-
-    void post(std::function<void()> action)
-    {
-        actions_.push_back(std::move(action));
-        PostMessageW(window_, WM_APP, 0, 0);
-    }
-
-private:
-    static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
-    {
-        auto* self = reinterpret_cast<ActionPost*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-        if (message == WM_APP && self != nullptr && !self->actions_.empty()) {
-            const std::function<void()> action = self->actions_.front();
-            self->actions_.erase(self->actions_.begin());
-            action();
-            return 0;
-        }
-        return DefWindowProcW(window, message, wParam, lParam);
-    }
-
-    HWND window_ = nullptr;
-    std::vector<std::function<void()>> actions_;
-};
-
-// During a run the window holds back what the run writes until a frame is
-// due or an event is let through, and a pass of the run that finds the queue
-// empty lets nothing through. A user who clicks during a run meets a pass with
-// an event; this gives every pass of a run one, so that each value the run
-// reached before a pass reaches the bar in that pass. A pass ends at the
-// window's held repaint: there a tick is posted for the next pass, and the tick
-// leaves a control to repaint, so that the pass it starts ends the same way.
-class EveryPassSyncs {
-public:
-    EveryPassSyncs(frmPlaylistExporter& window, ActionPost& post) : window_(window), post_(post)
-    {
-        current_ = this;
-        hook_ = SetWindowsHookExW(WH_GETMESSAGE, &EveryPassSyncs::onMessage, nullptr,
-                                  GetCurrentThreadId());
-    }
-    ~EveryPassSyncs()
-    {
-        UnhookWindowsHookEx(hook_);
-        current_ = nullptr;
-    }
-    EveryPassSyncs(const EveryPassSyncs&) = delete;
-    EveryPassSyncs& operator=(const EveryPassSyncs&) = delete;
-
-private:
-    static LRESULT CALLBACK onMessage(int code, WPARAM wParam, LPARAM lParam)
-    {
-        if (code == HC_ACTION && current_ != nullptr &&
-            reinterpret_cast<const MSG*>(lParam)->message == WM_PAINT) {
-            current_->passEnds();
-        }
-        return CallNextHookEx(nullptr, code, wParam, lParam);
-    }
-    void passEnds()
-    {
-        if (ticking_ || !window_.session().holdsRepaints()) {
-            return;
-        }
-        ticking_ = true;
-        post_.post([this] {
-            ticking_ = false;
-            if (window_.handle() != nullptr && window_.session().holdsRepaints()) {
-                InvalidateRect(GetDlgItem(window_.handle(), idOf(ControlId::cmdCancel)), nullptr,
-                               FALSE);
-            }
-        });
-    }
-
-    static inline EveryPassSyncs* current_ = nullptr;
-    frmPlaylistExporter& window_;
-    ActionPost& post_;
-    HHOOK hook_ = nullptr;
-    bool ticking_ = false;
-};
-
-// Watches the progress bar: when copy number `copy` of a run shows 100%, the
-// action is posted, so it runs in the pass that brought the value to the bar,
-// while that entry is still under way.
-class DuringCopy {
-public:
-    DuringCopy(frmPlaylistExporter& window, ActionPost& post, int copy,
-               std::function<void()> action)
-        : bar_(GetDlgItem(window.handle(), idOf(ControlId::pgbCopy))), post_(post), copy_(copy),
-          action_(std::move(action)), passes_(window, post)
-    {
-        SetWindowSubclass(bar_, &DuringCopy::barProc, 1, reinterpret_cast<DWORD_PTR>(this));
-    }
-    ~DuringCopy() { RemoveWindowSubclass(bar_, &DuringCopy::barProc, 1); }
-    DuringCopy(const DuringCopy&) = delete;
-    DuringCopy& operator=(const DuringCopy&) = delete;
-
-private:
-    static LRESULT CALLBACK barProc(HWND bar, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
-                                    DWORD_PTR data)
-    {
-        auto* self = reinterpret_cast<DuringCopy*>(data);
-        if (message == PBM_SETPOS && wParam == 100 && ++self->seen_ == self->copy_) {
-            self->post_.post(self->action_);
-        }
-        return DefSubclassProc(bar, message, wParam, lParam);
-    }
-
-    HWND bar_;
-    ActionPost& post_;
-    int copy_;
-    int seen_ = 0;
-    std::function<void()> action_;
-    EveryPassSyncs passes_;
-};
-
-class WindowTest : public testing::Test {
+class WindowTest : public testing::Test, protected WindowControls {
 protected:
     void SetUp() override
     {
         try {
-            window = std::make_unique<frmPlaylistExporter>(GetModuleHandleW(nullptr));
+            open(fake.dialogs());
         } catch (const std::exception& error) {
             GTEST_SKIP() << "no window without a display: " << error.what();
         }
-        window->setDialogs(fake.dialogs());
-        window->show(SW_SHOW);
-        SetForegroundWindow(window->handle());
-        pump();
     }
 
-    // Hands every waiting message on, as the program's loop does.
-    void pump() const
-    {
-        MSG message{};
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-            window->dispatch(message);
-        }
-    }
-
-    [[nodiscard]] HWND item(ControlId id) const { return GetDlgItem(window->handle(), idOf(id)); }
-    [[nodiscard]] std::string text(ControlId id) const { return textOf(item(id)); }
     [[nodiscard]] std::string hint(ControlId id) const
     {
         std::wstring text(128, L'\0');
         SendMessageW(item(id), EM_GETCUEBANNER, reinterpret_cast<WPARAM>(text.data()), 128);
         return utf8FromWide(text.c_str());
-    }
-    static std::string textOf(HWND control)
-    {
-        std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(control)) + 1, L'\0');
-        text.resize(static_cast<std::size_t>(
-            GetWindowTextW(control, text.data(), static_cast<int>(text.size()))));
-        return utf8FromWide(text);
-    }
-    void setText(ControlId id, const std::string& utf8) const
-    {
-        SetWindowTextW(item(id), wideFromUtf8(utf8).c_str());
-    }
-    // A click as the button makes it; the command runs to its end before this returns.
-    void click(ControlId id) const { SendMessageW(item(id), BM_CLICK, 0, 0); }
-    [[nodiscard]] std::string panel(int number) const
-    {
-        std::wstring text(256, L'\0');
-        const auto length = LOWORD(SendMessageW(item(ControlId::stbStatus), SB_GETTEXTW,
-                                                static_cast<WPARAM>(number - 1),
-                                                reinterpret_cast<LPARAM>(text.data())));
-        text.resize(length);
-        return utf8FromWide(text);
-    }
-    [[nodiscard]] int progress() const
-    {
-        return static_cast<int>(SendMessageW(item(ControlId::pgbCopy), PBM_GETPOS, 0, 0));
     }
     [[nodiscard]] std::pair<DWORD, DWORD> caret() const
     {
@@ -303,41 +128,7 @@ protected:
         pump();
     }
 
-    // Three songs of different sizes in music/, an empty export/ and a playlist
-    // naming them, with the path boxes pointing at it.
-    struct Scene {
-        TempDir dir{testRoot()};
-        fs::path music = dir.path() / "music";
-        fs::path target = dir.path() / "export";
-        std::vector<std::string> songs;
-
-        explicit Scene(const std::vector<std::string>& names)
-        {
-            fs::create_directories(music);
-            fs::create_directories(target);
-            std::string playlist;
-            for (const std::string& name : names) {
-                writeFile(music / name, std::string(1000 + songs.size(), 'm'));
-                songs.push_back(dir.file("music/" + name));
-                playlist += songs.back() + "\r\n";
-            }
-            writeFile(dir.path() / "list.m3u", playlist);
-        }
-        [[nodiscard]] std::string list() const { return dir.file("list.m3u"); }
-        [[nodiscard]] std::string exported(const std::string& name) const
-        {
-            return dir.file("export/" + name);
-        }
-    };
-    void pointAt(const Scene& scene) const
-    {
-        setText(ControlId::txtPathfrom, scene.list());
-        setText(ControlId::txtPathto, scene.dir.file("export"));
-    }
-
     FakeDialogs fake;
-    ActionPost actions;
-    std::unique_ptr<frmPlaylistExporter> window;
 };
 
 struct ShownText {
@@ -558,58 +349,6 @@ TEST_F(WindowTest, TabAndShiftTabWalkTheDesignedOrder)
     }
 }
 
-class WorkedExample : public WindowTest, public testing::WithParamInterface<bool> {};
-
-TEST_P(WorkedExample, SaveRunsIt)
-{
-    if (GetParam()) {
-        click(ControlId::chkPlaylist);
-    }
-    TempDir dir(testRoot());
-    fs::create_directories(dir.path() / "Music");
-    fs::create_directories(dir.path() / "Export");
-    writeFile(dir.path() / "Music" / "First Song.mp3", "first song");
-    const std::string first = dir.file("Music/First Song.mp3");
-    const std::string second = dir.file("Gone/Second Song.mp3");
-    writeFile(dir.path() / "list.m3u", "#EXTM3U\r\n#EXTINF:215,Artist A - First Song\r\n" + first +
-                                           "\r\n#EXTINF:187,Artist B - Second Song\r\n" + second +
-                                           "\r\n");
-    setText(ControlId::txtPathfrom, dir.file("list.m3u"));
-    setText(ControlId::txtPathto, dir.file("Export"));
-
-    click(ControlId::cmdSave);
-
-    Lines expected{
-        "",
-        first,
-        "copied to:",
-        dir.file("Export/First Song.mp3"),
-        "ok",
-        "---",
-        second,
-        "copied to:",
-        dir.file("Export/Second Song.mp3"),
-        "error",
-        "---",
-        "Done: 1 of 2 files could not be copied.",
-    };
-    if (GetParam()) {
-        expected.insert(expected.end() - 1, {dir.file("list.m3u"), "copied to:",
-                                             dir.file("Export/list.m3u8"), "ok", "---"});
-        expected.back() = "Done: 1 of 3 files could not be copied.";
-    }
-    EXPECT_EQ(fs::exists(dir.path() / "Export" / "list.m3u8"), GetParam());
-    EXPECT_EQ(splitLogLines(window->logText()), expected);
-    EXPECT_EQ(splitLogLines(text(ControlId::txtPlaylist)), expected) << "the box shows the log";
-    EXPECT_EQ(readFile(dir.path() / "Export" / "First Song.mp3"), "first song");
-    EXPECT_EQ(panel(1), "File: " + second);
-    EXPECT_EQ(panel(2), "Filename: Second Song.mp3");
-    EXPECT_EQ(progress(), 0);
-    EXPECT_EQ(caret(), std::pair(logLength(), logLength())) << "the newest line is in view";
-}
-
-INSTANTIATE_TEST_SUITE_P(WindowWin32, WorkedExample, testing::Bool());
-
 TEST_F(WindowTest, GermanBySelectionInTheList)
 {
     SetFocus(item(ControlId::cmbLang));
@@ -702,155 +441,6 @@ INSTANTIATE_TEST_SUITE_P(WindowWin32, KeyOnTheList,
                                          ReleasedKey{"function", VK_F5, WM_KEYUP},
                                          ReleasedKey{"alt", VK_MENU, WM_SYSKEYUP}),
                          test::CaseName());
-
-struct CancelCase {
-    const char* name;
-    int cancelDuringCopy;
-    Lines tail;
-    std::vector<bool> copied;
-};
-
-class CancelDuringARun : public WindowTest, public testing::WithParamInterface<CancelCase> {};
-
-TEST_P(CancelDuringARun, EndsTheWalkAtTheNextLine)
-{
-    const Scene scene({"a.mp3", "b.mp3", "c.mp3"});
-    pointAt(scene);
-    const DuringCopy cancel(*window, actions, GetParam().cancelDuringCopy,
-                            [this] { click(ControlId::cmdCancel); });
-
-    click(ControlId::cmdSave);
-
-    const Lines lines = splitLogLines(window->logText());
-    ASSERT_GE(lines.size(), GetParam().tail.size());
-    EXPECT_EQ(Lines(lines.end() - static_cast<std::ptrdiff_t>(GetParam().tail.size()), lines.end()),
-              GetParam().tail);
-    const char* names[] = {"a.mp3", "b.mp3", "c.mp3"};
-    for (std::size_t i = 0; i < GetParam().copied.size(); ++i) {
-        EXPECT_EQ(fs::exists(fs::path(wideFromUtf8(scene.exported(names[i])))),
-                  GetParam().copied[i])
-            << names[i];
-    }
-    EXPECT_EQ(test::countTemporaries(scene.target), 0);
-}
-
-INSTANTIATE_TEST_SUITE_P(WindowWin32, CancelDuringARun,
-                         testing::Values(CancelCase{.name = "midList",
-                                                    .cancelDuringCopy = 1,
-                                                    .tail = {"ok", "---", "canceled!"},
-                                                    .copied = {true, false, false}},
-                                         CancelCase{.name = "onTheLastEntry",
-                                                    .cancelDuringCopy = 3,
-                                                    .tail = {"ok", "---", "All files copied!",
-                                                             "canceled!"},
-                                                    .copied = {true, true, true}}),
-                         test::CaseName());
-
-// A drive with too little room: the question comes through the window's
-// dialog, and "Cancel" leaves the sentence and the canceled line.
-TEST_F(WindowTest, TooLittleRoomIsAskedAboutAndCancelCopiesNothing)
-{
-    const Scene scene({"a.mp3", "huge.mp3"});
-    test::makeLargerThanTheDrive(scene.music / "huge.mp3");
-    pointAt(scene);
-    fake.copyWhatFits = false;
-
-    click(ControlId::cmdSave);
-
-    ASSERT_EQ(fake.roomQuestions.size(), 1U);
-    EXPECT_EQ(splitLogLines(window->logText()), (Lines{"", fake.roomQuestions[0], "canceled!"}));
-    EXPECT_FALSE(fs::exists(scene.target / "a.mp3"));
-}
-
-// The boxes are read at Save: numbered copies, then a song left the playlist
-// and "Remove" in the window's dialog takes its copy.
-TEST_F(WindowTest, NumberedAndRemoveDroppedAreReadAtSave)
-{
-    const Scene scene({"a.mp3", "b.mp3"});
-    pointAt(scene);
-    click(ControlId::chkNumbered);
-    click(ControlId::chkRemoveDropped);
-    click(ControlId::cmdSave);
-    writeFile(fs::path(wideFromUtf8(scene.list())), scene.songs[1] + "\r\n");
-    fake.remove = true;
-    click(ControlId::cmdSave);
-
-    EXPECT_EQ(fake.removals,
-              (std::vector<Lines>{
-                  {"Remove 1 songs that are no longer in the playlist?", "001 - a.mp3"}}));
-    EXPECT_FALSE(fs::exists(scene.target / "001 - a.mp3"));
-    EXPECT_TRUE(fs::exists(scene.target / "001 - b.mp3"));
-}
-
-TEST_F(WindowTest, SaveDuringARunRunsTheWholeListNestedAndTheFirstRunGoesOn)
-{
-    const Scene scene({"a.mp3", "b.mp3"});
-    pointAt(scene);
-    const DuringCopy again(*window, actions, 1, [this] { click(ControlId::cmdSave); });
-
-    click(ControlId::cmdSave);
-
-    const Lines lines = splitLogLines(window->logText());
-    // The nested run cleared the log and wrote both entries; the first run then
-    // finished its entry and wrote the second one after them.
-    EXPECT_EQ(std::count(lines.begin(), lines.end(), "All files copied!"), 2);
-    EXPECT_EQ(std::count(lines.begin(), lines.end(), scene.songs[1]), 2);
-    EXPECT_EQ(std::count(lines.begin(), lines.end(), scene.songs[0]), 1);
-    EXPECT_EQ(std::count(lines.begin(), lines.end(), "ok"), 4);
-    EXPECT_EQ(lines.back(), "All files copied!");
-    EXPECT_EQ(progress(), 0);
-    EXPECT_TRUE(IsWindow(window->handle()));
-}
-
-TEST_F(WindowTest, CloseDuringARunIsACancelAndClosesOnceTheRunStopped)
-{
-    const Scene scene({"a.mp3", "b.mp3"});
-    pointAt(scene);
-    HWND frame = window->handle();
-    bool openAfterClose = false;
-    const DuringCopy close(*window, actions, 1, [&] {
-        SendMessageW(frame, WM_CLOSE, 0, 0);
-        openAfterClose = IsWindow(frame) && IsWindowVisible(frame);
-    });
-
-    click(ControlId::cmdSave);
-
-    EXPECT_TRUE(openAfterClose);
-    EXPECT_FALSE(IsWindow(frame));
-    EXPECT_EQ(window->handle(), nullptr);
-    EXPECT_EQ(splitLogLines(window->logText()).back(), "canceled!");
-    EXPECT_TRUE(fs::exists(fs::path(wideFromUtf8(scene.exported("a.mp3")))));
-    EXPECT_FALSE(fs::exists(fs::path(wideFromUtf8(scene.exported("b.mp3")))));
-}
-
-TEST_F(WindowTest, CloseWhenIdleClosesAtOnce)
-{
-    HWND frame = window->handle();
-    SendMessageW(frame, WM_CLOSE, 0, 0);
-    EXPECT_FALSE(IsWindow(frame));
-}
-
-// What a user meets while a run waits is all the run wrote, though the run
-// writes far more often than the window paints.
-TEST_F(WindowTest, DuringACopyTheBoxAndPanelsShowAllTheRunWrote)
-{
-    const Scene scene({"a.mp3", "b.mp3"});
-    pointAt(scene);
-    std::string box;
-    std::string log;
-    std::string fileName;
-    const DuringCopy look(*window, actions, 2, [&] {
-        box = text(ControlId::txtPlaylist);
-        log = window->logText();
-        fileName = panel(2);
-    });
-
-    click(ControlId::cmdSave);
-
-    EXPECT_EQ(box, log);
-    EXPECT_EQ(splitLogLines(log).size(), 9u) << log;
-    EXPECT_EQ(fileName, "Filename: b.mp3");
-}
 
 struct CaretCase {
     const char* name;
