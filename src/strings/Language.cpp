@@ -31,6 +31,17 @@ const InterfaceStrings english{
     .strRemoved = "removed: ",
     .strNotAllCopied = "Done: %1 of %2 files could not be copied.",
     .strDriveUnconfirmed = "Done, but the drive did not confirm that it holds everything.",
+    .strNotFound = "the song was not found",
+    .strUnreadable = "the song cannot be read (no permission, or its drive is gone)",
+    .strDriveFull = "the target drive is full",
+    .strTooLarge = "the file is too large for this drive (FAT32 takes at most 4 GiB a file)",
+    .strNameRefused = "the drive refused the name",
+    .strReadOnly = "the drive is read-only or write-protected",
+    .strDriveGone = "the drive was removed or failed",
+    .strNameTaken = "another file took the name during the copy",
+    .strFolderNotFull = "the target folder is not a full path",
+    .strFolderMissing = "the target folder does not exist",
+    .strLineCutShort = "the playlist's line was cut short",
 };
 
 const InterfaceStrings german{
@@ -59,6 +70,19 @@ const InterfaceStrings german{
     .strRemoved = "entfernt: ",
     .strNotAllCopied = "Fertig: %1 von %2 Dateien konnten nicht kopiert werden.",
     .strDriveUnconfirmed = "Fertig, aber das Laufwerk hat nicht bestätigt, dass es alles hält.",
+    .strNotFound = "das Lied wurde nicht gefunden",
+    .strUnreadable = "das Lied kann nicht gelesen werden (keine Berechtigung, oder sein Laufwerk "
+                     "fehlt)",
+    .strDriveFull = "das Ziellaufwerk ist voll",
+    .strTooLarge = "die Datei ist zu groß für dieses Laufwerk (FAT32 fasst höchstens 4 GiB je "
+                   "Datei)",
+    .strNameRefused = "das Laufwerk hat den Namen abgelehnt",
+    .strReadOnly = "das Laufwerk ist schreibgeschützt",
+    .strDriveGone = "das Laufwerk wurde entfernt oder ist ausgefallen",
+    .strNameTaken = "eine andere Datei hat den Namen während des Kopierens belegt",
+    .strFolderNotFull = "der Zielordner ist kein vollständiger Pfad",
+    .strFolderMissing = "der Zielordner existiert nicht",
+    .strLineCutShort = "die Zeile der Playlist wurde abgeschnitten",
 };
 
 // The words a screen reader says for the controls without a caption of their

@@ -10,8 +10,9 @@ namespace tunecrate {
 // panel 3 says while a run waits for its drives, the log's line while a run
 // waits for a folder another program's run is writing into, and the question
 // of a drive with too little room; then the captions of the numbering and
-// removal check boxes, the question, buttons and log line of a removal, and
-// the closing lines of a run that did not copy everything.
+// removal check boxes, the question, buttons and log line of a removal, the
+// closing lines of a run that did not copy everything, and the reasons the
+// log's end gives for each file that failed.
 struct InterfaceStrings {
     std::string strSearch;
     std::string strSave;
@@ -45,6 +46,18 @@ struct InterfaceStrings {
     // then where only the drive did not confirm what it was given.
     std::string strNotAllCopied;
     std::string strDriveUnconfirmed;
+    // Why a file failed, after its path and ": ".
+    std::string strNotFound;
+    std::string strUnreadable;
+    std::string strDriveFull;
+    std::string strTooLarge;
+    std::string strNameRefused;
+    std::string strReadOnly;
+    std::string strDriveGone;
+    std::string strNameTaken;
+    std::string strFolderNotFull;
+    std::string strFolderMissing;
+    std::string strLineCutShort;
 };
 
 enum class Button { Search, Search2, Save, Cancel, WithPlaylist, Numbered, RemoveDropped };

@@ -91,6 +91,46 @@ struct LogRecord {
            " files could not be copied.";
 }
 
+// The log's last line before the list of failures that ends it, and that
+// list: after the last line that reads end, each record that ended "error"
+// once, in the log's order, as "<source>: <reason>" (the written playlist's
+// by its destination), and then any other path that failed (a record, a
+// folder), as extra allows. Whatever is wrong, for the test's message.
+[[nodiscard]] inline std::string wrongLogEnd(const std::vector<std::string>& lines,
+                                             const std::string& end, std::size_t extra = 0)
+{
+    const auto last = std::find(lines.rbegin(), lines.rend(), end);
+    if (last == lines.rend()) {
+        return "no line reads \"" + end + "\"";
+    }
+    const std::vector<std::string> failures(last.base(), lines.end());
+    std::vector<LogRecord> failed;
+    for (const LogRecord& record : logRecords(lines)) {
+        const bool listed = std::any_of(failed.begin(), failed.end(), [&](const LogRecord& one) {
+            return one.source == record.source;
+        });
+        if (record.result == "error" && !listed) {
+            failed.push_back(record);
+        }
+    }
+    if (failures.size() < failed.size() || failures.size() > failed.size() + extra) {
+        return std::to_string(failures.size()) + " failures listed for " +
+               std::to_string(failed.size()) + " records that ended \"error\"";
+    }
+    for (std::size_t i = 0; i < failures.size(); ++i) {
+        const std::string& line = failures[i];
+        const auto says = [&line](const std::string& path) {
+            return line.starts_with(path + ": ") && line.size() > path.size() + 2;
+        };
+        const bool named = i < failed.size() ? says(failed[i].source) || says(failed[i].destination)
+                                             : line.find(": ") != std::string::npos;
+        if (!named) {
+            return "failure " + std::to_string(i + 1) + " is \"" + line + "\"";
+        }
+    }
+    return {};
+}
+
 // The target folder as the log describes it: as it was before the run, except
 // that every destination of an "ok" record holds the bytes of its source.
 [[nodiscard]] inline FolderState claimedState(FolderState before,

@@ -5,6 +5,7 @@
 // copy_win32.cpp implement it, one chosen in CMake.
 
 #include "drive/Flush.h"
+#include "files/Failure.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -53,19 +54,19 @@ using CopyProgressRoutine =
 // written to a temporary file (an unnamed one where the system has them) that
 // takes the destination's name only once complete; on any failure it is
 // removed and destination is left as it was.
-// A destination that the user protected is not replaced (false): read-only or
+// A destination that the user protected is not replaced (a failure): read-only or
 // hidden on Windows, one without any write permission bit on POSIX. Checked
 // here rather than left to the OS, which lets root and Wine write anyway.
 // A source that already is the destination is left alone and reported
-// complete (true), since copying it onto itself would truncate it.
+// complete (done), since copying it onto itself would truncate it.
 // No more than two windows of 8 MiB of the copy wait unwritten at any time
 // (where the system lets that be seen to), so the bar moves at the drive's
 // pace. With flushFirst, its data is on the drive before it takes its name; a
 // flush that fails fails the copy. While it waits for the drive, progress is
-// called again with the figures it had last.
-[[nodiscard]] bool copyFile(const std::string& source, const std::string& destination,
-                            const CopyProgressRoutine& progress, KnownDestination known,
-                            bool flushFirst);
+// called again with the figures it had last. A failure says why, as the
+// system told it for the song or the target.
+Outcome copyFile(const std::string& source, const std::string& destination,
+                 const CopyProgressRoutine& progress, KnownDestination known, bool flushFirst);
 
 // Whether a copy's modification time, apart from its source's by apart
 // nanoseconds, is still that of a copy: within two seconds (FAT keeps times to
@@ -101,8 +102,8 @@ sizeOfHeldCopy(const std::string& source, const std::string& destination, bool w
 // Writes bytes as destination the way copyFile writes a copy: under a temporary
 // name, renamed into place once complete, so that a kill or a full disk leaves
 // the old file or none, never part of the new one; with flushFirst, on the
-// drive before it takes its name. False on any failure.
-[[nodiscard]] bool writeWholeFile(const std::filesystem::path& destination, std::string_view bytes,
-                                  bool flushFirst, const WhileWaiting& whileWaiting);
+// drive before it takes its name. A failure says why.
+Outcome writeWholeFile(const std::filesystem::path& destination, std::string_view bytes,
+                       bool flushFirst, const WhileWaiting& whileWaiting);
 
 } // namespace tunecrate::platform

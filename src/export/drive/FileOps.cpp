@@ -17,12 +17,15 @@ bool FileExists(const std::string& sFile)
     return !error;
 }
 
-bool FileCopy(const std::string& sSourceFile, const std::string& sDestFile,
-              const platform::CopyProgressRoutine& progress, platform::KnownDestination known,
-              bool flushFirst)
+Outcome FileCopy(const std::string& sSourceFile, const std::string& sDestFile,
+                 const platform::CopyProgressRoutine& progress, platform::KnownDestination known,
+                 bool flushFirst)
 {
-    if (holdsNul(sSourceFile) || holdsNul(sDestFile)) {
-        return false;
+    if (holdsNul(sSourceFile)) {
+        return Failure{Reason::NotFound};
+    }
+    if (holdsNul(sDestFile)) {
+        return Failure{Reason::NameRefused};
     }
     return platform::copyFile(sSourceFile, sDestFile, progress, known, flushFirst);
 }

@@ -16,13 +16,13 @@ namespace tunecrate {
 // name and renamed into place only once complete, so a failure leaves no part
 // file and the old file untouched. A source that already is the destination
 // is left alone and counts as copied. progress is called at the start and after
-// each chunk. True when the destination now holds the copy. known: what the
-// caller saw at sDestFile just before; flushFirst: the copy's data reaches the
-// drive before it takes its name.
-[[nodiscard]] bool FileCopy(const std::string& sSourceFile, const std::string& sDestFile,
-                            const platform::CopyProgressRoutine& progress,
-                            platform::KnownDestination known = platform::KnownDestination::Unknown,
-                            bool flushFirst = false);
+// each chunk. Done when the destination now holds the copy; otherwise why not.
+// known: what the caller saw at sDestFile just before; flushFirst: the copy's
+// data reaches the drive before it takes its name.
+Outcome FileCopy(const std::string& sSourceFile, const std::string& sDestFile,
+                 const platform::CopyProgressRoutine& progress,
+                 platform::KnownDestination known = platform::KnownDestination::Unknown,
+                 bool flushFirst = false);
 
 // The size of sSourceFile when sDestFile already holds its copy (see
 // platform::sizeOfHeldCopy); nothing otherwise.

@@ -4,6 +4,8 @@
 // Flush.cpp holds what every system shares (the worker thread, the test hook);
 // flush_linux.cpp and flush_win32.cpp the rest, one chosen in CMake.
 
+#include "files/Failure.h"
+
 #include <functional>
 #include <string>
 #include <vector>
@@ -47,8 +49,8 @@ void setFlushHook(FlushHook hook);
 [[nodiscard]] bool flushesEachCopy(const std::string& folder, bool windowsRules);
 
 // Brings onto their drives everything written into folders, data and names.
-// False when a drive reported a failure.
-[[nodiscard]] bool flushFolders(const std::vector<std::string>& folders,
-                                const WhileWaiting& whileWaiting);
+// The folders whose drives reported a failure, and why.
+[[nodiscard]] std::vector<FailedPath> flushFolders(const std::vector<std::string>& folders,
+                                                   const WhileWaiting& whileWaiting);
 
 } // namespace tunecrate::platform

@@ -210,6 +210,9 @@ private:
     bool committed_ = false;
 };
 
+// Writes all of bytes to fd, a file this process created for writing. Where
+// the drive refuses such a write as not permitted, it has no room left:
+// fusefat says so for a full stick, and errno says ENOSPC then.
 bool writeAll(int fd, const char* bytes, std::size_t count)
 {
     while (count > 0) {
@@ -217,6 +220,9 @@ bool writeAll(int fd, const char* bytes, std::size_t count)
         if (written < 0) {
             if (errno == EINTR) {
                 continue;
+            }
+            if (errno == EPERM) {
+                errno = ENOSPC;
             }
             return false;
         }
@@ -228,7 +234,7 @@ bool writeAll(int fd, const char* bytes, std::size_t count)
 
 // One chunk from in to out: copy_file_range where the kernel and the file
 // systems allow it, read and write otherwise. Returns the bytes copied, 0 at
-// the end of the source, -1 on failure.
+// the end of the source, -1 on failure (errno set, failedSide() its end).
 class ChunkCopier {
 public:
     ssize_t copy(int in, int out)
@@ -244,6 +250,7 @@ public:
             const bool unsupported = errno == ENOSYS || errno == EXDEV || errno == EINVAL ||
                                      errno == EOPNOTSUPP || errno == EPERM;
             if (!unsupported || copiedAny_) {
+                failedSide_ = Side::Target; // either end: the drive written is the likelier
                 return -1;
             }
             useCopyFileRange_ = false;
@@ -257,14 +264,18 @@ public:
                 continue;
             }
             if (count <= 0) {
+                failedSide_ = Side::Source;
                 return count;
             }
+            failedSide_ = Side::Target;
             return writeAll(out, buffer_.data(), static_cast<std::size_t>(count)) ? count : -1;
         }
     }
     void noteCopied() { copiedAny_ = true; }
+    [[nodiscard]] Side failedSide() const { return failedSide_; }
 
 private:
+    Side failedSide_ = Side::Target;
     bool useCopyFileRange_ = true;
     bool copiedAny_ = false;
     std::vector<char> buffer_;
@@ -280,6 +291,9 @@ private:
 class WriteBehind {
 public:
     WriteBehind(int fd, const WhileWaiting& whileWaiting) : fd_(fd), whileWaiting_(whileWaiting) {}
+
+    // The drive's error code where it failed to take a window.
+    [[nodiscard]] int error() const { return error_; }
 
     // False when the drive failed to take a window.
     bool wrote(off_t end)
@@ -327,13 +341,14 @@ private:
         return *working_;
     }
 
-    // Runs on the worker, where errno is its own.
+    // Runs on the worker, where errno is its own: it is kept for the caller.
     bool rangeCall(off_t from, off_t to, unsigned flags)
     {
         if (::sync_file_range(fd_, from, to - from, flags) == 0) {
             return true;
         }
         if (errno == EIO || errno == ENOSPC || errno == EDQUOT) {
+            error_ = errno;
             return false;
         }
         working_ = false;
@@ -345,12 +360,24 @@ private:
     std::optional<bool> working_;
     off_t started_ = 0; // written back from here on only when asked
     off_t waited_ = 0;  // on the drive up to here
+    int error_ = EIO;
 };
 
-bool flushCopy(int fd, const std::string& destination, const WhileWaiting& whileWaiting)
+// A failed flush is the drive's: EIO where the hook failed it.
+Outcome flushCopy(int fd, const std::string& destination, const WhileWaiting& whileWaiting)
 {
-    return flushThroughHook(
-        FlushCall::CopyData, destination, [fd] { return ::fdatasync(fd) == 0; }, whileWaiting);
+    int error = EIO;
+    const bool flushed = flushThroughHook(
+        FlushCall::CopyData, destination,
+        [fd, &error] {
+            if (::fdatasync(fd) == 0) {
+                return true;
+            }
+            error = errno;
+            return false;
+        },
+        whileWaiting);
+    return flushed ? Outcome() : failureOf(error, Side::Target);
 }
 
 bool sameFile(const struct stat& one, const struct stat& other)
@@ -370,14 +397,21 @@ bool isSameFile(const struct stat& source, const std::string& destination,
     return ::stat(destination.c_str(), &target) == 0 && sameFile(source, target);
 }
 
-bool reportComplete(const struct stat& source, const CopyProgressRoutine& progress)
+// What a source that is no regular file fails with: a folder says so, and
+// anything else (a FIFO, a device) is no song to be found.
+Failure notAFile(const struct stat& source)
+{
+    return failureOf(S_ISDIR(source.st_mode) ? EISDIR : ENOENT, Side::Source);
+}
+
+Outcome reportComplete(const struct stat& source, const CopyProgressRoutine& progress)
 {
     if (!S_ISREG(source.st_mode)) {
-        return false;
+        return notAFile(source);
     }
     const auto size = static_cast<std::uint64_t>(source.st_size);
     progress(size, size);
-    return true;
+    return {};
 }
 
 bool isProtected(const struct stat& destinationLink)
@@ -418,8 +452,8 @@ void removeAbandonedTemporary(const std::filesystem::path& file)
     ::unlink(file.c_str());
 }
 
-bool copyFile(const std::string& source, const std::string& destination,
-              const CopyProgressRoutine& progress, KnownDestination known, bool flushFirst)
+Outcome copyFile(const std::string& source, const std::string& destination,
+                 const CopyProgressRoutine& progress, KnownDestination known, bool flushFirst)
 {
     // O_NONBLOCK keeps a FIFO from holding the open; only regular files copy.
     // (It means nothing to a regular file, so it may stay set.)
@@ -428,12 +462,18 @@ bool copyFile(const std::string& source, const std::string& destination,
     struct stat existing {};
     if (!in.valid()) {
         // A source that cannot be read may still be the destination itself.
-        return ::stat(source.c_str(), &status) == 0 &&
-               ::lstat(destination.c_str(), &existing) == 0 &&
-               isSameFile(status, destination, existing) && reportComplete(status, progress);
+        const Failure unread = failureOf(errno, Side::Source);
+        if (::stat(source.c_str(), &status) == 0 && ::lstat(destination.c_str(), &existing) == 0 &&
+            isSameFile(status, destination, existing)) {
+            return reportComplete(status, progress);
+        }
+        return unread;
     }
-    if (::fstat(in.get(), &status) != 0 || !S_ISREG(status.st_mode)) {
-        return false;
+    if (::fstat(in.get(), &status) != 0) {
+        return Outcome::lastError(Side::Source);
+    }
+    if (!S_ISREG(status.st_mode)) {
+        return notAFile(status);
     }
     // One look at the destination, unless the caller found nothing there,
     // tells whether it is the source itself, a protected file, a file to
@@ -444,7 +484,7 @@ bool copyFile(const std::string& source, const std::string& destination,
         return reportComplete(status, progress);
     }
     if (replacing && isProtected(existing)) {
-        return false;
+        return failureOf(EACCES, Side::Target);
     }
 
     // Owner-writable whatever the source (a CD rip, a read-only share): a copy
@@ -453,7 +493,7 @@ bool copyFile(const std::string& source, const std::string& destination,
     const mode_t mode = (status.st_mode & 0777) | S_IWUSR;
     NewFile copy(folderOf(destination), replacing, mode);
     if (!copy.valid()) {
-        return false;
+        return Outcome::lastError(Side::Target);
     }
 
     std::uint64_t total = static_cast<std::uint64_t>(status.st_size);
@@ -471,7 +511,7 @@ bool copyFile(const std::string& source, const std::string& destination,
     for (;;) {
         const ssize_t count = copier.copy(in.get(), copy.fd());
         if (count < 0) {
-            return false;
+            return Outcome::lastError(copier.failedSide());
         }
         if (count == 0) {
             break;
@@ -481,12 +521,12 @@ bool copyFile(const std::string& source, const std::string& destination,
         // A source that grows while it is copied must not push the bar past 100.
         total = std::max(total, copied);
         if (!writeBehind.wrote(static_cast<off_t>(copied))) {
-            return false;
+            return failureOf(writeBehind.error(), Side::Target);
         }
         progress(total, copied);
     }
     if (!writeBehind.finish(static_cast<off_t>(copied))) {
-        return false;
+        return failureOf(writeBehind.error(), Side::Target);
     }
 
     // The file was created with its mode, but the umask may have
@@ -497,19 +537,25 @@ bool copyFile(const std::string& source, const std::string& destination,
     (void)::fchmod(copy.fd(), mode);
     const std::array<timespec, 2> times{status.st_atim, status.st_mtim};
     (void)::futimens(copy.fd(), times.data());
-    if (flushFirst && !flushCopy(copy.fd(), destination, whileWaiting)) {
-        return false;
+    if (flushFirst) {
+        if (Outcome flushed = flushCopy(copy.fd(), destination, whileWaiting); !flushed) {
+            return flushed;
+        }
     }
     if (!copy.commit(destination, replacing ? std::optional(existing) : std::nullopt)) {
         // The name was taken meanwhile; by this very source's copy (a second
         // run that exported the same song) it holds what it should.
-        return errno == EEXIST && sizeOfHeldCopy(source, destination, false);
+        const Failure failed = failureOf(errno, Side::Target);
+        if (failed.reason == Reason::NameTaken && sizeOfHeldCopy(source, destination, false)) {
+            return {};
+        }
+        return failed;
     }
     // A driver may stamp the rename's time on the file (fusefat does).
     if (copy.named()) {
         (void)::utimensat(AT_FDCWD, destination.c_str(), times.data(), AT_SYMLINK_NOFOLLOW);
     }
-    return true;
+    return {};
 }
 
 std::optional<FileStamp> fileStamp(const std::string& path, bool followLinks)
@@ -622,15 +668,24 @@ std::optional<std::uint64_t> sizeOfHeldCopy(const std::string& source,
     return static_cast<std::uint64_t>(size);
 }
 
-bool writeWholeFile(const std::filesystem::path& destination, std::string_view bytes,
-                    bool flushFirst, const WhileWaiting& whileWaiting)
+Outcome writeWholeFile(const std::filesystem::path& destination, std::string_view bytes,
+                       bool flushFirst, const WhileWaiting& whileWaiting)
 {
     struct stat existing {};
     const bool replacing = ::lstat(destination.c_str(), &existing) == 0;
     NewFile file(folderOf(destination.native()), replacing, 0666);
-    return file.valid() && writeAll(file.fd(), bytes.data(), bytes.size()) &&
-           (!flushFirst || flushCopy(file.fd(), destination.native(), whileWaiting)) &&
-           file.commit(destination.native(), replacing ? std::optional(existing) : std::nullopt);
+    if (!file.valid() || !writeAll(file.fd(), bytes.data(), bytes.size())) {
+        return Outcome::lastError(Side::Target);
+    }
+    if (flushFirst) {
+        if (Outcome flushed = flushCopy(file.fd(), destination.native(), whileWaiting); !flushed) {
+            return flushed;
+        }
+    }
+    if (!file.commit(destination.native(), replacing ? std::optional(existing) : std::nullopt)) {
+        return Outcome::lastError(Side::Target);
+    }
+    return {};
 }
 
 Renamed renameCopy(const std::string& from, const std::string& to)

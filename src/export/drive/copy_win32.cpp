@@ -182,25 +182,50 @@ bool isProtectedDestination(const std::filesystem::path& destination)
 }
 
 // Brings the data of the file written at path onto its drive, on the worker
-// thread: the system copy has closed its own handle, so it is opened again.
-bool flushWritten(HANDLE file, const std::string& destination, const WhileWaiting& whileWaiting)
+// thread, where the error is its own: it is kept for the caller. A failure
+// the test hook makes is the drive's.
+Outcome flushWritten(HANDLE file, const std::string& destination, const WhileWaiting& whileWaiting)
 {
-    return flushThroughHook(
-        FlushCall::CopyData, destination, [file] { return FlushFileBuffers(file) != FALSE; },
+    DWORD error = ERROR_GEN_FAILURE;
+    const bool flushed = flushThroughHook(
+        FlushCall::CopyData, destination,
+        [file, &error] {
+            if (FlushFileBuffers(file)) {
+                return true;
+            }
+            error = GetLastError();
+            return false;
+        },
         whileWaiting);
+    return flushed ? Outcome() : failureOf(static_cast<int>(error), Side::Target);
 }
 
-bool flushWritten(const std::filesystem::path& path, const std::string& destination,
-                  const WhileWaiting& whileWaiting)
+// The system copy has closed its own handle, so it is opened again.
+Outcome flushWritten(const std::filesystem::path& path, const std::string& destination,
+                     const WhileWaiting& whileWaiting)
 {
     const FileHandle file(CreateFileW(osPath(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
                                       OPEN_EXISTING, 0, nullptr));
-    return file.valid() && flushWritten(file.get(), destination, whileWaiting);
+    if (!file.valid()) {
+        return Outcome::lastError(Side::Target);
+    }
+    return flushWritten(file.get(), destination, whileWaiting);
 }
 
-enum class CopyEnd { Copied, NameTaken, Failed };
+// Why the system copy failed with error: the song's fault where it cannot be
+// opened for reading, the target's otherwise.
+Failure copyFailure(const std::filesystem::path& source, DWORD error)
+{
+    const FileHandle song(CreateFileW(osPath(source).c_str(), GENERIC_READ,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, 0, nullptr));
+    if (!song.valid()) {
+        return failureOf(lastErrorCode(), Side::Source);
+    }
+    return failureOf(static_cast<int>(error), Side::Target);
+}
 
-CopyEnd copyThroughTemporary(const std::filesystem::path& source,
+Outcome copyThroughTemporary(const std::filesystem::path& source,
                              const std::filesystem::path& destination,
                              const CopyProgressRoutine& progress,
                              const std::optional<WIN32_FILE_ATTRIBUTE_DATA>& seen, bool flushFirst)
@@ -226,7 +251,7 @@ CopyEnd copyThroughTemporary(const std::filesystem::path& source,
             std::rethrow_exception(relay.error);
         }
         if (!isNameTaken(error) || attempt >= 1000) {
-            return CopyEnd::Failed;
+            return copyFailure(source, error);
         }
     }
     // The system copy takes over the source's attributes; a read-only or
@@ -252,16 +277,17 @@ CopyEnd copyThroughTemporary(const std::filesystem::path& source,
     }
     if (flushFirst) {
         const std::uint64_t size = sizeAt(temporary.path()).value_or(0);
-        if (!flushWritten(temporary.path(), utf8Text(destination),
-                          [&progress, size] { progress(size, size); })) {
-            return CopyEnd::Failed;
+        if (Outcome flushed = flushWritten(temporary.path(), utf8Text(destination),
+                                           [&progress, size] { progress(size, size); });
+            !flushed) {
+            return flushed;
         }
     }
     if (temporary.renameTo(destination, seen)) {
-        return CopyEnd::Copied;
+        return {};
     }
     // Asked before the temporary's removal sets an error of its own.
-    return isNameTaken(GetLastError()) ? CopyEnd::NameTaken : CopyEnd::Failed;
+    return Outcome::lastError(Side::Target);
 }
 
 } // namespace
@@ -291,8 +317,8 @@ void removeAbandonedTemporary(const std::filesystem::path& file)
                                      sizeof disposition);
 }
 
-bool copyFile(const std::string& sourceText, const std::string& destinationText,
-              const CopyProgressRoutine& progress, KnownDestination known, bool flushFirst)
+Outcome copyFile(const std::string& sourceText, const std::string& destinationText,
+                 const CopyProgressRoutine& progress, KnownDestination known, bool flushFirst)
 {
     const std::filesystem::path source = fsPath(sourceText);
     const std::filesystem::path destination = fsPath(destinationText);
@@ -302,25 +328,22 @@ bool copyFile(const std::string& sourceText, const std::string& destinationText,
     if (seen && std::filesystem::equivalent(source, destination, error)) {
         const std::uintmax_t size = std::filesystem::file_size(source, error);
         if (error) {
-            return false;
+            return failureOf(error.value(), Side::Source);
         }
         progress(size, size);
-        return true;
+        return {};
     }
     if (seen && isProtectedDestination(destination)) {
-        return false;
+        return failureOf(ERROR_ACCESS_DENIED, Side::Target);
     }
-    switch (copyThroughTemporary(source, destination, progress, seen, flushFirst)) {
-    case CopyEnd::Copied:
-        return true;
-    case CopyEnd::NameTaken:
-        // By this very source's copy (a second run that exported the same
-        // song) the name holds what it should.
-        return sizeOfHeldCopy(sourceText, destinationText, false).has_value();
-    case CopyEnd::Failed:
-        break;
+    Outcome copied = copyThroughTemporary(source, destination, progress, seen, flushFirst);
+    // Where the name was taken meanwhile by this very source's copy (a second
+    // run that exported the same song) it holds what it should.
+    if (!copied && copied.failure().reason == Reason::NameTaken &&
+        sizeOfHeldCopy(sourceText, destinationText, false)) {
+        return {};
     }
-    return false;
+    return copied;
 }
 
 std::optional<FileStamp> fileStamp(const std::string& path, bool followLinks)
@@ -489,8 +512,8 @@ std::optional<std::uint64_t> sizeOfHeldCopy(const std::string& source,
     return size;
 }
 
-bool writeWholeFile(const std::filesystem::path& destination, std::string_view bytes,
-                    bool flushFirst, const WhileWaiting& whileWaiting)
+Outcome writeWholeFile(const std::filesystem::path& destination, std::string_view bytes,
+                       bool flushFirst, const WhileWaiting& whileWaiting)
 {
     static unsigned counter = 0;
     const std::optional<WIN32_FILE_ATTRIBUTE_DATA> seen = lookAt(destination);
@@ -502,21 +525,31 @@ bool writeWholeFile(const std::filesystem::path& destination, std::string_view b
         OpenFile file(candidate, GENERIC_WRITE, CREATE_NEW, FILE_ATTRIBUTE_NORMAL);
         if (!file.valid()) {
             if (!isNameTaken(GetLastError())) {
-                return false;
+                return Outcome::lastError(Side::Target);
             }
             continue;
         }
         temporary.own(candidate);
         DWORD written = 0;
-        const bool complete = WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()),
-                                        &written, nullptr) &&
-                              written == bytes.size();
-        const bool flushed =
-            complete &&
-            (!flushFirst || flushWritten(file.get(), utf8Text(destination), whileWaiting));
-        return file.close() && flushed && temporary.renameTo(destination, seen);
+        if (!WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written,
+                       nullptr)) {
+            return Outcome::lastError(Side::Target);
+        }
+        if (written != bytes.size()) {
+            return failureOf(ERROR_DISK_FULL, Side::Target); // a short write: no room left
+        }
+        if (flushFirst) {
+            if (Outcome flushed = flushWritten(file.get(), utf8Text(destination), whileWaiting);
+                !flushed) {
+                return flushed;
+            }
+        }
+        if (!file.close() || !temporary.renameTo(destination, seen)) {
+            return Outcome::lastError(Side::Target);
+        }
+        return {};
     }
-    return false;
+    return failureOf(ERROR_FILE_EXISTS, Side::Target);
 }
 
 Renamed renameCopy(const std::string& from, const std::string& to)

@@ -1,7 +1,9 @@
 #include "drive/Flush.h"
 #include "files/FileDescriptor_posix.h"
 
+#include <cerrno>
 #include <fcntl.h>
+#include <optional>
 #include <set>
 #include <sys/stat.h>
 #include <sys/statfs.h>
@@ -18,12 +20,26 @@ bool onFuse(const std::string& folder)
     return ::statfs(folder.c_str(), &drive) == 0 && drive.f_type == fuseMagic;
 }
 
-bool flushFolder(FlushCall call, const std::string& folder, bool (*flush)(int),
-                 const WhileWaiting& whileWaiting)
+// The drive's errno where the flush failed; EIO where the test hook failed it.
+std::optional<Failure> flushFolder(FlushCall call, const std::string& folder, int (*flush)(int),
+                                   const WhileWaiting& whileWaiting)
 {
     const FileDescriptor fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    return fd.valid() && flushThroughHook(
-                             call, folder, [&] { return flush(fd.get()); }, whileWaiting);
+    if (!fd.valid()) {
+        return failureOf(errno, Side::Target);
+    }
+    int error = EIO;
+    const bool flushed = flushThroughHook(
+        call, folder,
+        [&] {
+            if (flush(fd.get()) == 0) {
+                return true;
+            }
+            error = errno;
+            return false;
+        },
+        whileWaiting);
+    return flushed ? std::nullopt : std::optional(failureOf(error, Side::Target));
 }
 
 } // namespace
@@ -37,40 +53,39 @@ bool flushesEachCopy(const std::string& folder, bool windowsRules)
 // driver learns of no syncfs, and may take an fsync without passing anything
 // on to its device (fusefat does): each folder is flushed for the drivers that
 // do, and then sync() writes what the device itself still holds.
-bool flushFolders(const std::vector<std::string>& folders, const WhileWaiting& whileWaiting)
+std::vector<FailedPath> flushFolders(const std::vector<std::string>& folders,
+                                     const WhileWaiting& whileWaiting)
 {
-    bool flushed = true;
-    bool throughFuse = false;
+    std::vector<FailedPath> failed;
+    const std::string* throughFuse = nullptr;
     std::set<dev_t> synced;
     for (const std::string& folder : folders) {
         struct stat status {};
         if (::stat(folder.c_str(), &status) != 0) {
             continue; // gone, and what was written there with it
         }
+        std::optional<Failure> failure;
         if (onFuse(folder)) {
-            throughFuse = true;
-            flushed = flushFolder(
-                          FlushCall::Folder, folder, [](int fd) { return ::fsync(fd) == 0; },
-                          whileWaiting) &&
-                      flushed;
+            throughFuse = throughFuse != nullptr ? throughFuse : &folder;
+            failure = flushFolder(FlushCall::Folder, folder, ::fsync, whileWaiting);
         } else if (synced.insert(status.st_dev).second) {
-            flushed = flushFolder(
-                          FlushCall::Drive, folder, [](int fd) { return ::syncfs(fd) == 0; },
-                          whileWaiting) &&
-                      flushed;
+            failure = flushFolder(FlushCall::Drive, folder, ::syncfs, whileWaiting);
+        }
+        if (failure) {
+            failed.push_back({folder, *failure});
         }
     }
-    if (throughFuse) {
-        flushed = flushThroughHook(
-                      FlushCall::Drive, {},
-                      [] {
-                          ::sync();
-                          return true;
-                      },
-                      whileWaiting) &&
-                  flushed;
+    // sync() tells of no failure; only the test hook fails it.
+    if (throughFuse != nullptr && !flushThroughHook(
+                                      FlushCall::Drive, {},
+                                      [] {
+                                          ::sync();
+                                          return true;
+                                      },
+                                      whileWaiting)) {
+        failed.push_back({*throughFuse, failureOf(EIO, Side::Target)});
     }
-    return flushed;
+    return failed;
 }
 
 } // namespace tunecrate::platform

@@ -11,9 +11,10 @@ bool flushesEachCopy(const std::string& /*folder*/, bool /*windowsRules*/)
 }
 
 // So when the run ends, its drives hold all it wrote already.
-bool flushFolders(const std::vector<std::string>& /*folders*/, const WhileWaiting& /*whileWaiting*/)
+std::vector<FailedPath> flushFolders(const std::vector<std::string>& /*folders*/,
+                                     const WhileWaiting& /*whileWaiting*/)
 {
-    return true;
+    return {};
 }
 
 } // namespace tunecrate::platform

@@ -35,6 +35,9 @@ bool driveTakesName(const std::string& path)
     FileDescriptor probe(
         ::open(tried.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0600));
     if (!probe.valid()) {
+        if (errno == EPERM) {
+            errno = EINVAL; // fusefat's answer to a name it refuses
+        }
         return errno == EEXIST && tried != path; // only a shortened name may be another's
     }
     // Closed before it goes: FUSE keeps a removed file that is still open

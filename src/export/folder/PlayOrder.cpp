@@ -1,8 +1,8 @@
 #include "folder/PlayOrder.h"
 
-#include "drive/DriveNames.h"
 #include "drive/Copy.h"
 #include "drive/DriveFiles.h"
+#include "drive/DriveNames.h"
 #include "files/Paths.h"
 #include "files/PlatformFiles.h"
 #include "files/Utf8.h"
@@ -99,9 +99,9 @@ std::vector<Rename> plannedRenames(const FolderRecord& record, const std::string
     return renames;
 }
 
-bool renameCopies(const std::string& folder, FolderRecord& record,
-                  const std::vector<Rename>& renames, PlaylistSources* sources, bool windowsRules,
-                  bool flushFirst, const platform::WhileWaiting& whileWaiting)
+Outcome renameCopies(const std::string& folder, FolderRecord& record,
+                     const std::vector<Rename>& renames, PlaylistSources* sources,
+                     bool windowsRules, bool flushFirst, const platform::WhileWaiting& whileWaiting)
 {
     std::vector<RecordedCopy> marked;
     int counter = 0;
@@ -124,15 +124,15 @@ bool renameCopies(const std::string& folder, FolderRecord& record,
         }
     }
     if (marked.empty()) {
-        return true;
+        return {};
     }
-    if (!writeRecord(folder, record, flushFirst, whileWaiting)) {
+    if (Outcome written = writeRecord(folder, record, flushFirst, whileWaiting); !written) {
         for (RecordedCopy& copy : marked) {
             copy.renamedTo.clear();
             copy.through.clear();
             record.put(std::move(copy));
         }
-        return false;
+        return written;
     }
     // A copy moves straight to a new name that no copy being renamed holds
     // now; the others, which a shuffle may have put in cycles of any length,

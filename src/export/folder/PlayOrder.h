@@ -56,12 +56,13 @@ struct Rename {
 // holds moves straight there, and each other one to its temporary and, once
 // all have, on to its new name. A file there already keeps that name (" (2)"
 // then, and so on), and the copy's time is put back after its rename. record
-// is written again with the names taken. False when the record could not be
-// written: then nothing was renamed, or the record on the drive finishes what
-// was begun.
-bool renameCopies(const std::string& folder, FolderRecord& record,
-                  const std::vector<Rename>& renames, PlaylistSources* sources, bool windowsRules,
-                  bool flushFirst, const platform::WhileWaiting& whileWaiting);
+// is written again with the names taken. A failure when the record could not
+// be written: then nothing was renamed, or the record on the drive finishes
+// what was begun.
+Outcome renameCopies(const std::string& folder, FolderRecord& record,
+                     const std::vector<Rename>& renames, PlaylistSources* sources,
+                     bool windowsRules, bool flushFirst,
+                     const platform::WhileWaiting& whileWaiting);
 
 // Finishes the renames that a run which stopped midway left in record, in
 // record only; false when there were none. Where each copy is, at its

@@ -30,16 +30,22 @@ std::optional<FolderRecord> readRecord(const std::string& folder, bool windowsRu
     return FolderRecord::parse(text, windowsRules);
 }
 
-bool writeRecord(const std::string& folder, const FolderRecord& record, bool flushFirst,
-                 const platform::WhileWaiting& whileWaiting)
+Outcome writeRecord(const std::string& folder, const FolderRecord& record, bool flushFirst,
+                    const platform::WhileWaiting& whileWaiting)
 {
     const std::filesystem::path file = fsPath(folder) / fsPath(recordFileName);
-    if (!platform::writeWholeFile(file, record.text(), flushFirst, whileWaiting)) {
-        return false;
+    if (Outcome written = platform::writeWholeFile(file, record.text(), flushFirst, whileWaiting);
+        !written) {
+        return written;
     }
     platform::hideFile(file);
     reached(Step::RecordWritten);
-    return true;
+    return {};
+}
+
+std::string recordPath(const std::string& folder)
+{
+    return utf8Text(fsPath(folder) / fsPath(recordFileName));
 }
 
 RecordedFolders::Folder& RecordedFolders::folder(const std::string& folder, bool windowsRules)
@@ -207,7 +213,7 @@ void RecordedRun::arrived(const std::string& folder, std::string name, std::stri
 }
 
 std::vector<std::string> RecordedRun::write(const platform::WhileWaiting& whileWaiting,
-                                            bool& failed)
+                                            std::vector<FailedPath>& failed)
 {
     std::vector<std::string> written;
     for (auto& [folder, kept] : kept_) {
@@ -235,11 +241,12 @@ std::vector<std::string> RecordedRun::write(const platform::WhileWaiting& whileW
         if (onDrive && onDrive->text() == record.text()) {
             continue; // nothing changed
         }
-        if (writeRecord(folder, record, platform::flushesEachCopy(folder, kept->windowsRules),
-                        whileWaiting)) {
+        if (const Outcome outcome =
+                writeRecord(folder, record, platform::flushesEachCopy(folder, kept->windowsRules),
+                            whileWaiting)) {
             written.push_back(folder);
         } else {
-            failed = true;
+            failed.push_back({recordPath(folder), outcome.failure()});
         }
     }
     return written;

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "drive/DriveFiles.h"
+#include "drive/Flush.h"
+#include "files/Failure.h"
 #include "folder/FolderRecord.h"
 
 #include <functional>
@@ -96,9 +98,10 @@ public:
     void arrived(const std::string& folder, std::string name, std::string source,
                  const std::string& destination, bool copied);
     // Writes each kept record as the drive holds it now, with what this run
-    // put there; the folders it wrote into. failed: one could not be written.
+    // put there; the folders it wrote into. failed: the records that could
+    // not be written, and why.
     [[nodiscard]] std::vector<std::string> write(const platform::WhileWaiting& whileWaiting,
-                                                 bool& failed);
+                                                 std::vector<FailedPath>& failed);
 
 private:
     struct Kept {
@@ -115,8 +118,10 @@ private:
 // The record file in folder; nothing where it is missing or damaged.
 [[nodiscard]] std::optional<FolderRecord> readRecord(const std::string& folder, bool windowsRules);
 // Writes record as folder's record file, hidden; with flushFirst on the drive
-// before it takes its name. False when it could not be written.
-[[nodiscard]] bool writeRecord(const std::string& folder, const FolderRecord& record,
-                               bool flushFirst, const platform::WhileWaiting& whileWaiting);
+// before it takes its name. A failure says why it could not be written.
+Outcome writeRecord(const std::string& folder, const FolderRecord& record, bool flushFirst,
+                    const platform::WhileWaiting& whileWaiting);
+// The path of folder's record file.
+[[nodiscard]] std::string recordPath(const std::string& folder);
 
 } // namespace tunecrate

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "drive/Drive.h"
 #include "drive/Copy.h"
+#include "drive/Drive.h"
 #include "folder/FolderListings.h"
 #include "folder/PlaylistSources.h"
 #include "folder/RecordedFolders.h"

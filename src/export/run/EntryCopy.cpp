@@ -47,6 +47,9 @@ std::optional<EntryCopy::Arrival> EntryCopy::copy(const std::string& source, boo
     if (copying && destination.isSource) {
         written.release(folder, destination);
         const bool there = platform::fileStamp(source, true).has_value();
+        if (!there) {
+            run_.failed(source, Failure{Reason::NotFound});
+        }
         run_.log({crlf, there ? "ok" : "error", crlf, "---"});
         return there ? std::optional<Arrival>({folder, std::move(destination.path)}) : std::nullopt;
     }
@@ -55,6 +58,9 @@ std::optional<EntryCopy::Arrival> EntryCopy::copy(const std::string& source, boo
     if (copying && destination.seen == platform::KnownDestination::Unknown) {
         destination.seen = files_.size(destination.path) ? platform::KnownDestination::Present
                                                          : platform::KnownDestination::Absent;
+    }
+    if (!copying) {
+        run_.failed(source, Failure{truncatedLine ? Reason::LineCutShort : Reason::FolderNotFull});
     }
     const std::optional<Copied> copied =
         copying ? copyUnlessHeld(source, *drive, folder, destination) : std::nullopt;
@@ -94,11 +100,12 @@ EntryCopy::copyUnlessHeld(const std::string& source, const DriveOfFolder::Facts&
     if (drive.largestFile) {
         const std::optional<platform::FileStamp> from = platform::fileStamp(source, true);
         if (from && from->size > *drive.largestFile) {
+            run_.failed(source, Failure{Reason::TooLarge});
             return std::nullopt;
         }
     }
     std::uint64_t size = 0;
-    const bool copied = FileCopy(
+    const Outcome copied = FileCopy(
         source, destination.path,
         [this, &size](std::uint64_t total, std::uint64_t done) {
             size = done;
@@ -106,6 +113,7 @@ EntryCopy::copyUnlessHeld(const std::string& source, const DriveOfFolder::Facts&
         },
         destination.seen, drive.flushesEachCopy);
     if (!copied) {
+        run_.failed(source, copied.failure());
         return std::nullopt;
     }
     run_.writtenFolders.wrote(folder);

@@ -23,8 +23,9 @@ public:
     };
 
     // Copies the next entry's source into the target folder as the window
-    // names it now. Nothing where it ended "error", or where the user
-    // cancelled while the run waited for the folder (run.stopped).
+    // names it now. Nothing where it ended "error" (run.failed has why), or
+    // where the user cancelled while the run waited for the folder
+    // (run.stopped).
     [[nodiscard]] std::optional<Arrival> copy(const std::string& source, bool truncatedLine);
 
 private:

@@ -67,7 +67,18 @@ public:
     Run(const Run&) = delete;
     Run& operator=(const Run&) = delete;
 
+    // The run, then the list of what failed and why below all it logged.
     RunSummary execute(const std::string& playlistPath)
+    {
+        runSteps(playlistPath);
+        run_.logFailures();
+        return run_.summary;
+    }
+
+private:
+    enum class WalkEnd { Finished, Canceled };
+
+    void runSteps(const std::string& playlistPath)
     {
         bool walking = false;
         bool failed = false;
@@ -81,7 +92,7 @@ public:
                 run_.window.setLog(Language().strNoPlaylistFound);
                 run_.summary.refused = true;
                 endSteps();
-                return run_.summary;
+                return;
             }
             walking = true;
             const RunOptions& options = run_.options;
@@ -93,7 +104,7 @@ public:
                                   options.withPlaylist || options.numbered || options.removeDropped,
                                   utf8Text(playlist));
             if (walk(*mode, lines, playlist) == WalkEnd::Canceled) {
-                return run_.summary;
+                return;
             }
         } catch (const std::exception&) {
             failed = true;
@@ -110,11 +121,7 @@ public:
             run_.window.setLog(Language().strNoPlaylistFound);
         }
         endSteps();
-        return run_.summary;
     }
-
-private:
-    enum class WalkEnd { Finished, Canceled };
 
     // Every line is examined, blank ones too: events pass and a cancel request
     // is honoured there. Only the end of the file ends the walk.
@@ -218,13 +225,18 @@ private:
             isAbsoluteFolder(folder)
                 ? placePlaylist(folder, name, writtenPlaylist_->text(folder), playlist,
                                 [this] { run_.window.processEvents(); })
-                : PlacedPlaylist{numberedPath(folder, name, 1, false)};
+                : PlacedPlaylist{numberedPath(folder, name, 1, false),
+                                 Failure{Reason::FolderNotFull}};
         if (placed.written) {
             run_.writtenFolders.wrote(folder);
         }
-        failed_ = failed_ || !placed.ok;
-        run_.summary.errors += placed.ok ? 0 : 1;
-        run_.log({crlf, placed.path, crlf, placed.ok ? "ok" : "error", crlf, "---"});
+        const bool ok = static_cast<bool>(placed.outcome);
+        if (!ok) {
+            failed_ = true;
+            ++run_.summary.errors;
+            run_.failed(placed.path, placed.outcome.failure());
+        }
+        run_.log({crlf, placed.path, crlf, ok ? "ok" : "error", crlf, "---"});
     }
 
     // Brings all the run wrote onto its drives before the run says it is
@@ -233,13 +245,16 @@ private:
     // on answering.
     void flushDrives()
     {
-        const bool flushed = run_.writtenFolders.flush(
+        const std::vector<FailedPath> failed = run_.writtenFolders.flush(
             run_.recorded ? &*run_.recorded : nullptr, [this] { run_.window.processEvents(); },
             [this](bool flushing) {
                 run_.window.activityChanged(flushing ? Activity::WritingToDrive
                                                      : Activity::Copying);
             });
-        if (!flushed) {
+        for (const FailedPath& what : failed) {
+            run_.failed(what.path, what.failure);
+        }
+        if (!failed.empty()) {
             run_.summary.flushFailed = true;
             run_.log({crlf, "error"});
         }

@@ -76,18 +76,18 @@ void Preparation::putInOrder(const std::string& folder, bool windowsRules, Folde
         run_.window.processEvents();
     };
     const bool flushFirst = run_.drives.of(folder).flushesEachCopy;
-    bool written = true;
+    const auto noteFailure = [this, &folder](const Outcome& written) {
+        if (!written) {
+            run_.writtenFolders.recordFailed({recordPath(folder), written.failure()});
+        }
+    };
     reached(Step::Renaming);
     if (finishRenames(folder, record, &run_.sources, windowsRules, whileWaiting)) {
-        written = writeRecord(folder, record, flushFirst, whileWaiting);
+        noteFailure(writeRecord(folder, record, flushFirst, whileWaiting));
     }
     const std::vector<Rename> renames = plannedRenames(record, folder, run_.order, windowsRules);
-    written = renameCopies(folder, record, renames, &run_.sources, windowsRules, flushFirst,
-                           whileWaiting) &&
-              written;
-    if (!written) {
-        run_.writtenFolders.recordFailed();
-    }
+    noteFailure(renameCopies(folder, record, renames, &run_.sources, windowsRules, flushFirst,
+                             whileWaiting));
     if (!renames.empty()) {
         run_.writtenFolders.wrote(folder);
     }

@@ -5,6 +5,9 @@
 #include "files/Paths.h"
 #include "files/PlatformFiles.h"
 
+#include <algorithm>
+#include <utility>
+
 namespace tunecrate {
 
 const DriveOfFolder::Facts& DriveOfFolder::of(const std::string& folder)
@@ -47,6 +50,53 @@ bool RunContext::keepGoing()
 {
     window.processEvents();
     return !window.cancelRequested();
+}
+
+void RunContext::failed(std::string path, const Failure& failure)
+{
+    FailedPath failedPath{std::move(path), failure};
+    if (std::find(failures_.begin(), failures_.end(), failedPath) == failures_.end()) {
+        failures_.push_back(std::move(failedPath));
+    }
+}
+
+void RunContext::logFailures()
+{
+    for (const FailedPath& failed : failures_) {
+        log({crlf, failed.path, ": ", reasonText(failed.failure)});
+    }
+}
+
+std::string reasonText(const Failure& failure)
+{
+    const InterfaceStrings& strings = Language();
+    switch (failure.reason) {
+    case Reason::NotFound:
+        return strings.strNotFound;
+    case Reason::Unreadable:
+        return strings.strUnreadable;
+    case Reason::DriveFull:
+        return strings.strDriveFull;
+    case Reason::TooLarge:
+        return strings.strTooLarge;
+    case Reason::NameRefused:
+        return strings.strNameRefused;
+    case Reason::ReadOnly:
+        return strings.strReadOnly;
+    case Reason::DriveGone:
+        return strings.strDriveGone;
+    case Reason::NameTaken:
+        return strings.strNameTaken;
+    case Reason::FolderNotFull:
+        return strings.strFolderNotFull;
+    case Reason::FolderMissing:
+        return strings.strFolderMissing;
+    case Reason::LineCutShort:
+        return strings.strLineCutShort;
+    case Reason::System:
+        break;
+    }
+    return systemMessage(failure.code);
 }
 
 bool isAbsoluteFolder(const std::string& folder)

@@ -14,6 +14,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tunecrate {
 
@@ -64,6 +65,12 @@ public:
     // Lets the window's events through; false once the user asked to cancel.
     [[nodiscard]] bool keepGoing();
 
+    // Notes a file, record or folder that failed, for the list at the log's
+    // end; the same failure once.
+    void failed(std::string path, const Failure& failure);
+    // Adds that list to the log, one line for each: the path, ": " and why.
+    void logFailures();
+
     ExportWindow& window;
     const RunOptions options;
     RecordedFolders& records;
@@ -79,7 +86,11 @@ public:
 
 private:
     std::string text_; // the log's pieces joined, reused for every record
+    std::vector<FailedPath> failures_;
 };
+
+// Why a file failed, in the interface's language.
+[[nodiscard]] std::string reasonText(const Failure& failure);
 
 // Only an absolute folder is one the user can find again; "out" or "." would
 // lie under the program's working folder.

@@ -11,11 +11,12 @@ void WrittenFolders::wrote(const std::string& folder)
     }
 }
 
-bool WrittenFolders::flush(RecordedRun* records, const platform::WhileWaiting& whileWaiting,
-                           const std::function<void(bool)>& flushing)
+std::vector<FailedPath> WrittenFolders::flush(RecordedRun* records,
+                                              const platform::WhileWaiting& whileWaiting,
+                                              const std::function<void(bool)>& flushing)
 {
-    bool failed = recordFailed_;
-    recordFailed_ = false;
+    std::vector<FailedPath> failed = std::move(failed_);
+    failed_.clear();
     if (records != nullptr) {
         for (const std::string& folder : records->write(whileWaiting, failed)) {
             wrote(folder);
@@ -23,11 +24,13 @@ bool WrittenFolders::flush(RecordedRun* records, const platform::WhileWaiting& w
     }
     if (!folders_.empty()) {
         flushing(true);
-        failed = !platform::flushFolders(folders_, whileWaiting) || failed;
+        for (FailedPath& folder : platform::flushFolders(folders_, whileWaiting)) {
+            failed.push_back(std::move(folder));
+        }
         folders_.clear();
         flushing(false);
     }
-    return !failed;
+    return failed;
 }
 
 } // namespace tunecrate

@@ -16,18 +16,19 @@ class WrittenFolders {
 public:
     void wrote(const std::string& folder);
     // A record written before the end could not be written.
-    void recordFailed() { recordFailed_ = true; }
+    void recordFailed(FailedPath record) { failed_.push_back(std::move(record)); }
 
     // Writes records' kept folders (where there are any), then flushes every
     // folder written since the last flush, calling flushing(true) before and
-    // flushing(false) after where there is any. False when a record or a drive
-    // failed to take what it was given.
-    [[nodiscard]] bool flush(RecordedRun* records, const platform::WhileWaiting& whileWaiting,
-                             const std::function<void(bool)>& flushing);
+    // flushing(false) after where there is any. The records and folders whose
+    // drives failed to take what they were given, and why.
+    [[nodiscard]] std::vector<FailedPath> flush(RecordedRun* records,
+                                                const platform::WhileWaiting& whileWaiting,
+                                                const std::function<void(bool)>& flushing);
 
 private:
     std::vector<std::string> folders_;
-    bool recordFailed_ = false;
+    std::vector<FailedPath> failed_;
 };
 
 } // namespace tunecrate

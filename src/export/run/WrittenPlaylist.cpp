@@ -179,8 +179,8 @@ PlacedPlaylist placePlaylist(const std::string& folder, std::string_view name,
         std::error_code error;
         const fs::file_status status = fs::symlink_status(file, error);
         if (!fs::exists(status)) {
-            const bool ok = write(file);
-            return {path, ok, ok};
+            const Outcome written = write(file);
+            return {path, written, static_cast<bool>(written)};
         }
         if (!fs::is_regular_file(status) || isPlaylistRead(file, playlistRead, windowsRules)) {
             continue;
@@ -191,12 +191,14 @@ PlacedPlaylist placePlaylist(const std::string& folder, std::string_view name,
             continue;
         }
         if (head == text) {
-            return {path, true, false};
+            return {path, {}, false};
         }
-        const bool ok = write(file);
-        return {path, ok, ok};
+        const Outcome written = write(file);
+        return {path, written, static_cast<bool>(written)};
     }
-    return {numberedPath(folder, name, 1, windowsRules), false};
+    // Every name taken by another's file, or a folder that names none.
+    return {numberedPath(folder, name, 1, windowsRules),
+            Failure{folder.empty() ? Reason::FolderNotFull : Reason::NameTaken}};
 }
 
 } // namespace tunecrate

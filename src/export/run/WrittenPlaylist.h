@@ -53,7 +53,7 @@ private:
 
 struct PlacedPlaylist {
     std::string path;
-    bool ok = false;
+    Outcome outcome = Failure{Reason::System};
     bool written = false; // false where the file held text already
 };
 

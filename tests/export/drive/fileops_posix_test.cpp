@@ -197,10 +197,10 @@ TEST_P(DestinationTest, IsLeftReplacedOrRefusedAsItDeserves)
     row.prepare(dir.path() / "source.mp3", dir.path() / "out.mp3");
     std::vector<std::pair<std::uint64_t, std::uint64_t>> progress;
 
-    EXPECT_EQ(FileCopy(dir.file("source.mp3"), dir.file("out.mp3"),
-                       [&](std::uint64_t total, std::uint64_t done) {
-                           progress.emplace_back(total, done);
-                       }),
+    EXPECT_EQ(static_cast<bool>(FileCopy(dir.file("source.mp3"), dir.file("out.mp3"),
+                                         [&](std::uint64_t total, std::uint64_t done) {
+                                             progress.emplace_back(total, done);
+                                         })),
               row.copied);
 
     EXPECT_EQ(readFile(dir.path() / "out.mp3"), row.content);

@@ -38,8 +38,8 @@ TEST_P(ExistingDestinationTest, IsReplacedUnlessReadOnlyOrHidden)
     ASSERT_EQ(GetFileAttributesW(old.c_str()) & protectingAttributes,
               GetParam().attributes & protectingAttributes);
 
-    const bool copied =
-        FileCopy(dir.file("new.mp3"), dir.file("old.mp3"), [](std::uint64_t, std::uint64_t) {});
+    const bool copied = static_cast<bool>(
+        FileCopy(dir.file("new.mp3"), dir.file("old.mp3"), [](std::uint64_t, std::uint64_t) {}));
 
     EXPECT_EQ(copied, GetParam().replaced);
     EXPECT_EQ(readFile(old), GetParam().replaced ? "new" : "old");
@@ -66,7 +66,8 @@ TEST(FileCopyWin32, ReadOnlyHiddenSourceGivesACopyThatALaterCopyReplaces)
     const std::filesystem::path source = dir.path() / "a.mp3";
     const std::filesystem::path copy = dir.path() / "b.mp3";
     const auto copyNow = [&] {
-        return FileCopy(dir.file("a.mp3"), dir.file("b.mp3"), [](std::uint64_t, std::uint64_t) {});
+        return static_cast<bool>(
+            FileCopy(dir.file("a.mp3"), dir.file("b.mp3"), [](std::uint64_t, std::uint64_t) {}));
     };
     writeFile(source, "music");
     ASSERT_TRUE(SetFileAttributesW(source.c_str(), protectingAttributes));

@@ -17,6 +17,7 @@
 #include <cstdlib>
 #include <fcntl.h>
 #include <fstream>
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <iterator>
 #include <optional>
@@ -35,6 +36,7 @@ using test::patterned;
 using test::PrintTo;
 using test::resultsOf;
 using Results = std::vector<std::string>;
+using Lines = std::vector<std::string>;
 
 constexpr std::size_t mib = 1024 * 1024;
 
@@ -105,6 +107,14 @@ protected:
         return onStick(list + ".m3u8");
     }
 
+    // The log's last count lines.
+    [[nodiscard]] Lines endOfLog(std::size_t count) const
+    {
+        const Lines lines = window.logLines();
+        return {lines.end() - static_cast<std::ptrdiff_t>(std::min(count, lines.size())),
+                lines.end()};
+    }
+
     [[nodiscard]] std::vector<std::string> destinations() const
     {
         std::vector<std::string> paths;
@@ -153,7 +163,8 @@ TEST_F(RemovableTest, EachCopyReachesTheStickBeforeItsNameAndAllBeforeTheEnd)
             (named ? " named" : "") + " after " + window.logLines().back());
         return path != onStick("b.mp3");
     });
-    playlist({source("a.mp3", patterned("a", 3 * mib)), source("b.mp3", "b")});
+    const std::string b = source("b.mp3", "b");
+    playlist({source("a.mp3", patterned("a", 3 * mib)), b});
 
     runExport(window);
     platform::setFlushHook({});
@@ -162,7 +173,8 @@ TEST_F(RemovableTest, EachCopyReachesTheStickBeforeItsNameAndAllBeforeTheEnd)
     EXPECT_EQ(calls, (std::vector<std::string>{"data of a.mp3 after " + onStick("a.mp3"),
                                                "data of b.mp3 after " + onStick("b.mp3"),
                                                "folder after ---", "drive after ---"}));
-    EXPECT_EQ(window.logLines().back(), "Done: 1 of 2 files could not be copied.");
+    EXPECT_EQ(endOfLog(2), (Lines{"Done: 1 of 2 files could not be copied.",
+                                  b + ": the drive was removed or failed"}));
     expectLogMatchesStick({});
 }
 
@@ -575,6 +587,10 @@ TEST_F(RemovableTest, NamesThatAreNotAsciiAreCopiedWhereTheStickTakesThem)
     runExport(window);
 
     EXPECT_EQ(resultsOf(logRecords(window.logLines())), expected) << window.logText;
+    for (const std::string& line : endOfLog(
+             static_cast<std::size_t>(std::count(expected.begin(), expected.end(), "error")))) {
+        EXPECT_THAT(line, testing::EndsWith(": the drive refused the name"));
+    }
     expectLogMatchesStick({});
 }
 
@@ -605,7 +621,8 @@ TEST_F(RemovableTest, NearlyFullStickFailsTheLargeCopyAndKeepsTheOlderFile)
 {
     const std::string oldB = patterned("old b", mib + 17);
     test::writeFile(stick() / "b.mp3", oldB);
-    playlist({source("a.mp3", patterned("a", 64 * 1024)), source("b.mp3", patterned("b", 3 * mib)),
+    const std::string b = source("b.mp3", patterned("b", 3 * mib));
+    playlist({source("a.mp3", patterned("a", 64 * 1024)), b,
               source("c.mp3", patterned("c", 100 * 1024))});
     fillStick(besideTarget("filler"), 2 * mib);
     const FolderState before = folderState(stick()).value();
@@ -614,6 +631,7 @@ TEST_F(RemovableTest, NearlyFullStickFailsTheLargeCopyAndKeepsTheOlderFile)
 
     EXPECT_EQ(resultsOf(logRecords(window.logLines())), (Results{"ok", "error", "ok"}))
         << window.logText;
+    EXPECT_EQ(endOfLog(1), (Lines{b + ": the target drive is full"}));
     expectLogMatchesStick(before);
     EXPECT_EQ(test::bytesOf(onStick("b.mp3")), oldB);
 }
@@ -633,7 +651,10 @@ TEST_F(RemovableTest, ASongFatCannotHoldIsAnErrorAtOnce)
 
     EXPECT_TRUE(window.roomQuestions.empty());
     EXPECT_EQ(resultsOf(logRecords(window.logLines())), (Results{"error", "ok"}));
-    EXPECT_EQ(window.logLines().back(), "Done: 1 of 2 files could not be copied.");
+    EXPECT_EQ(endOfLog(2),
+              (Lines{"Done: 1 of 2 files could not be copied.",
+                     big + ": the file is too large for this drive (FAT32 takes at most 4 GiB a "
+                           "file)"}));
     expectLogMatchesStick({});
 }
 

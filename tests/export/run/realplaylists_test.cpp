@@ -140,6 +140,11 @@ TEST_P(RealPlaylistExportTest, ExportsEveryLocalFileItNames)
         }
     }
     expectedLog.push_back(test::closingLine(results));
+    for (const Entry& entry : row.entries) {
+        if (entry.result == "error") {
+            expectedLog.push_back(source(entry.song) + ": the song was not found");
+        }
+    }
     EXPECT_EQ(window.logLines(), expectedLog);
     EXPECT_EQ(targetFiles(), expectedTarget);
     EXPECT_EQ(temporariesLeft(), 0);

@@ -80,7 +80,8 @@ TEST(TunecrateCom, ExportsWithoutAWindowAndEndsWithTheRunsStatus)
     EXPECT_EQ(run.out,
               music + "\\a.mp3\r\ncopied to:\r\n" + out + "\\a.mp3\r\nok\r\n---\r\n" + music +
                   "\\gone.mp3\r\ncopied to:\r\n" + out +
-                  "\\gone.mp3\r\nerror\r\n---\r\nDone: 1 of 2 files could not be copied.\r\n");
+                  "\\gone.mp3\r\nerror\r\n---\r\nDone: 1 of 2 files could not be copied.\r\n" +
+                  music + "\\gone.mp3: the song was not found\r\n");
     EXPECT_EQ(run.status, 1U);
     EXPECT_TRUE(std::filesystem::exists(scene.path() / "out" / "a.mp3"));
 
