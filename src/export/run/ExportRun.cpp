@@ -221,12 +221,13 @@ private:
         run_.log({crlf, utf8Text(playlist), crlf, Language().strCopiedTo});
         const std::string folder = run_.window.pathTo();
         const std::string name = utf8Text(playlist.stem()) + ".m3u8";
-        const PlacedPlaylist placed =
-            isAbsoluteFolder(folder)
-                ? placePlaylist(folder, name, writtenPlaylist_->text(folder), playlist,
-                                [this] { run_.window.processEvents(); })
-                : PlacedPlaylist{numberedPath(folder, name, 1, false),
-                                 Failure{Reason::FolderNotFull}};
+        PlacedPlaylist placed{numberedPath(folder, name, 1, false), Failure{Reason::FolderNotFull}};
+        if (isAbsoluteFolder(folder)) {
+            const DriveOfFolder::Facts& drive = run_.drives.of(folder);
+            placed = placePlaylist(folder, name, writtenPlaylist_->text(folder), playlist,
+                                   drive.windowsRules, drive.flushesEachCopy,
+                                   [this] { run_.window.processEvents(); });
+        }
         if (placed.written) {
             run_.writtenFolders.wrote(folder);
         }

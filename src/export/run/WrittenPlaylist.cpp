@@ -161,13 +161,11 @@ std::string WrittenPlaylist::text(const std::string& folder) const
 }
 
 PlacedPlaylist placePlaylist(const std::string& folder, std::string_view name,
-                             std::string_view text, const fs::path& playlistRead,
-                             const platform::WhileWaiting& whileWaiting)
+                             std::string_view text, const fs::path& playlistRead, bool windowsRules,
+                             bool flushFirst, const platform::WhileWaiting& whileWaiting)
 {
     constexpr int mostNumbers = 10000;
-    const bool windowsRules = !folder.empty() && followsWindowsRules(folder);
     const auto write = [&](const fs::path& file) {
-        const bool flushFirst = platform::flushesEachCopy(folder, windowsRules);
         return platform::writeWholeFile(file, text, flushFirst, whileWaiting);
     };
     for (int number = 1; !folder.empty() && number <= mostNumbers; ++number) {

@@ -62,10 +62,12 @@ struct PlacedPlaylist {
 // file (the user's own playlist, the playlist being read) is never replaced:
 // the text goes to the next free "name (2)", "name (3)". An empty folder
 // writes nothing. Written as copies are (platform::writeWholeFile), its data
-// on the drive before its name where copies' are.
+// on the drive before its name where copies' are (flushFirst); windowsRules:
+// folder's drive follows Windows' rules.
 [[nodiscard]] PlacedPlaylist placePlaylist(const std::string& folder, std::string_view name,
                                            std::string_view text,
                                            const std::filesystem::path& playlistRead,
+                                           bool windowsRules, bool flushFirst,
                                            const platform::WhileWaiting& whileWaiting);
 
 } // namespace tunecrate
