@@ -5,7 +5,6 @@
 #include "files/Paths.h"
 #include "files/PlatformFiles.h"
 
-#include <algorithm>
 #include <utility>
 
 namespace tunecrate {
@@ -54,9 +53,8 @@ bool RunContext::keepGoing()
 
 void RunContext::failed(std::string path, const Failure& failure)
 {
-    FailedPath failedPath{std::move(path), failure};
-    if (std::find(failures_.begin(), failures_.end(), failedPath) == failures_.end()) {
-        failures_.push_back(std::move(failedPath));
+    if (listed_.emplace(path, failure.reason, failure.code).second) {
+        failures_.push_back({std::move(path), failure});
     }
 }
 

@@ -12,8 +12,10 @@
 #include <cstdint>
 #include <initializer_list>
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
+#include <tuple>
 #include <vector>
 
 namespace tunecrate {
@@ -87,6 +89,7 @@ public:
 private:
     std::string text_; // the log's pieces joined, reused for every record
     std::vector<FailedPath> failures_;
+    std::set<std::tuple<std::string, Reason, int>> listed_; // failures_, to find one again
 };
 
 // Why a file failed, in the interface's language.
