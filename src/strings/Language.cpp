@@ -42,6 +42,7 @@ const InterfaceStrings english{
     .strFolderNotFull = "the target folder is not a full path",
     .strFolderMissing = "the target folder does not exist",
     .strLineCutShort = "the playlist's line was cut short",
+    .strNotTaken = "the phone did not take the file (upload failed)",
 };
 
 const InterfaceStrings german{
@@ -83,6 +84,7 @@ const InterfaceStrings german{
     .strFolderNotFull = "der Zielordner ist kein vollständiger Pfad",
     .strFolderMissing = "der Zielordner existiert nicht",
     .strLineCutShort = "die Zeile der Playlist wurde abgeschnitten",
+    .strNotTaken = "das Telefon hat die Datei nicht angenommen (Übertragung fehlgeschlagen)",
 };
 
 // The words a screen reader says for the controls without a caption of their

@@ -58,6 +58,7 @@ struct InterfaceStrings {
     std::string strFolderNotFull;
     std::string strFolderMissing;
     std::string strLineCutShort;
+    std::string strNotTaken;
 };
 
 enum class Button { Search, Search2, Save, Cancel, WithPlaylist, Numbered, RemoveDropped };

@@ -84,6 +84,11 @@ private:
     std::intptr_t handle_ = -1;
 };
 
+// Whether copies and files written into folder go straight under their final
+// names: once its drive refused a rename (a phone over MTP), for as long as
+// the program runs. Never on Windows.
+[[nodiscard]] bool writesStraight(const std::string& folder);
+
 // How lines end in a text file written for this system's players.
 inline constexpr std::string_view textLineBreak =
     std::filesystem::path::preferred_separator == '\\' ? "\r\n" : "\n";

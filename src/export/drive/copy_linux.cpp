@@ -1,6 +1,7 @@
 #include "drive/Copy.h"
 #include "drive/DriveFiles.h"
 #include "drive/FreeName_linux.h"
+#include "drive/Straight_linux.h"
 #include "files/FileDescriptor_posix.h"
 
 #include <algorithm>
@@ -17,6 +18,7 @@
 #include <sys/stat.h>
 #include <sys/statfs.h>
 #include <unistd.h>
+#include <variant>
 #include <vector>
 
 namespace tunecrate::platform {
@@ -65,11 +67,36 @@ public:
         // open under a hidden name.
         lock_.close();
         if (!committed_ && !path_.empty()) {
-            ::unlink(path_.c_str());
+            (void)removeWhenLetGo(path_);
         }
     }
     NewFile(const NewFile&) = delete;
     NewFile& operator=(const NewFile&) = delete;
+
+    // The copy written straight under its final name, on a drive that cannot
+    // rename: created only where no file has that name.
+    struct Straight {};
+    NewFile(Straight /*straight*/, const std::string& destination, mode_t mode)
+        : fd_(::open(destination.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, mode))
+    {
+        if (fd_.valid()) {
+            path_ = destination;
+        }
+    }
+
+    // Closes the copy written straight, and keeps it once the drive holds it
+    // whole (arrivedWhole).
+    [[nodiscard]] Outcome finishStraight(std::uint64_t size, const WhileWaiting& whileWaiting)
+    {
+        if (!fd_.close()) {
+            return Outcome::lastError(Side::Target);
+        }
+        if (!arrivedWhole(path_, size, whileWaiting)) {
+            return Failure{Reason::NotTaken};
+        }
+        committed_ = true;
+        return {};
+    }
 
     [[nodiscard]] bool valid() const { return fd_.valid(); }
     [[nodiscard]] int fd() const { return fd_.get(); }
@@ -100,7 +127,7 @@ public:
         return takeFreeName(destination);
     }
 
-private:
+    // Whether a second look at a file saw it as the first did.
     static bool unchanged(const struct stat& seen, const struct stat& now)
     {
         const auto same = [](const timespec& one, const timespec& other) {
@@ -110,6 +137,7 @@ private:
                same(seen.st_mtim, now.st_mtim) && same(seen.st_ctim, now.st_ctim);
     }
 
+private:
     bool takeFreeName(const std::string& destination)
     {
         if (path_.empty()) {
@@ -452,6 +480,142 @@ void removeAbandonedTemporary(const std::filesystem::path& file)
     ::unlink(file.c_str());
 }
 
+namespace {
+
+// Owner-writable whatever the source (a CD rip, a read-only share): a copy
+// without write bits counts as the user's protected file, and no later export
+// could replace it.
+mode_t copyMode(const struct stat& source)
+{
+    return (source.st_mode & 0777) | S_IWUSR;
+}
+
+// Copies in to out from where in stands, reporting progress as it goes; the
+// bytes copied.
+std::variant<std::uint64_t, Failure> pour(int in, int out, std::uint64_t expected,
+                                          const CopyProgressRoutine& progress)
+{
+    std::uint64_t total = expected;
+    std::uint64_t copied = 0;
+    if (total > chunkBytes) {
+        // Larger read-ahead, as cp asks for; a hint only.
+        (void)::posix_fadvise(in, 0, 0, POSIX_FADV_SEQUENTIAL);
+    }
+    progress(total, copied);
+    const WhileWaiting whileWaiting = [&progress, &total, &copied] {
+        progress(total, copied);
+    };
+    WriteBehind writeBehind(out, whileWaiting);
+    ChunkCopier copier;
+    for (;;) {
+        const ssize_t count = copier.copy(in, out);
+        if (count < 0) {
+            return failureOf(errno, copier.failedSide());
+        }
+        if (count == 0) {
+            break;
+        }
+        copier.noteCopied();
+        copied += static_cast<std::uint64_t>(count);
+        // A source that grows while it is copied must not push the bar past 100.
+        total = std::max(total, copied);
+        if (!writeBehind.wrote(static_cast<off_t>(copied))) {
+            return failureOf(writeBehind.error(), Side::Target);
+        }
+        progress(total, copied);
+    }
+    if (!writeBehind.finish(static_cast<off_t>(copied))) {
+        return failureOf(writeBehind.error(), Side::Target);
+    }
+    return copied;
+}
+
+// The file was created with its mode, but the umask may have taken bits away.
+// Only the data decides whether the copy succeeded: FAT and exFAT sticks,
+// phones and mounts of another user refuse a mode or times they cannot store,
+// and the copy is no less complete for that. Each is tried on its own, so that
+// a refused mode still leaves the time.
+void stampCopy(int fd, const struct stat& source)
+{
+    (void)::fchmod(fd, copyMode(source));
+    const std::array<timespec, 2> times{source.st_atim, source.st_mtim};
+    (void)::futimens(fd, times.data());
+}
+
+Outcome copyThroughTemporary(int in, const struct stat& status, const std::string& source,
+                             const std::string& destination, const std::optional<struct stat>& seen,
+                             const CopyProgressRoutine& progress, bool flushFirst,
+                             bool& renameRefusedHere)
+{
+    NewFile copy(folderOf(destination), seen.has_value(), copyMode(status));
+    if (!copy.valid()) {
+        return Outcome::lastError(Side::Target);
+    }
+    const auto poured = pour(in, copy.fd(), static_cast<std::uint64_t>(status.st_size), progress);
+    if (const Failure* failed = std::get_if<Failure>(&poured)) {
+        return *failed;
+    }
+    const std::uint64_t copied = std::get<std::uint64_t>(poured);
+    stampCopy(copy.fd(), status);
+    if (flushFirst) {
+        const WhileWaiting whileWaiting = [&progress, copied] {
+            progress(copied, copied);
+        };
+        if (Outcome flushed = flushCopy(copy.fd(), destination, whileWaiting); !flushed) {
+            return flushed;
+        }
+    }
+    if (!copy.commit(destination, seen)) {
+        // The name was taken meanwhile; by this very source's copy (a second
+        // run that exported the same song) it holds what it should.
+        const int error = errno;
+        renameRefusedHere = copy.named() && renameRefused(error);
+        const Failure failed = failureOf(error, Side::Target);
+        if (failed.reason == Reason::NameTaken && sizeOfHeldCopy(source, destination, false)) {
+            return {};
+        }
+        return failed;
+    }
+    // A driver may stamp the rename's time on the file (fusefat does).
+    if (copy.named()) {
+        const std::array<timespec, 2> times{status.st_atim, status.st_mtim};
+        (void)::utimensat(AT_FDCWD, destination.c_str(), times.data(), AT_SYMLINK_NOFOLLOW);
+    }
+    return {};
+}
+
+// On a drive that cannot rename: the copy is written under its name, which
+// it takes only where no file has it. The file seen there before, our copy
+// whose source changed, goes first, and only while it is still as seen. The
+// copy counts once the drive holds it whole; what there is of it otherwise
+// is removed.
+Outcome copyStraight(int in, const struct stat& status, const std::string& destination,
+                     const std::optional<struct stat>& seen, const CopyProgressRoutine& progress)
+{
+    if (seen) {
+        struct stat now {};
+        if (::lstat(destination.c_str(), &now) == 0 && !NewFile::unchanged(*seen, now)) {
+            return failureOf(EEXIST, Side::Target);
+        }
+        if (!removeWhenLetGo(destination)) {
+            return Outcome::lastError(Side::Target);
+        }
+    }
+    NewFile copy(NewFile::Straight{}, destination, copyMode(status));
+    if (!copy.valid()) {
+        return Outcome::lastError(Side::Target);
+    }
+    const auto poured = pour(in, copy.fd(), static_cast<std::uint64_t>(status.st_size), progress);
+    if (const Failure* failed = std::get_if<Failure>(&poured)) {
+        return *failed;
+    }
+    const std::uint64_t copied = std::get<std::uint64_t>(poured);
+    stampCopy(copy.fd(), status);
+    return copy.finishStraight(copied, [&progress, copied] { progress(copied, copied); });
+}
+
+} // namespace
+
 Outcome copyFile(const std::string& source, const std::string& destination,
                  const CopyProgressRoutine& progress, KnownDestination known, bool flushFirst)
 {
@@ -487,75 +651,23 @@ Outcome copyFile(const std::string& source, const std::string& destination,
         return failureOf(EACCES, Side::Target);
     }
 
-    // Owner-writable whatever the source (a CD rip, a read-only share): a copy
-    // without write bits counts as the user's protected file, and no later
-    // export could replace it.
-    const mode_t mode = (status.st_mode & 0777) | S_IWUSR;
-    NewFile copy(folderOf(destination), replacing, mode);
-    if (!copy.valid()) {
-        return Outcome::lastError(Side::Target);
-    }
-
-    std::uint64_t total = static_cast<std::uint64_t>(status.st_size);
-    std::uint64_t copied = 0;
-    if (total > chunkBytes) {
-        // Larger read-ahead, as cp asks for; a hint only.
-        (void)::posix_fadvise(in.get(), 0, 0, POSIX_FADV_SEQUENTIAL);
-    }
-    progress(total, copied);
-    const WhileWaiting whileWaiting = [&progress, &total, &copied] {
-        progress(total, copied);
-    };
-    WriteBehind writeBehind(copy.fd(), whileWaiting);
-    ChunkCopier copier;
-    for (;;) {
-        const ssize_t count = copier.copy(in.get(), copy.fd());
-        if (count < 0) {
-            return Outcome::lastError(copier.failedSide());
+    const std::string folder = folderOf(destination);
+    const std::optional<struct stat> seen = replacing ? std::optional(existing) : std::nullopt;
+    if (!writesStraight(folder)) {
+        bool refused = false;
+        Outcome copied = copyThroughTemporary(in.get(), status, source, destination, seen, progress,
+                                              flushFirst, refused);
+        if (!refused) {
+            return copied;
         }
-        if (count == 0) {
-            break;
-        }
-        copier.noteCopied();
-        copied += static_cast<std::uint64_t>(count);
-        // A source that grows while it is copied must not push the bar past 100.
-        total = std::max(total, copied);
-        if (!writeBehind.wrote(static_cast<off_t>(copied))) {
-            return failureOf(writeBehind.error(), Side::Target);
-        }
-        progress(total, copied);
-    }
-    if (!writeBehind.finish(static_cast<off_t>(copied))) {
-        return failureOf(writeBehind.error(), Side::Target);
-    }
-
-    // The file was created with its mode, but the umask may have
-    // taken bits away. Only the data decides whether the copy succeeded: FAT
-    // and exFAT sticks, and mounts of another user, refuse a mode or times they
-    // cannot store, and the copy is no less complete for that. Each is tried on
-    // its own, so that a refused mode still leaves the time.
-    (void)::fchmod(copy.fd(), mode);
-    const std::array<timespec, 2> times{status.st_atim, status.st_mtim};
-    (void)::futimens(copy.fd(), times.data());
-    if (flushFirst) {
-        if (Outcome flushed = flushCopy(copy.fd(), destination, whileWaiting); !flushed) {
-            return flushed;
+        // The drive cannot rename (a phone): this copy, and every one after it
+        // in this folder, goes straight under its name.
+        noteWritesStraight(folder);
+        if (::lseek(in.get(), 0, SEEK_SET) != 0) {
+            return Outcome::lastError(Side::Source);
         }
     }
-    if (!copy.commit(destination, replacing ? std::optional(existing) : std::nullopt)) {
-        // The name was taken meanwhile; by this very source's copy (a second
-        // run that exported the same song) it holds what it should.
-        const Failure failed = failureOf(errno, Side::Target);
-        if (failed.reason == Reason::NameTaken && sizeOfHeldCopy(source, destination, false)) {
-            return {};
-        }
-        return failed;
-    }
-    // A driver may stamp the rename's time on the file (fusefat does).
-    if (copy.named()) {
-        (void)::utimensat(AT_FDCWD, destination.c_str(), times.data(), AT_SYMLINK_NOFOLLOW);
-    }
-    return {};
+    return copyStraight(in.get(), status, destination, seen, progress);
 }
 
 std::optional<FileStamp> fileStamp(const std::string& path, bool followLinks)
@@ -671,21 +783,37 @@ std::optional<std::uint64_t> sizeOfHeldCopy(const std::string& source,
 Outcome writeWholeFile(const std::filesystem::path& destination, std::string_view bytes,
                        bool flushFirst, const WhileWaiting& whileWaiting)
 {
-    struct stat existing {};
-    const bool replacing = ::lstat(destination.c_str(), &existing) == 0;
-    NewFile file(folderOf(destination.native()), replacing, 0666);
+    const std::string& path = destination.native();
+    const std::string folder = folderOf(path);
+    if (!writesStraight(folder)) {
+        struct stat existing {};
+        const bool replacing = ::lstat(path.c_str(), &existing) == 0;
+        NewFile file(folder, replacing, 0666);
+        if (!file.valid() || !writeAll(file.fd(), bytes.data(), bytes.size())) {
+            return Outcome::lastError(Side::Target);
+        }
+        if (flushFirst) {
+            if (Outcome flushed = flushCopy(file.fd(), path, whileWaiting); !flushed) {
+                return flushed;
+            }
+        }
+        if (file.commit(path, replacing ? std::optional(existing) : std::nullopt)) {
+            return {};
+        }
+        if (!file.named() || !renameRefused(errno)) {
+            return Outcome::lastError(Side::Target);
+        }
+        noteWritesStraight(folder);
+    }
+    // Where nothing can be renamed, the file it replaces goes first.
+    if (!removeWhenLetGo(path)) {
+        return Outcome::lastError(Side::Target);
+    }
+    NewFile file(NewFile::Straight{}, path, 0666);
     if (!file.valid() || !writeAll(file.fd(), bytes.data(), bytes.size())) {
         return Outcome::lastError(Side::Target);
     }
-    if (flushFirst) {
-        if (Outcome flushed = flushCopy(file.fd(), destination.native(), whileWaiting); !flushed) {
-            return flushed;
-        }
-    }
-    if (!file.commit(destination.native(), replacing ? std::optional(existing) : std::nullopt)) {
-        return Outcome::lastError(Side::Target);
-    }
-    return {};
+    return file.finishStraight(bytes.size(), whileWaiting);
 }
 
 Renamed renameCopy(const std::string& from, const std::string& to)

@@ -552,6 +552,11 @@ Outcome writeWholeFile(const std::filesystem::path& destination, std::string_vie
     return failureOf(ERROR_FILE_EXISTS, Side::Target);
 }
 
+bool writesStraight(const std::string& /*folder*/)
+{
+    return false;
+}
+
 Renamed renameCopy(const std::string& from, const std::string& to)
 {
     if (MoveFileExW(osPath(fsPath(from)).c_str(), osPath(fsPath(to)).c_str(),

@@ -23,6 +23,7 @@ enum class Reason {
     FolderNotFull, // the target folder is not a full path
     FolderMissing, // the target folder does not exist
     LineCutShort,  // the playlist's line was longer than the reader takes
+    NotTaken,      // the drive did not take the whole file (a phone's upload failed)
     System,
 };
 

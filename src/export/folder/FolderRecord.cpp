@@ -99,6 +99,9 @@ std::optional<FolderRecord> FolderRecord::parse(std::string_view text, bool wind
             return std::nullopt;
         }
         FolderRecord record(windowsRules);
+        if (document.contains("generation")) {
+            record.generation = document.at("generation").get<std::uint64_t>();
+        }
         for (const json& copy : document.at("copies")) {
             RecordedCopy recorded{
                 .name = decodedText(copy.at("name")),
@@ -158,6 +161,9 @@ std::string FolderRecord::text() const
     }
     json document = json::object();
     document[formatKey] = formatVersion;
+    if (generation > 0) {
+        document["generation"] = generation;
+    }
     document["copies"] = std::move(copies);
     return document.dump(1) + "\n";
 }

@@ -26,6 +26,11 @@ namespace tunecrate {
 // "copy hash" is the copy's print as written (copyPrint); records of older
 // versions lack it.
 //
+// On a drive that cannot rename (a phone), the record is written in turn to
+// two files, recordFileName and turnFileName, each with a "generation" one
+// higher than the last: the one of the higher generation that reads whole
+// counts, so that a run killed while it writes one loses nothing.
+//
 // A copy being renamed also has "renamed to", its new name, and "through",
 // the name it takes on the way (renameTemporaryPrefix and a number); a run
 // that finds them finishes the rename.
@@ -34,6 +39,7 @@ namespace tunecrate {
 // percent-encoded: every byte outside printable ASCII, and "%" itself, as
 // "%XX", so that names that are not UTF-8 come back as they were.
 inline constexpr std::string_view recordFileName = ".tunecrate.json";
+inline constexpr std::string_view turnFileName = ".tunecrate-2.json";
 inline constexpr std::string_view renameTemporaryPrefix = ".tunecrate-renamed-";
 
 using platform::FileStamp;
@@ -56,6 +62,7 @@ struct RecordedCopy {
 class FolderRecord {
 public:
     explicit FolderRecord(bool windowsRules) : windowsRules_(windowsRules) {}
+    [[nodiscard]] bool windowsRules() const { return windowsRules_; }
 
     // Nothing where the text is not a record this program wrote: a damaged
     // record is no record.
@@ -72,6 +79,9 @@ public:
     void drop(std::string_view name);
 
     [[nodiscard]] std::vector<const RecordedCopy*> copies() const;
+
+    // Where it is written in turn to two files: how many times before.
+    std::uint64_t generation = 0;
 
 private:
     [[nodiscard]] std::string key(std::string_view name) const;

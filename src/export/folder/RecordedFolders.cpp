@@ -12,11 +12,15 @@
 
 namespace tunecrate {
 
-std::optional<FolderRecord> readRecord(const std::string& folder, bool windowsRules)
+namespace {
+
+// The record file named name in folder, as it reads.
+std::optional<FolderRecord> readRecordFile(const std::string& folder, std::string_view name,
+                                           bool windowsRules)
 {
     // A record of a million copies takes some 300 MB; a larger file is none.
     constexpr std::uintmax_t largest = 512 * 1024 * 1024;
-    const std::filesystem::path path = fsPath(folder) / fsPath(recordFileName);
+    const std::filesystem::path path = fsPath(folder) / fsPath(name);
     std::error_code error;
     const std::uintmax_t size = std::filesystem::file_size(path, error);
     std::ifstream file(path, std::ios::binary);
@@ -30,11 +34,39 @@ std::optional<FolderRecord> readRecord(const std::string& folder, bool windowsRu
     return FolderRecord::parse(text, windowsRules);
 }
 
+} // namespace
+
+std::optional<FolderRecord> readRecord(const std::string& folder, bool windowsRules)
+{
+    std::optional<FolderRecord> record = readRecordFile(folder, recordFileName, windowsRules);
+    std::optional<FolderRecord> turn = readRecordFile(folder, turnFileName, windowsRules);
+    if (turn && (!record || turn->generation > record->generation)) {
+        return turn;
+    }
+    return record;
+}
+
 Outcome writeRecord(const std::string& folder, const FolderRecord& record, bool flushFirst,
                     const platform::WhileWaiting& whileWaiting)
 {
-    const std::filesystem::path file = fsPath(folder) / fsPath(recordFileName);
-    if (Outcome written = platform::writeWholeFile(file, record.text(), flushFirst, whileWaiting);
+    std::string_view name = recordFileName;
+    std::string text = record.text();
+    // Where nothing can be renamed, the record goes to the file that does not
+    // hold the newest one, a generation higher.
+    if (platform::writesStraight(folder)) {
+        const std::optional<FolderRecord> first =
+            readRecordFile(folder, recordFileName, record.windowsRules());
+        const std::optional<FolderRecord> second =
+            readRecordFile(folder, turnFileName, record.windowsRules());
+        const std::uint64_t newest =
+            std::max(first ? first->generation : 0, second ? second->generation : 0);
+        name = first && first->generation == newest ? turnFileName : recordFileName;
+        FolderRecord next = record;
+        next.generation = newest + 1;
+        text = next.text();
+    }
+    const std::filesystem::path file = fsPath(folder) / fsPath(name);
+    if (Outcome written = platform::writeWholeFile(file, text, flushFirst, whileWaiting);
         !written) {
         return written;
     }
@@ -84,6 +116,20 @@ RecordedFolders::Claim RecordedFolders::claim(const std::string& folder, std::st
     if (stillTheCopy(*copy, found, windowsRules) &&
         heldCopySize(std::string(source), path, windowsRules)) {
         return Claim::Held;
+    }
+    // Where the drive did not keep the source's time on the copy (a phone
+    // stamps the upload's), the copy's time tells nothing of its source. The
+    // copy as noted after it was written, by size and time, of a source that
+    // still has the size and time noted for it and the print noted for the
+    // copy, is held, without a read of the drive.
+    if (copy->copyHash && found->size == copy->copyStamp.size &&
+        !platform::copyTimesMatch(copy->copyStamp.time, copy->sourceStamp.time, windowsRules) &&
+        platform::copyTimesMatch(found->time, copy->copyStamp.time, windowsRules) &&
+        platform::fileStamp(std::string(source), true) == copy->sourceStamp) {
+        const std::optional<CopyPrint> print = copyPrint(std::string(source), true);
+        if (print && print->size == copy->copyStamp.size && print->hash == *copy->copyHash) {
+            return Claim::Held;
+        }
     }
     return isOurCopy(*copy, path) ? Claim::Own : Claim::Other;
 }

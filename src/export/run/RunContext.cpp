@@ -91,6 +91,8 @@ std::string reasonText(const Failure& failure)
         return strings.strFolderMissing;
     case Reason::LineCutShort:
         return strings.strLineCutShort;
+    case Reason::NotTaken:
+        return strings.strNotTaken;
     case Reason::System:
         break;
     }

@@ -183,5 +183,71 @@ INSTANTIATE_TEST_SUITE_P(
                               "elsewhere/a.mp3", "A.MP3"}),
     test::CaseName());
 
+// A phone stamps each copy with its upload's time: the copy as the record
+// notes it after the upload is held while its source is unchanged, whatever
+// the time says; a retagged source's copy is still ours, to replace.
+TEST(RecordedFolders, ACopyStampedWithItsUploadsTimeIsHeldWhileItsSourceIsUnchanged)
+{
+    for (const bool retagged : {false, true}) {
+        test::TempDir dir;
+        std::filesystem::create_directories(dir.path() / "music");
+        std::filesystem::create_directories(dir.path() / "copies");
+        const std::string song = test::patterned("a", 200 * 1024);
+        test::writeFile(dir.path() / "music/a.mp3", song);
+        test::writeFile(dir.path() / "copies/a.mp3", song);
+        const std::string source = dir.file("music/a.mp3");
+        const std::string copy = dir.file("copies/a.mp3");
+        ASSERT_TRUE(platform::setModifiedTime(copy, platform::fileStamp(source)->time +
+                                                        3 * 3600 * second + 7 * second));
+        FolderRecord record(false);
+        record.put({.name = "a.mp3",
+                    .source = source,
+                    .sourceStamp = *platform::fileStamp(source),
+                    .copyStamp = *platform::fileStamp(copy),
+                    .copyHash = copyPrint(copy)->hash,
+                    .playlists = {},
+                    .renamedTo = {},
+                    .through = {}});
+        ASSERT_TRUE(writeRecord(dir.file("copies"), record, false, {}));
+        if (retagged) {
+            rewrite(dir.path() / "music/a.mp3", "new tags");
+        }
+        RecordedFolders folders;
+        EXPECT_EQ(folders.claim(dir.file("copies"), "a.mp3", copy, source, false),
+                  retagged ? RecordedFolders::Claim::Own : RecordedFolders::Claim::Held);
+    }
+}
+
+// Written in turn to two files where nothing can be renamed: the newer of
+// those that read whole counts.
+TEST(FolderRecord, TheNewerOfTwoRecordsInTurnCounts)
+{
+    test::TempDir dir;
+    const auto recordOf = [](std::uint64_t generation, const std::string& name) {
+        FolderRecord record(false);
+        record.generation = generation;
+        record.put({.name = name,
+                    .source = "/music/" + name,
+                    .sourceStamp = {},
+                    .copyStamp = {},
+                    .copyHash = std::nullopt,
+                    .playlists = {},
+                    .renamedTo = {},
+                    .through = {}});
+        return record.text();
+    };
+    const auto write = [&](std::string_view file, const std::string& text) {
+        test::writeFile(dir.path() / file, text);
+    };
+    write(recordFileName, recordOf(3, "older.mp3"));
+    write(turnFileName, recordOf(4, "newer.mp3"));
+    EXPECT_NE(readRecord(dir.text(), false)->find("newer.mp3"), nullptr);
+    write(turnFileName, recordOf(4, "newer.mp3").substr(0, 40)); // killed while written
+    EXPECT_NE(readRecord(dir.text(), false)->find("older.mp3"), nullptr);
+    write(recordFileName, recordOf(5, "newest.mp3"));
+    write(turnFileName, recordOf(4, "newer.mp3"));
+    EXPECT_NE(readRecord(dir.text(), false)->find("newest.mp3"), nullptr);
+}
+
 } // namespace
 } // namespace tunecrate
