@@ -542,21 +542,33 @@ void stampCopy(int fd, const struct stat& source)
     (void)::futimens(fd, times.data());
 }
 
+// Pours the source in into the new copy and stamps it with the source's mode
+// and times; the bytes copied.
+std::variant<std::uint64_t, Failure> pourInto(const NewFile& copy, int in,
+                                              const struct stat& status,
+                                              const CopyProgressRoutine& progress)
+{
+    if (!copy.valid()) {
+        return failureOf(errno, Side::Target);
+    }
+    auto poured = pour(in, copy.fd(), static_cast<std::uint64_t>(status.st_size), progress);
+    if (std::holds_alternative<std::uint64_t>(poured)) {
+        stampCopy(copy.fd(), status);
+    }
+    return poured;
+}
+
 Outcome copyThroughTemporary(int in, const struct stat& status, const std::string& source,
                              const std::string& destination, const std::optional<struct stat>& seen,
                              const CopyProgressRoutine& progress, bool flushFirst,
                              bool& renameRefusedHere)
 {
     NewFile copy(folderOf(destination), seen.has_value(), copyMode(status));
-    if (!copy.valid()) {
-        return Outcome::lastError(Side::Target);
-    }
-    const auto poured = pour(in, copy.fd(), static_cast<std::uint64_t>(status.st_size), progress);
+    const auto poured = pourInto(copy, in, status, progress);
     if (const Failure* failed = std::get_if<Failure>(&poured)) {
         return *failed;
     }
     const std::uint64_t copied = std::get<std::uint64_t>(poured);
-    stampCopy(copy.fd(), status);
     if (flushFirst) {
         const WhileWaiting whileWaiting = [&progress, copied] {
             progress(copied, copied);
@@ -602,15 +614,11 @@ Outcome copyStraight(int in, const struct stat& status, const std::string& desti
         }
     }
     NewFile copy(NewFile::Straight{}, destination, copyMode(status));
-    if (!copy.valid()) {
-        return Outcome::lastError(Side::Target);
-    }
-    const auto poured = pour(in, copy.fd(), static_cast<std::uint64_t>(status.st_size), progress);
+    const auto poured = pourInto(copy, in, status, progress);
     if (const Failure* failed = std::get_if<Failure>(&poured)) {
         return *failed;
     }
     const std::uint64_t copied = std::get<std::uint64_t>(poured);
-    stampCopy(copy.fd(), status);
     return copy.finishStraight(copied, [&progress, copied] { progress(copied, copied); });
 }
 
