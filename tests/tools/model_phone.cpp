@@ -9,7 +9,8 @@
 //   --times=ok|EPERM|ignore   setting times refused, or taken and ignored
 //   --upload                  what is written to a file is held in memory until
 //                             its release, which writes it to BACKING whole (the
-//                             name shows size 0 before); fsync does nothing
+//                             name shows size 0 before); fsync does nothing; a
+//                             write beyond the room BACKING has fails (ENOSPC)
 //   --fail-upload=N           the N-th release of a written file that holds
 //                             bytes leaves only the first half of them
 //   --twin=NAME               directory listings name NAME twice
@@ -311,6 +312,21 @@ int readFile(const char* /*path*/, char* buffer, std::size_t size, off_t at, fus
     return count < 0 ? failed() : static_cast<int>(count);
 }
 
+// Whether the phone has room for the backing file of fd to grow to size: the
+// phone takes no upload larger than its room, and the model holds no more
+// than that.
+bool roomFor(int fd, std::size_t size)
+{
+    struct statvfs drive {};
+    struct stat status {};
+    if (::fstatvfs(fd, &drive) != 0 || ::fstat(fd, &status) != 0) {
+        return false;
+    }
+    const auto room = static_cast<unsigned long long>(drive.f_bavail) * drive.f_frsize +
+                      static_cast<unsigned long long>(status.st_size);
+    return size <= room;
+}
+
 int writeFile(const char* /*path*/, const char* bytes, std::size_t size, off_t at,
               fuse_file_info* fi)
 {
@@ -323,6 +339,9 @@ int writeFile(const char* /*path*/, const char* bytes, std::size_t size, off_t a
     if (handle->upload) {
         const auto from = static_cast<std::size_t>(at);
         if (handle->data.size() < from + size) {
+            if (!roomFor(handle->fd, from + size)) {
+                return -ENOSPC;
+            }
             handle->data.resize(from + size);
         }
         std::memcpy(handle->data.data() + from, bytes, size);
