@@ -38,8 +38,8 @@ need_packages() {
         -o "$APT_LOCK_WAIT" $missing >/dev/null
 }
 
-# What every build needs.
-BUILD_PACKAGES="cmake ninja-build g++ nlohmann-json3-dev qt6-base-dev help2man libgl-dev libgtest-dev libgmock-dev fonts-dejavu-core"
+# What every build needs; libfuse3-dev for the model phone of tests/tools.
+BUILD_PACKAGES="cmake ninja-build g++ nlohmann-json3-dev qt6-base-dev help2man libgl-dev libgtest-dev libgmock-dev fonts-dejavu-core pkgconf libfuse3-dev"
 # The Windows cross build, Wine to run its tests and a virtual display for the window.
 WINDOWS_PACKAGES="g++-mingw-w64-x86-64-posix googletest nlohmann-json3-dev wine wine64 fonts-wine xvfb"
 # Making the Debian package (CPack runs dpkg-shlibdeps).
