@@ -39,7 +39,7 @@ namespace tunecrate {
 // percent-encoded: every byte outside printable ASCII, and "%" itself, as
 // "%XX", so that names that are not UTF-8 come back as they were.
 inline constexpr std::string_view recordFileName = ".tunecrate.json";
-inline constexpr std::string_view turnFileName = ".tunecrate-2.json";
+inline constexpr std::string_view turnFileName = ".tunecrate.2.json";
 inline constexpr std::string_view renameTemporaryPrefix = ".tunecrate-renamed-";
 
 using platform::FileStamp;
