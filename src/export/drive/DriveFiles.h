@@ -53,7 +53,9 @@ struct DriveRoom {
 
 // Gives a copy in a folder another name there, never taking one that a file
 // already has (Taken then); the rename is on the drive when it returns.
-enum class Renamed { Done, Taken, Failed };
+// Refused where the drive cannot rename at all (a phone: writesStraight from
+// then on).
+enum class Renamed { Done, Taken, Failed, Refused };
 [[nodiscard]] Renamed renameCopy(const std::string& from, const std::string& to);
 
 // Sets the modification time of the file at path (nanoseconds since 1970,

@@ -826,8 +826,16 @@ Outcome writeWholeFile(const std::filesystem::path& destination, std::string_vie
 
 Renamed renameCopy(const std::string& from, const std::string& to)
 {
+    const std::string folder = folderOf(to);
+    if (writesStraight(folder)) {
+        return Renamed::Refused;
+    }
     if (renameToFreeName(from, to)) {
         return Renamed::Done;
+    }
+    if (renameRefused(errno)) {
+        noteWritesStraight(folder);
+        return Renamed::Refused;
     }
     return errno == EEXIST ? Renamed::Taken : Renamed::Failed;
 }
@@ -845,7 +853,10 @@ bool setModifiedTime(const std::string& path, std::int64_t time)
 
 bool removeCopy(const std::string& path)
 {
-    return ::unlink(path.c_str()) == 0;
+    if (::unlink(path.c_str()) == 0) {
+        return true;
+    }
+    return errno != ENOENT && removeWhenLetGo(path);
 }
 
 void hideFile(const std::filesystem::path& file)

@@ -99,6 +99,23 @@ std::vector<Rename> plannedRenames(const FolderRecord& record, const std::string
     return renames;
 }
 
+namespace {
+
+// Where the drive cannot rename (a phone), a copy to be renamed is removed
+// instead, and its song is written under its new name as the run goes on: the
+// record forgets it only once it is gone.
+bool removeInsteadOfRename(const std::string& folder, FolderRecord& record,
+                           const RecordedCopy& copy)
+{
+    if (!platform::removeCopy(pathIn(folder, copy.name))) {
+        return false;
+    }
+    record.drop(copy.name);
+    return true;
+}
+
+} // namespace
+
 Outcome renameCopies(const std::string& folder, FolderRecord& record,
                      const std::vector<Rename>& renames, PlaylistSources* sources,
                      bool windowsRules, bool flushFirst, const platform::WhileWaiting& whileWaiting)
@@ -145,17 +162,24 @@ Outcome renameCopies(const std::string& folder, FolderRecord& record,
     for (RecordedCopy& copy : marked) {
         whileWaiting();
         const std::string from = pathIn(folder, copy.name);
+        platform::Renamed renamed = platform::Renamed::Failed;
         if (!leaving.contains(compared(copy.renamedTo, windowsRules))) {
             const std::string to = pathIn(folder, copy.renamedTo);
-            if (platform::renameCopy(from, to) == platform::Renamed::Done) {
+            renamed = platform::renameCopy(from, to);
+            if (renamed == platform::Renamed::Done) {
                 reached(Step::Renamed);
                 record.drop(copy.name);
                 record.put(movedTo(std::move(copy), to));
                 continue;
             }
         }
-        if (platform::renameCopy(from, pathIn(folder, copy.through)) == platform::Renamed::Done) {
+        if (renamed != platform::Renamed::Refused) {
+            renamed = platform::renameCopy(from, pathIn(folder, copy.through));
+        }
+        if (renamed == platform::Renamed::Done) {
             reached(Step::Renamed);
+        } else if (renamed == platform::Renamed::Refused) {
+            removeInsteadOfRename(folder, record, copy);
         }
     }
     finishRenames(folder, record, sources, windowsRules, whileWaiting);
@@ -199,10 +223,14 @@ bool finishRenames(const std::string& folder, FolderRecord& record, PlaylistSour
         if (places[i] == Place::Old) {
             whileWaiting();
             const RecordedCopy& copy = moving[i];
-            if (platform::renameCopy(pathIn(folder, copy.name), pathIn(folder, copy.through)) ==
-                platform::Renamed::Done) {
+            const platform::Renamed renamed =
+                platform::renameCopy(pathIn(folder, copy.name), pathIn(folder, copy.through));
+            if (renamed == platform::Renamed::Done) {
                 reached(Step::Renamed);
                 places[i] = Place::Through;
+            } else if (renamed == platform::Renamed::Refused &&
+                       removeInsteadOfRename(folder, record, copy)) {
+                places[i] = Place::Gone;
             }
         }
     }

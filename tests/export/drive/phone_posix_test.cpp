@@ -75,6 +75,23 @@ protected:
         return state;
     }
 
+    // Each file on the phone as "<name> = <the song of music() it holds>", or
+    // "<name> = ?" where it holds none of them whole.
+    [[nodiscard]] Lines songsOnPhone() const
+    {
+        Lines found;
+        for (const auto& [name, bytes] : phoneState()) {
+            std::string holds = "?";
+            for (const auto& entry : fs::directory_iterator(music())) {
+                if (entry.is_regular_file() && test::bytesOf(entry.path()) == bytes) {
+                    holds = entry.path().filename().string();
+                }
+            }
+            found.push_back(name + " = " + holds);
+        }
+        return found;
+    }
+
     // The bytes the phone was sent so far, where the model counts them.
     [[nodiscard]] static std::optional<std::uint64_t> bytesSent()
     {
@@ -173,6 +190,20 @@ TEST_F(PhoneTest, ACancelDuringACopyLeavesNoHalfSongAndTheNextExportEndsTheWork)
 
     EXPECT_EQ(exportSongs(paths), Lines(3, "ok")) << window.logText;
     EXPECT_EQ(phoneState(), holding({"a.mp3", "b.mp3", "c.mp3"}));
+    expectNothingLeft();
+}
+
+TEST_F(PhoneTest, NumberedCopiesFollowANewOrder)
+{
+    window.numberedChecked = true;
+    const Lines paths = songs({"a.mp3", "b.mp3", "c.mp3"}, 100 * kib);
+    ASSERT_EQ(exportSongs(paths), Lines(3, "ok")) << window.logText;
+    EXPECT_EQ(songsOnPhone(),
+              (Lines{"001 - a.mp3 = a.mp3", "002 - b.mp3 = b.mp3", "003 - c.mp3 = c.mp3"}));
+
+    EXPECT_EQ(exportSongs({paths[2], paths[0], paths[1]}), Lines(3, "ok")) << window.logText;
+    EXPECT_EQ(songsOnPhone(),
+              (Lines{"001 - c.mp3 = c.mp3", "002 - a.mp3 = a.mp3", "003 - b.mp3 = b.mp3"}));
     expectNothingLeft();
 }
 
