@@ -268,4 +268,26 @@ bool isOurCopy(const RecordedCopy& copy, const std::string& path)
     return source && source->size == print->size && source->hash == print->hash;
 }
 
+bool isStartOf(const std::string& path, const std::string& source)
+{
+    const std::optional<FileStamp> part = platform::fileStamp(path);
+    const std::optional<FileStamp> whole = platform::fileStamp(source, true);
+    if (!part || !whole || part->size == 0 || part->size >= whole->size) {
+        return false;
+    }
+    std::ifstream partFile(fsPath(path), std::ios::binary);
+    std::ifstream wholeFile(fsPath(source), std::ios::binary);
+    std::vector<char> one(64 * 1024);
+    std::vector<char> other(one.size());
+    for (std::uint64_t left = part->size; left > 0;) {
+        const auto count = static_cast<std::streamsize>(std::min<std::uint64_t>(left, one.size()));
+        if (!partFile.read(one.data(), count) || !wholeFile.read(other.data(), count) ||
+            !std::equal(one.begin(), one.begin() + count, other.begin())) {
+            return false;
+        }
+        left -= static_cast<std::uint64_t>(count);
+    }
+    return true;
+}
+
 } // namespace tunecrate

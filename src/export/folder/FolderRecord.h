@@ -116,4 +116,9 @@ struct CopyPrint {
 // replacement of a recorded copy asks this first, whatever the times say.
 [[nodiscard]] bool isOurCopy(const RecordedCopy& copy, const std::string& path);
 
+// Whether the file at path is shorter than source and holds what source's
+// first bytes hold: what a copy written straight under its name, where
+// nothing can be renamed, leaves when its run is killed.
+[[nodiscard]] bool isStartOf(const std::string& path, const std::string& source);
+
 } // namespace tunecrate

@@ -131,7 +131,10 @@ RecordedFolders::Claim RecordedFolders::claim(const std::string& folder, std::st
             return Claim::Held;
         }
     }
-    return isOurCopy(*copy, path) ? Claim::Own : Claim::Other;
+    // A run killed while it wrote the source straight under this name (on a
+    // drive that cannot rename) left the first part of it.
+    return isOurCopy(*copy, path) || isStartOf(path, std::string(source)) ? Claim::Own
+                                                                          : Claim::Other;
 }
 
 std::optional<std::string> RecordedFolders::recordedName(const std::string& folder,

@@ -207,5 +207,27 @@ TEST_F(PhoneTest, NumberedCopiesFollowANewOrder)
     expectNothingLeft();
 }
 
+// A run killed while it wrote a song straight under its name leaves the first
+// part of the song there: the next run writes it whole.
+TEST_F(PhoneTest, AHalfSongLeftByAKillIsWrittenWhole)
+{
+    window.withPlaylistChecked = true;
+    const Lines paths = songs({"a.mp3", "b.mp3"}, 200 * kib);
+    ASSERT_EQ(exportSongs({paths[0]}), Lines(2, "ok")) << window.logText;
+    const std::string b = test::bytesOf(music() / "b.mp3");
+    test::writeFile(onPhone() / "b.mp3", b.substr(0, b.size() / 2));
+
+    EXPECT_EQ(exportSongs(paths), Lines(3, "ok")) << window.logText;
+    EXPECT_EQ(songsOnPhone(), (Lines{"a.mp3 = a.mp3", "b.mp3 = b.mp3", "list.m3u8 = ?"}));
+
+    // Killed while it sent a retagged song in place of its copy.
+    test::writeFile(music() / "b.mp3", test::patterned("b retagged", 300 * kib));
+    const std::string retagged = test::bytesOf(music() / "b.mp3");
+    test::writeFile(onPhone() / "b.mp3", retagged.substr(0, retagged.size() / 3));
+    EXPECT_EQ(exportSongs(paths), Lines(3, "ok")) << window.logText;
+    EXPECT_EQ(songsOnPhone(), (Lines{"a.mp3 = a.mp3", "b.mp3 = b.mp3", "list.m3u8 = ?"}));
+    expectNothingLeft();
+}
+
 } // namespace
 } // namespace tunecrate
