@@ -102,16 +102,44 @@ std::vector<Rename> plannedRenames(const FolderRecord& record, const std::string
 namespace {
 
 // Where the drive cannot rename (a phone), a copy to be renamed is removed
-// instead, and its song is written under its new name as the run goes on: the
-// record forgets it only once it is gone.
+// instead; the record forgets it only once it is gone.
 bool removeInsteadOfRename(const std::string& folder, FolderRecord& record,
                            const RecordedCopy& copy)
 {
     if (!platform::removeCopy(pathIn(folder, copy.name))) {
         return false;
     }
+    reached(Step::Renamed);
     record.drop(copy.name);
     return true;
+}
+
+// ... and its song is written anew under its new name, or the next free
+// " (n)" where another file has that name, as a rename would have taken it.
+void writeUnderNewName(const std::string& folder, FolderRecord& record, RecordedCopy copy,
+                       bool windowsRules, const platform::WhileWaiting& whileWaiting)
+{
+    for (int number = 1; number <= mostNumbers; ++number) {
+        const std::string path = pathIn(folder, nameOnDrive(copy.renamedTo, number, windowsRules));
+        const Outcome written = platform::copyFile(
+            copy.source, path, [&whileWaiting](std::uint64_t, std::uint64_t) { whileWaiting(); },
+            platform::KnownDestination::Absent, false);
+        if (written) {
+            reached(Step::Renamed);
+            const std::optional<CopyPrint> print = copyPrint(path);
+            copy.sourceStamp = platform::fileStamp(copy.source, true).value_or(copy.sourceStamp);
+            copy.copyHash = print ? std::optional(print->hash) : std::nullopt;
+            copy.name = utf8Text(fsPath(path).filename());
+            copy.copyStamp = platform::fileStamp(path).value_or(copy.copyStamp);
+            copy.renamedTo.clear();
+            copy.through.clear();
+            record.put(std::move(copy));
+            return;
+        }
+        if (written.failure().reason != Reason::NameTaken) {
+            return; // the run's copy of the song writes it
+        }
+    }
 }
 
 } // namespace
@@ -159,6 +187,7 @@ Outcome renameCopies(const std::string& folder, FolderRecord& record,
     for (const RecordedCopy& copy : marked) {
         leaving.insert(compared(copy.name, windowsRules));
     }
+    std::vector<RecordedCopy> refused; // where the drive cannot rename
     for (RecordedCopy& copy : marked) {
         whileWaiting();
         const std::string from = pathIn(folder, copy.name);
@@ -179,8 +208,16 @@ Outcome renameCopies(const std::string& folder, FolderRecord& record,
         if (renamed == platform::Renamed::Done) {
             reached(Step::Renamed);
         } else if (renamed == platform::Renamed::Refused) {
-            removeInsteadOfRename(folder, record, copy);
+            refused.push_back(std::move(copy));
         }
+    }
+    // All that could not be renamed leave their old names first, since one's
+    // new name may be another's old one; then each is written anew.
+    std::erase_if(refused, [&](const RecordedCopy& copy) {
+        return !removeInsteadOfRename(folder, record, copy);
+    });
+    for (RecordedCopy& copy : refused) {
+        writeUnderNewName(folder, record, std::move(copy), windowsRules, whileWaiting);
     }
     finishRenames(folder, record, sources, windowsRules, whileWaiting);
     return writeRecord(folder, record, flushFirst, whileWaiting);

@@ -45,7 +45,8 @@ public:
     {
         Copies found;
         for (const auto& file : fs::directory_iterator(folder())) {
-            if (file.path().filename() != fsPath(recordFileName)) {
+            if (file.path().filename() != fsPath(recordFileName) &&
+                file.path().filename() != fsPath(turnFileName)) {
                 found[utf8Text(file.path().filename())] = readFile(file.path());
             }
         }
@@ -119,8 +120,13 @@ TEST_F(PlayOrderTest, RenamesCutShortAreFinishedByTheNextRun)
     mark("001 - a.mp3", "003 - a.mp3", 1);
     mark("002 - b.mp3", "001 - b.mp3", 2);
     mark("003 - c.mp3", "002 - c.mp3", 3);
+    std::error_code refused;
+    fs::rename(folder() / "001 - a.mp3", folder() / ".tunecrate-renamed-1", refused);
+    if (refused) {
+        GTEST_SKIP() << "this drive renames nothing (" << refused.message()
+                     << "): no rename is cut short there";
+    }
     ASSERT_TRUE(writeRecord(window.pathToText, cut, false, {}));
-    fs::rename(folder() / "001 - a.mp3", folder() / ".tunecrate-renamed-1");
     fs::rename(folder() / "003 - c.mp3", folder() / "002 - c.mp3");
 
     exportList({b, c, a}, true);

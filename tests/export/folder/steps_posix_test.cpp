@@ -47,7 +47,8 @@ public:
     {
         Files found;
         for (const auto& file : fs::directory_iterator(folder())) {
-            if (file.path().filename() != fsPath(recordFileName)) {
+            if (file.path().filename() != fsPath(recordFileName) &&
+                file.path().filename() != fsPath(turnFileName)) {
                 found[utf8Text(file.path().filename())] = test::readFile(file.path());
             }
         }
