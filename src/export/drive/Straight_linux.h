@@ -20,6 +20,12 @@ void noteWritesStraight(const std::string& folder);
 // failed.
 [[nodiscard]] bool renameRefused(int error);
 
+// Whether the file at path, closed just before, has size bytes: a driver that
+// sends a file on its close may still be sending it, so the size is waited
+// for, for longer the larger the file, calling whileWaiting meanwhile.
+[[nodiscard]] bool sizeArrives(const std::string& path, std::uint64_t size,
+                               const WhileWaiting& whileWaiting);
+
 // Whether the file at path, closed just before, has arrived whole: it has
 // size bytes, and its folder lists its name once (MTP lets two objects share
 // a name). A driver that sends a file on its close may still be sending it,

@@ -151,7 +151,7 @@ private:
             return committed_ = true;
         }
         // Closed first, so that a late write error is seen before the name is taken.
-        return fd_.close() && (committed_ = renameToFreeName(path_, destination));
+        return fd_.close() && (committed_ = renameToFreeName(path_, destination)) && letGo();
     }
 
     bool replace(const std::string& destination)
@@ -167,7 +167,15 @@ private:
             return false;
         }
         committed_ = ::rename(path_.c_str(), destination.c_str()) == 0;
-        return committed_;
+        return committed_ && letGo();
+    }
+
+    // Once the copy has its name, the lock's descriptor goes too: a driver
+    // that sends a file on its last close (a phone) sends it now.
+    bool letGo()
+    {
+        lock_.close();
+        return true;
     }
 
     // Locks the file through a second descriptor of its own, which stays open
@@ -587,6 +595,13 @@ Outcome copyThroughTemporary(int in, const struct stat& status, const std::strin
             return {};
         }
         return failed;
+    }
+    // A driver that sends a file on its close (a phone) may have failed to
+    // send all of it: what there is goes.
+    if (copy.named() &&
+        !sizeArrives(destination, copied, [&progress, copied] { progress(copied, copied); })) {
+        (void)removeWhenLetGo(destination);
+        return Failure{Reason::NotTaken};
     }
     // A driver may stamp the rename's time on the file (fusefat does).
     if (copy.named()) {

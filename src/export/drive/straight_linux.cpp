@@ -52,7 +52,7 @@ bool renameRefused(int error)
     return error == ENOSYS || error == EPERM || error == EOPNOTSUPP;
 }
 
-bool arrivedWhole(const std::string& path, std::uint64_t size, const WhileWaiting& whileWaiting)
+bool sizeArrives(const std::string& path, std::uint64_t size, const WhileWaiting& whileWaiting)
 {
     // At least 2 s, and as long again as 1 MiB a second takes for the file.
     const auto patience = std::chrono::seconds(2) + std::chrono::microseconds(size);
@@ -63,13 +63,20 @@ bool arrivedWhole(const std::string& path, std::uint64_t size, const WhileWaitin
             return false;
         }
         if (static_cast<std::uint64_t>(status.st_size) == size) {
-            break;
+            return true;
         }
         if (std::chrono::steady_clock::now() >= deadline) {
             return false;
         }
         whileWaiting();
         std::this_thread::sleep_for(pause);
+    }
+}
+
+bool arrivedWhole(const std::string& path, std::uint64_t size, const WhileWaiting& whileWaiting)
+{
+    if (!sizeArrives(path, size, whileWaiting)) {
+        return false;
     }
     const std::size_t slash = path.rfind('/');
     return countListed(path.substr(0, slash), std::string_view(path).substr(slash + 1)) == 1;

@@ -3,6 +3,7 @@
 #include "Leftovers.h"
 #include "run/ExportRun.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <gtest/gtest.h>
@@ -227,6 +228,30 @@ TEST_F(PhoneTest, AHalfSongLeftByAKillIsWrittenWhole)
     EXPECT_EQ(exportSongs(paths), Lines(3, "ok")) << window.logText;
     EXPECT_EQ(songsOnPhone(), (Lines{"a.mp3 = a.mp3", "b.mp3 = b.mp3", "list.m3u8 = ?"}));
     expectNothingLeft();
+}
+
+// Where scripts/test mounts the model phone to fail an upload
+// (TUNECRATE_PHONE_FAILS_AN_UPLOAD): the song it failed is an error with its
+// reason, nothing of it is left, and the next export sends it whole.
+TEST_F(PhoneTest, ASongThePhoneDidNotTakeIsAnErrorAndLeavesNothing)
+{
+    if (std::getenv("TUNECRATE_PHONE_FAILS_AN_UPLOAD") == nullptr) {
+        GTEST_SKIP() << "this phone fails no upload";
+    }
+    const Lines paths = songs({"a.mp3", "b.mp3", "c.mp3", "d.mp3"}, 100 * kib);
+    const Lines results = exportSongs(paths);
+    EXPECT_EQ(std::count(results.begin(), results.end(), "error"), 1) << window.logText;
+    EXPECT_TRUE(
+        window.logLines().back().ends_with(": the phone did not take the file (upload failed)"))
+        << window.logText;
+    for (const std::string& found : songsOnPhone()) {
+        EXPECT_FALSE(found.ends_with(" = ?")) << found << " is no whole song";
+    }
+    expectNothingLeft();
+
+    EXPECT_EQ(exportSongs(paths), Lines(4, "ok")) << window.logText;
+    EXPECT_EQ(songsOnPhone(),
+              (Lines{"a.mp3 = a.mp3", "b.mp3 = b.mp3", "c.mp3 = c.mp3", "d.mp3 = d.mp3"}));
 }
 
 } // namespace
