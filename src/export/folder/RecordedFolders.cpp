@@ -112,8 +112,11 @@ RecordedFolders::Claim RecordedFolders::claim(const std::string& folder, std::st
     if (platform::comparablePath(copy->source) != platform::comparablePath(source)) {
         return Claim::Other;
     }
-    // An unchanged copy of an unchanged source needs no print: it is kept as it is.
-    if (stillTheCopy(*copy, found, windowsRules) &&
+    // Where the drive kept the source's time on the copy, an unchanged copy of
+    // an unchanged source needs no print: it is kept as it is.
+    const bool timesKept =
+        platform::copyTimesMatch(copy->copyStamp.time, copy->sourceStamp.time, windowsRules);
+    if (timesKept && stillTheCopy(*copy, found, windowsRules) &&
         heldCopySize(std::string(source), path, windowsRules)) {
         return Claim::Held;
     }
@@ -122,8 +125,7 @@ RecordedFolders::Claim RecordedFolders::claim(const std::string& folder, std::st
     // copy as noted after it was written, by size and time, of a source that
     // still has the size and time noted for it and the print noted for the
     // copy, is held, without a read of the drive.
-    if (copy->copyHash && found->size == copy->copyStamp.size &&
-        !platform::copyTimesMatch(copy->copyStamp.time, copy->sourceStamp.time, windowsRules) &&
+    if (!timesKept && copy->copyHash && found->size == copy->copyStamp.size &&
         platform::copyTimesMatch(found->time, copy->copyStamp.time, windowsRules) &&
         platform::fileStamp(std::string(source), true) == copy->sourceStamp) {
         const std::optional<CopyPrint> print = copyPrint(std::string(source), true);
