@@ -11,6 +11,31 @@
 
 namespace tunecrate::test {
 
+// Starts a program (looked up on PATH) with its standard output, and with
+// quietErrors its standard error too, going nowhere; its process id, or -1.
+[[nodiscard]] inline pid_t spawnQuietly(std::vector<std::string> arguments,
+                                        bool quietErrors = false)
+{
+    std::vector<char*> argv;
+    for (std::string& argument : arguments) {
+        argv.push_back(argument.data());
+    }
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+    if (quietErrors) {
+        posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+    }
+    pid_t pid = -1;
+    if (posix_spawnp(&pid, argv.front(), &actions, nullptr, argv.data(), environ) != 0) {
+        pid = -1;
+    }
+    posix_spawn_file_actions_destroy(&actions);
+    return pid;
+}
+
+#ifdef TUNECRATE_EXPORT_DRIVER
 // export_driver (tests/tools) in a process of its own, its output going
 // nowhere: PLAYLIST TARGET and the driver's options. The test's target names
 // the program in TUNECRATE_EXPORT_DRIVER.
@@ -19,18 +44,7 @@ public:
     explicit ExportDriver(std::vector<std::string> arguments)
     {
         arguments.insert(arguments.begin(), TUNECRATE_EXPORT_DRIVER);
-        std::vector<char*> argv;
-        for (std::string& argument : arguments) {
-            argv.push_back(argument.data());
-        }
-        argv.push_back(nullptr);
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
-        if (posix_spawn(&pid_, argv.front(), &actions, nullptr, argv.data(), environ) != 0) {
-            pid_ = -1;
-        }
-        posix_spawn_file_actions_destroy(&actions);
+        pid_ = spawnQuietly(std::move(arguments));
     }
     ExportDriver(const ExportDriver&) = delete;
     ExportDriver& operator=(const ExportDriver&) = delete;
@@ -60,5 +74,6 @@ public:
 private:
     pid_t pid_ = -1;
 };
+#endif
 
 } // namespace tunecrate::test

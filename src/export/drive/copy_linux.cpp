@@ -611,6 +611,21 @@ Outcome copyThroughTemporary(int in, const struct stat& status, const std::strin
     return {};
 }
 
+// Where nothing can be renamed, the file a new one replaces goes first: the
+// file seen at path before, and only while it is still as seen (a file that
+// changed or appeared meanwhile stays: EEXIST).
+Outcome removeAsSeen(const std::string& path, const std::optional<struct stat>& seen)
+{
+    if (!seen) {
+        return {};
+    }
+    struct stat now {};
+    if (::lstat(path.c_str(), &now) == 0 && !NewFile::unchanged(*seen, now)) {
+        return failureOf(EEXIST, Side::Target);
+    }
+    return removeWhenLetGo(path) ? Outcome() : Outcome::lastError(Side::Target);
+}
+
 // On a drive that cannot rename: the copy is written under its name, which
 // it takes only where no file has it. The file seen there before, our copy
 // whose source changed, goes first, and only while it is still as seen. The
@@ -619,14 +634,8 @@ Outcome copyThroughTemporary(int in, const struct stat& status, const std::strin
 Outcome copyStraight(int in, const struct stat& status, const std::string& destination,
                      const std::optional<struct stat>& seen, const CopyProgressRoutine& progress)
 {
-    if (seen) {
-        struct stat now {};
-        if (::lstat(destination.c_str(), &now) == 0 && !NewFile::unchanged(*seen, now)) {
-            return failureOf(EEXIST, Side::Target);
-        }
-        if (!removeWhenLetGo(destination)) {
-            return Outcome::lastError(Side::Target);
-        }
+    if (Outcome removed = removeAsSeen(destination, seen); !removed) {
+        return removed;
     }
     NewFile copy(NewFile::Straight{}, destination, copyMode(status));
     const auto poured = pourInto(copy, in, status, progress);
@@ -808,9 +817,10 @@ Outcome writeWholeFile(const std::filesystem::path& destination, std::string_vie
 {
     const std::string& path = destination.native();
     const std::string folder = folderOf(path);
+    struct stat existing {};
+    const bool replacing = ::lstat(path.c_str(), &existing) == 0;
+    const std::optional<struct stat> seen = replacing ? std::optional(existing) : std::nullopt;
     if (!writesStraight(folder)) {
-        struct stat existing {};
-        const bool replacing = ::lstat(path.c_str(), &existing) == 0;
         NewFile file(folder, replacing, 0666);
         if (!file.valid() || !writeAll(file.fd(), bytes.data(), bytes.size())) {
             return Outcome::lastError(Side::Target);
@@ -820,7 +830,7 @@ Outcome writeWholeFile(const std::filesystem::path& destination, std::string_vie
                 return flushed;
             }
         }
-        if (file.commit(path, replacing ? std::optional(existing) : std::nullopt)) {
+        if (file.commit(path, seen)) {
             return {};
         }
         if (!file.named() || !renameRefused(errno)) {
@@ -828,9 +838,8 @@ Outcome writeWholeFile(const std::filesystem::path& destination, std::string_vie
         }
         noteWritesStraight(folder);
     }
-    // Where nothing can be renamed, the file it replaces goes first.
-    if (!removeWhenLetGo(path)) {
-        return Outcome::lastError(Side::Target);
+    if (Outcome removed = removeAsSeen(path, seen); !removed) {
+        return removed;
     }
     NewFile file(NewFile::Straight{}, path, 0666);
     if (!file.valid() || !writeAll(file.fd(), bytes.data(), bytes.size())) {

@@ -68,8 +68,6 @@ private:
 struct FailedPath {
     std::string path;
     Failure failure;
-
-    friend bool operator==(const FailedPath&, const FailedPath&) = default;
 };
 
 } // namespace tunecrate

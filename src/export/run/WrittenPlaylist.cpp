@@ -1,7 +1,6 @@
 #include "run/WrittenPlaylist.h"
 
 #include "drive/Copy.h"
-#include "drive/Drive.h"
 #include "drive/DriveFiles.h"
 #include "files/Paths.h"
 #include "files/PlatformFiles.h"

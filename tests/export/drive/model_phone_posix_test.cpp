@@ -2,6 +2,7 @@
 // exports onto: each of its switches does what it says, seen through a mount
 // of it over a fresh folder. Skipped where nothing can be mounted through FUSE.
 
+#include "ExportDriver.h"
 #include "TempDir.h"
 
 #include <array>
@@ -29,19 +30,8 @@ namespace fs = std::filesystem;
 // Runs a program to its end, its output going nowhere; its exit status.
 int run(std::vector<std::string> arguments, pid_t* started = nullptr)
 {
-    std::vector<char*> argv;
-    for (std::string& argument : arguments) {
-        argv.push_back(argument.data());
-    }
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
-    pid_t pid = -1;
-    const int failed = posix_spawnp(&pid, argv.front(), &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    if (failed != 0) {
+    const pid_t pid = test::spawnQuietly(std::move(arguments), true);
+    if (pid < 0) {
         return -1;
     }
     if (started != nullptr) {

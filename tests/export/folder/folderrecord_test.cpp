@@ -97,6 +97,7 @@ struct ClaimCase {
     std::string source = "music/a.mp3"; // the entry's
     std::string file = "a.mp3";         // the name looked up
     bool windowsRules = false;
+    bool uploaded = false; // stamped with its upload's time, as a phone does
 };
 
 class ClaimTest : public testing::TestWithParam<ClaimCase> {};
@@ -112,7 +113,9 @@ TEST_P(ClaimTest, FollowsWhatTheFilesHold)
     test::writeFile(dir.path() / "copies/a.mp3", song);
     const std::string source = dir.file("music/a.mp3");
     const std::string copy = dir.file("copies/a.mp3");
-    ASSERT_TRUE(platform::setModifiedTime(copy, platform::fileStamp(source)->time));
+    ASSERT_TRUE(
+        platform::setModifiedTime(copy, platform::fileStamp(source)->time +
+                                            (test.uploaded ? 3 * 3600 * second + 7 * second : 0)));
     FolderRecord record(test.windowsRules);
     record.put({.name = "a.mp3",
                 .source = source,
@@ -176,47 +179,16 @@ INSTANTIATE_TEST_SUITE_P(
                     ClaimCase{"OlderRecordUserFile", userFileInItsPlace, Claim::Other, true},
                     ClaimCase{"OlderRecordSourceRetagged", sourceRetagged, Claim::Other, true},
                     ClaimCase{"OtherSource", nullptr, Claim::Other, false, "elsewhere/a.mp3"},
+                    ClaimCase{"UploadStampedHeld", nullptr, Claim::Held, false, "music/a.mp3",
+                              "a.mp3", false, true},
+                    ClaimCase{"UploadStampedSourceRetagged", sourceRetagged, Claim::Own, false,
+                              "music/a.mp3", "a.mp3", false, true},
                     ClaimCase{"Gone", copyGone, Claim::None},
                     ClaimCase{"OtherCapitalsOnAStick", nullptr, Claim::Other, false,
                               "elsewhere/a.mp3", "A.MP3", true},
                     ClaimCase{"OtherCapitalsElsewhere", nullptr, Claim::None, false,
                               "elsewhere/a.mp3", "A.MP3"}),
     test::CaseName());
-
-// A phone stamps each copy with its upload's time: the copy as the record
-// notes it after the upload is held while its source is unchanged, whatever
-// the time says; a retagged source's copy is still ours, to replace.
-TEST(RecordedFolders, ACopyStampedWithItsUploadsTimeIsHeldWhileItsSourceIsUnchanged)
-{
-    for (const bool retagged : {false, true}) {
-        test::TempDir dir;
-        std::filesystem::create_directories(dir.path() / "music");
-        std::filesystem::create_directories(dir.path() / "copies");
-        const std::string song = test::patterned("a", 200 * 1024);
-        test::writeFile(dir.path() / "music/a.mp3", song);
-        test::writeFile(dir.path() / "copies/a.mp3", song);
-        const std::string source = dir.file("music/a.mp3");
-        const std::string copy = dir.file("copies/a.mp3");
-        ASSERT_TRUE(platform::setModifiedTime(copy, platform::fileStamp(source)->time +
-                                                        3 * 3600 * second + 7 * second));
-        FolderRecord record(false);
-        record.put({.name = "a.mp3",
-                    .source = source,
-                    .sourceStamp = *platform::fileStamp(source),
-                    .copyStamp = *platform::fileStamp(copy),
-                    .copyHash = copyPrint(copy)->hash,
-                    .playlists = {},
-                    .renamedTo = {},
-                    .through = {}});
-        ASSERT_TRUE(writeRecord(dir.file("copies"), record, false, {}));
-        if (retagged) {
-            rewrite(dir.path() / "music/a.mp3", "new tags");
-        }
-        RecordedFolders folders;
-        EXPECT_EQ(folders.claim(dir.file("copies"), "a.mp3", copy, source, false),
-                  retagged ? RecordedFolders::Claim::Own : RecordedFolders::Claim::Held);
-    }
-}
 
 // Written in turn to two files where nothing can be renamed: the newer of
 // those that read whole counts.
